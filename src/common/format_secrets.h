@@ -1,0 +1,30 @@
+// Values the file formats leave to us, shared by the runtime and the tools.
+// Changing any of them makes existing compiled games unreadable.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace vr::secrets {
+
+// The script key is the name hash of this text, most significant byte first.
+inline constexpr char kScriptKeyText[] = "virelo script key: 春の終わりに";
+
+std::array<uint8_t, 4> scriptKey();
+
+// Signatures of the compiled engine files (bytes 0 to 3 of each).  The
+// runtime does not check them; the tools write them so that files can be told
+// apart by eye and by `file`.
+inline constexpr char kSigErrorMessages[4] = {'V', 'R', 'E', '1'};
+inline constexpr char kSigCommands[4] = {'V', 'R', 'C', '1'};
+inline constexpr char kSigVariableTable[4] = {'V', 'R', 'T', '1'};
+inline constexpr char kSigScriptList[4] = {'V', 'R', 'S', '1'};
+inline constexpr char kSigVariables[4] = {'V', 'R', 'V', '1'};
+inline constexpr char kSigLabels[4] = {'V', 'R', 'L', '1'};
+inline constexpr char kSigConfig[4] = {'V', 'R', 'G', '1'};
+inline constexpr char kSigScript[4] = {'V', 'R', 'B', '1'};
+
+// The version every compiled engine file carries; vrt.vbn must hold it.
+inline constexpr uint32_t kEngineVersion = 412;
+
+}  // namespace vr::secrets

@@ -1,0 +1,49 @@
+// The engine: every piece of engine-wide state, made of the subsystems' own
+// state records.  Command handlers take no parameters and reach it through
+// engine().  A test makes a fresh Engine on the headless platform, binds it,
+// runs it and throws it away.
+#pragma once
+
+#include <array>
+
+#include "archive/loader.h"
+#include "commands/command_table.h"
+#include "devtools/debug_log.h"
+#include "platform/platform.h"
+#include "script/engine_files.h"
+#include "script/error_report.h"
+#include "shell/shell_state.h"
+#include "shell/window.h"
+
+namespace vr {
+
+struct Engine {
+    explicit Engine(platform::Platform& host) : platform(host) {}
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    platform::Platform& platform;  // not owned
+    ShellState shell;
+    ErrorState errors;
+    DebugLogState debugLog;
+    EngineFiles files;
+    LoaderState loader;
+    CommandTable commands;
+    std::array<WindowObject, kWindowCount> windows;
+};
+
+// The engine the handlers work on.  Exactly one is bound at a time.
+Engine& engine();
+void bindEngine(Engine* e);
+bool engineBound();
+
+// Binds an engine for a scope (tests, tools).
+class EngineBinding {
+public:
+    explicit EngineBinding(Engine& e) { bindEngine(&e); }
+    ~EngineBinding() { bindEngine(nullptr); }
+    EngineBinding(const EngineBinding&) = delete;
+    EngineBinding& operator=(const EngineBinding&) = delete;
+};
+
+}  // namespace vr

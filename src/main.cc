@@ -1,0 +1,123 @@
+// virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]...
+//        [--transcript] [GAMEDIR] [GAME ARGUMENTS...]
+//
+// Runs the game in GAMEDIR (by default the executable's own folder).  The
+// headless options make whole games testable without a display.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "shell/startup.h"
+
+namespace {
+
+struct Screenshot {
+    uint64_t frame;
+    std::string file;
+};
+
+struct CommandLine {
+    bool headless = false;
+    bool realTime = false;
+    bool transcript = false;
+    uint64_t frames = 0;
+    std::vector<Screenshot> screenshots;
+    std::string gameFolder;
+    std::vector<std::string> gameArguments;
+};
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]... [--transcript]\n"
+                 "              [GAMEDIR] [GAME ARGUMENTS...]\n");
+}
+
+bool parseNumber(const char* text, uint64_t& out) {
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text, &end, 10);
+    if (!*text || *end) return false;
+    out = v;
+    return true;
+}
+
+// 0 = parsed; otherwise the exit code.
+int parse(int argc, char** argv, CommandLine& cl) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == "--headless") {
+            cl.headless = true;
+        } else if (a == "--realtime") {
+            cl.realTime = true;
+        } else if (a == "--transcript") {
+            cl.transcript = true;
+        } else if (a == "--frames") {
+            const char* v = value();
+            if (!v || !parseNumber(v, cl.frames)) return usage(), 2;
+        } else if (a == "--screenshot-at") {
+            const char* v = value();
+            const char* colon = v ? std::strchr(v, ':') : nullptr;
+            Screenshot s;
+            if (!colon || !parseNumber(std::string(v, colon).c_str(), s.frame) || !colon[1]) return usage(), 2;
+            s.file = colon + 1;
+            cl.screenshots.push_back(s);
+        } else if (a == "--help" || a == "-h") {
+            usage();
+            return 1;
+        } else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "virelo: unknown option %s\n", a.c_str());
+            return usage(), 2;
+        } else if (cl.gameFolder.empty() && cl.gameArguments.empty() && std::filesystem::is_directory(a)) {
+            cl.gameFolder = std::filesystem::absolute(a).lexically_normal().string();
+        } else {
+            cl.gameArguments.push_back(a);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CommandLine cl;
+    if (int rc = parse(argc, argv, cl)) return rc == 1 ? 0 : rc;
+
+    std::unique_ptr<vr::platform::Platform> host;
+    if (!cl.headless) {
+        host = vr::platform::createSdlPlatform();
+        if (!host) std::fprintf(stderr, "virelo: no display; running headless\n");
+    }
+    vr::platform::HeadlessPlatform* headless = nullptr;
+    if (!host) {
+        vr::platform::HeadlessOptions o;
+        o.realTime = cl.realTime;
+        o.echoTranscript = cl.transcript;
+        auto h = std::make_unique<vr::platform::HeadlessPlatform>(o);
+        headless = h.get();
+        host = std::move(h);
+    }
+    if (!cl.screenshots.empty() && !headless) std::fprintf(stderr, "virelo: screenshots are taken in headless runs only\n");
+
+    vr::RunOptions options;
+    options.programName = argv[0];
+    options.gameFolder = cl.gameFolder;
+    options.gameArguments = cl.gameArguments;
+    options.frameLimit = cl.frames;
+    for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
+    if (headless && !cl.screenshots.empty()) {
+        options.afterFrame = [&](uint64_t frame) {
+            for (const Screenshot& s : cl.screenshots) {
+                if (s.frame != frame) continue;
+                if (!headless->screenshot(vr::engine().windows[0].handle, s.file)) std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
+            }
+        };
+    }
+    return vr::runProgram(*host, options);
+}

@@ -1,0 +1,83 @@
+// The headless backend: a complete backend without a display.  Windows keep
+// their surfaces in memory, dialogs take answers queued in advance, and
+// everything shown is recorded in a transcript that tests can read.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vr::platform {
+
+class HeadlessPlatform : public Platform {
+public:
+    explicit HeadlessPlatform(const HeadlessOptions& options);
+    ~HeadlessPlatform() override;
+
+    const char* name() const override { return "headless"; }
+    bool isHeadless() const override { return true; }
+    uint64_t millis() override;
+    void sleep(uint32_t milliseconds) override;
+    LocalTime localTime() override;
+    DisplayInfo display() override { return options_.display; }
+
+    WindowId createWindow(const WindowSpec& spec) override;
+    void destroyWindow(WindowId window) override;
+    void showWindow(WindowId window, bool shown) override;
+    void setWindowTitle(WindowId window, std::string_view title) override;
+    void raiseWindow(WindowId window) override;
+    bool present(WindowId window, const SurfaceView& surface, const Rect& changed) override;
+    void showCursor(bool shown) override;
+    bool pollEvent(Event& event) override;
+    int messageBox(const MessageBoxSpec& spec) override;
+    void errorDialog(const ErrorDialogSpec& spec) override;
+    bool shellOpen(const std::string& file, const std::string& parameters) override;
+
+    // --- test and tool controls
+
+    // Answers for the next message boxes, in order; without one a box takes
+    // its default button.
+    void queueMessageBoxAnswer(int result) { boxAnswers_.push_back(result); }
+    // Answers for the next error dialogs: the number of times the edit
+    // button is pressed before the end button.
+    void queueErrorDialogEdits(int edits) { dialogEdits_.push_back(edits); }
+    void pushEvent(const Event& event) { events_.push_back(event); }
+    void advanceClock(uint64_t milliseconds) { clock_ += milliseconds; }
+
+    struct Window {
+        WindowSpec spec;
+        bool shown = false;
+        bool raised = false;
+        int width = 0, height = 0;
+        std::vector<uint8_t> pixels;  // BGRA, width * 4 bytes per row
+        uint64_t presents = 0;
+    };
+    const Window* window(WindowId id) const;
+    bool cursorShown() const { return cursorShown_; }
+    // Writes the window's picture as a PNG file; false on failure.
+    bool screenshot(WindowId id, const std::string& pngPath) const;
+
+    // Every text shown and every notable action, one line each (UTF-8).
+    const std::vector<std::string>& transcript() const { return transcript_; }
+
+private:
+    void record(std::string line);
+
+    HeadlessOptions options_;
+    uint64_t clock_ = 0;
+    uint64_t realStart_ = 0;
+    std::map<WindowId, Window> windows_;
+    WindowId nextWindow_ = 1;
+    std::deque<Event> events_;
+    std::deque<int> boxAnswers_;
+    std::deque<int> dialogEdits_;
+    std::vector<std::string> transcript_;
+    bool quitDelivered_ = false;  // a quit signal is reported once
+    bool cursorShown_ = true;
+};
+
+}  // namespace vr::platform

@@ -1,0 +1,341 @@
+// The one door to the operating system.
+//
+// Engine code reaches the host only through this header: files, threads,
+// locks, the instance guards and the process come as plain classes and
+// functions shared by every backend (src/platform/posix); the clock, windows,
+// events and dialogs belong to a backend (src/platform/sdl or
+// src/platform/headless) behind the Platform interface.
+//
+// Texts cross this boundary as Shift_JIS bytes, the engine's own encoding;
+// the backends convert them to UTF-8 for the host.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vr::platform {
+
+// ---------------------------------------------------------------- text
+
+// Conversions between Shift_JIS (code page 932) and UTF-8.  Bytes that do not
+// convert are replaced by '?' rather than dropping the rest of the text.
+std::string sjisToUtf8(std::string_view sjis);
+std::string utf8ToSjis(std::string_view utf8);
+// True when the whole text converts (used to try a name's UTF-8 spelling).
+bool sjisToUtf8Exact(std::string_view sjis, std::string& out);
+
+// ---------------------------------------------------------------- time
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0;  // month 1..12, day 1..31
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    int weekday = 0;  // 0 = Sunday
+};
+
+// ---------------------------------------------------------------- files
+
+// Engine file names are Shift_JIS, relative to the current directory (the
+// game folder), with '\\' or '/' between components.  They are mapped to host
+// paths component by component: each component is matched against the
+// directory's entries without regard to ASCII case, trying the UTF-8
+// spelling of the component first and its raw bytes second, so a game folder
+// copied from Windows loads unchanged.  Names that start with '/' are host
+// paths and are used as they are.
+enum class OpenMode { Read, Write, Append, ReadWrite };
+
+class File {
+public:
+    File() = default;
+    ~File() { close(); }
+    File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool open(std::string_view name, OpenMode mode);
+    bool openHost(const std::string& hostPath, OpenMode mode);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Reads up to n bytes; returns the count read (short only at the end or
+    // on an error), or -1 on an error before anything was read.
+    int64_t read(void* out, size_t n);
+    bool readExact(void* out, size_t n) { return read(out, n) == int64_t(n); }
+    bool write(const void* data, size_t n);
+    bool seek(uint64_t offset);
+    int64_t size() const;
+
+private:
+    int fd_ = -1;
+};
+
+// The host path an engine name maps to; for a name whose last component
+// does not exist yet, the path it would be created under.  Empty when a
+// folder on the way does not exist.
+std::string hostPath(std::string_view name);
+bool fileExists(std::string_view name);
+bool removeFile(std::string_view name);
+// Reads a whole host file; false when it cannot be opened or read.
+bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out);
+
+bool setCurrentDirectory(const std::string& hostPath);
+std::string currentDirectory();
+
+// ---------------------------------------------------------------- process
+
+// The running executable's full host path.
+std::string executablePath();
+// The size of the executable file as built, recorded after linking (0 when
+// the build did not record it).  Data appended after it is the game's.
+uint32_t builtSize();
+int processorCount();
+// The user's application-data and documents folders (host paths, ending in '/').
+std::string appDataFolder();
+std::string documentsFolder();
+// Starts a program with its arguments in the given folder, not waiting for it.
+bool spawnProcess(const std::string& program, const std::vector<std::string>& args,
+                  const std::string& folder);
+// The host's text for an error number (the run-time library's errno texts).
+std::string errnoText(int error);
+// SIGTERM and SIGINT become a quit event of the backend instead of killing
+// the process, so the engine shuts down in order.
+void installQuitSignals();
+bool quitSignalled();
+
+// ---------------------------------------------------------------- threads
+
+// An auto-reset event: set() wakes exactly one waiter (or the next one to
+// wait) and the event clears itself again.
+class AutoResetEvent {
+public:
+    explicit AutoResetEvent(bool initiallySet = false);
+    ~AutoResetEvent();
+    AutoResetEvent(const AutoResetEvent&) = delete;
+    AutoResetEvent& operator=(const AutoResetEvent&) = delete;
+    void set();
+    void reset();  // clears the event without waiting
+    void wait();
+    // False when the time ran out.
+    bool waitFor(uint32_t milliseconds);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The engine lock: recursive, like the critical section it stands for.
+class EngineLock {
+public:
+    EngineLock();
+    ~EngineLock();
+    EngineLock(const EngineLock&) = delete;
+    EngineLock& operator=(const EngineLock&) = delete;
+    void lock();
+    void unlock();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class LockHolder {
+public:
+    explicit LockHolder(EngineLock& lock) : lock_(lock) { lock_.lock(); }
+    ~LockHolder() { lock_.unlock(); }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+private:
+    EngineLock& lock_;
+};
+
+class Thread {
+public:
+    Thread();
+    ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+    // `preferredProcessor` is a hint (-1 for none); the host may ignore it.
+    bool start(std::function<void()> body, int preferredProcessor = -1);
+    void join();
+    bool running() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// ---------------------------------------------------------------- instance guards
+
+// A named lock held by one process at a time (a lock file with flock).
+// acquire() fails when another process holds it.
+class NamedLock {
+public:
+    NamedLock() = default;
+    ~NamedLock() { release(); }
+    NamedLock(const NamedLock&) = delete;
+    NamedLock& operator=(const NamedLock&) = delete;
+    // 1 = acquired, 0 = another process holds it, -1 = could not be created.
+    int acquire(std::string_view name);
+    void release();
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The local socket through which a second instance asks the first one to
+// come to the front.  The first instance listens; the second sends.
+class InstanceChannel {
+public:
+    InstanceChannel() = default;
+    ~InstanceChannel() { close(); }
+    InstanceChannel(const InstanceChannel&) = delete;
+    InstanceChannel& operator=(const InstanceChannel&) = delete;
+    bool listen(std::string_view name);
+    // True when a raise request arrived since the last call (never blocks).
+    bool pollRaiseRequest();
+    void close();
+    // Sent by the second instance; false when nobody listens.
+    static bool sendRaiseRequest(std::string_view name);
+
+private:
+    // Connections accepted whose request line has not fully arrived yet.
+    struct Pending {
+        int fd = -1;
+        std::string received;
+    };
+    int fd_ = -1;
+    std::string path_;
+    uint64_t inode_ = 0;  // of our socket file, so close() removes only ours
+    std::vector<Pending> pending_;
+};
+
+// Folder of the lock files and sockets: $VIRELO_RUNTIME_DIR when set, else
+// $XDG_RUNTIME_DIR/virelo, else /tmp/virelo-<uid>.  Created on first use.
+std::string runtimeFolder();
+
+// ---------------------------------------------------------------- backends
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// A view of 32-bit pixels stored blue, green, red, alpha, rows top-down.
+struct SurfaceView {
+    const uint8_t* pixels = nullptr;
+    int width = 0, height = 0;
+    int stride = 0;  // bytes per row
+};
+
+using WindowId = int;
+constexpr WindowId kNoWindow = -1;
+
+enum class WindowStyle { Popup, Framed, FramedResizable };
+
+struct WindowSpec {
+    int width = 640, height = 480;  // client size
+    std::string title;              // Shift_JIS
+    WindowStyle style = WindowStyle::Framed;
+    bool toolWindow = false;     // no taskbar button
+    bool topmost = false;
+    bool placeAtOrigin = false;  // else centred on the desktop
+};
+
+enum class EventType {
+    Quit,          // the host asks the program to end (signal, session end)
+    CloseRequest,  // the close box of a window
+    FocusGained,
+    FocusLost,
+    Exposed,       // the window's contents must be presented again
+    RaiseRequest,  // a second instance asked this one to come to the front
+};
+
+struct Event {
+    EventType type = EventType::Quit;
+    WindowId window = kNoWindow;
+};
+
+struct DisplayInfo {
+    int width = 0, height = 0;
+    int bitsPerPixel = 32;
+    int refreshHz = 60;
+};
+
+// Button sets and results of message boxes: the numbers scripts see.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum DialogResult { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
+enum class Icon { None, Error, Warning, Information, Question };
+
+struct MessageBoxSpec {
+    std::string text;     // Shift_JIS
+    std::string caption;  // Shift_JIS; empty for none
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    int defaultButton = 0;  // index into the button set
+    bool systemModal = true;
+    WindowId owner = kNoWindow;
+};
+
+enum class EditButton { Absent, Disabled, Enabled };
+
+// The error dialog: the report text, and the buttons "編集(&E)" (edit) and
+// "終了(&X)" (end).  It returns when the end button is chosen; the edit
+// button calls onEdit and leaves the dialog open.
+struct ErrorDialogSpec {
+    std::string text;     // Shift_JIS
+    std::string caption;  // Shift_JIS
+    EditButton edit = EditButton::Absent;
+    WindowId owner = kNoWindow;
+    std::function<void()> onEdit;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual const char* name() const = 0;
+    virtual bool isHeadless() const = 0;
+
+    // Monotonic milliseconds.  The headless clock is virtual: it stands
+    // still until sleep() advances it, so headless runs are reproducible.
+    virtual uint64_t millis() = 0;
+    virtual void sleep(uint32_t milliseconds) = 0;
+    virtual LocalTime localTime() = 0;
+
+    virtual DisplayInfo display() = 0;
+
+    virtual WindowId createWindow(const WindowSpec& spec) = 0;
+    virtual void destroyWindow(WindowId window) = 0;
+    virtual void showWindow(WindowId window, bool shown) = 0;
+    virtual void setWindowTitle(WindowId window, std::string_view title) = 0;
+    // Restores a minimised window and brings it to the front.
+    virtual void raiseWindow(WindowId window) = 0;
+    // Shows the given rectangle of the surface (the rest of the window keeps
+    // what it showed).  The surface is the window's client area, 1:1.
+    virtual bool present(WindowId window, const SurfaceView& surface, const Rect& changed) = 0;
+    virtual void showCursor(bool shown) = 0;
+
+    // Takes the next waiting event; false when there is none.
+    virtual bool pollEvent(Event& event) = 0;
+
+    virtual int messageBox(const MessageBoxSpec& spec) = 0;
+    virtual void errorDialog(const ErrorDialogSpec& spec) = 0;
+    // Opens a file or program the way the desktop would (associated program).
+    virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
+};
+
+struct HeadlessOptions {
+    DisplayInfo display{1920, 1080, 32, 60};
+    bool realTime = false;  // use the real clock and really sleep
+    bool echoTranscript = false;  // also print every recorded line to stdout
+};
+
+// The SDL backend; null when SDL's video cannot start (no display).
+std::unique_ptr<Platform> createSdlPlatform();
+std::unique_ptr<Platform> createHeadlessPlatform(const HeadlessOptions& options = {});
+
+}  // namespace vr::platform

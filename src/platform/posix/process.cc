@@ -1,0 +1,184 @@
+// The process: its executable, the user's folders, child programs, signals.
+#include <errno.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+
+extern char** environ;
+
+// Patched after linking with the size of the executable file (tools/buildsize).
+// Volatile so that the compiler reads the patched value instead of folding
+// the 0 written here.
+extern "C" __attribute__((section(".vr_built_size"), used)) volatile const uint32_t vrBuiltSize = 0;
+
+namespace vr::platform {
+namespace {
+
+// The only state a signal handler may touch.
+volatile sig_atomic_t gQuitSignalled = 0;
+
+void onQuitSignal(int) { gQuitSignalled = 1; }
+
+std::string envValue(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string homeFolder() {
+    std::string home = envValue("HOME");
+    if (!home.empty()) return home;
+    std::vector<char> buffer(16384);
+    passwd pw{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return "/tmp";
+}
+
+std::string withSlash(std::string path) {
+    if (path.empty() || path.back() != '/') path.push_back('/');
+    return path;
+}
+
+// XDG_DOCUMENTS_DIR from user-dirs.dirs: a shell assignment whose value is
+// "$HOME/..." or an absolute path.
+std::string documentsFromUserDirs(const std::string& home) {
+    std::string config = envValue("XDG_CONFIG_HOME");
+    if (config.empty() || config[0] != '/') config = home + "/.config";
+    std::vector<uint8_t> data;
+    if (!readHostFile(config + "/user-dirs.dirs", data)) return std::string();
+    std::string text(data.begin(), data.end());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos) continue;
+        line.erase(0, start);
+        static const std::string kKey = "XDG_DOCUMENTS_DIR=";
+        if (line.compare(0, kKey.size(), kKey) != 0) continue;
+        std::string value = line.substr(kKey.size());
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+            value.pop_back();
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+        if (value.empty() || value[0] != '/') continue;
+        return value;
+    }
+    return std::string();
+}
+
+// Picks the GNU or the XSI strerror_r, whichever the C library declares.
+[[maybe_unused]] std::string strerrorResult(const char* r, const char*) { return r ? r : ""; }
+[[maybe_unused]] std::string strerrorResult(int r, const char* buffer) { return r == 0 ? buffer : ""; }
+
+}  // namespace
+
+std::string executablePath() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return std::string();
+        if (size_t(n) < buffer.size()) {
+            buffer.resize(size_t(n));
+            return buffer;
+        }
+        if (buffer.size() > (size_t(1) << 16)) return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+uint32_t builtSize() { return vrBuiltSize; }
+
+int processorCount() {
+    unsigned n = std::thread::hardware_concurrency();
+    return n > 0 ? int(n) : 1;
+}
+
+std::string appDataFolder() {
+    std::string data = envValue("XDG_DATA_HOME");
+    if (data.empty() || data[0] != '/') data = homeFolder() + "/.local/share";
+    return withSlash(data);
+}
+
+std::string documentsFolder() {
+    std::string home = homeFolder();
+    std::string docs = documentsFromUserDirs(home);
+    if (docs.empty()) docs = home + "/Documents";
+    return withSlash(docs);
+}
+
+bool spawnProcess(const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    // The child starts with default signal handling and its own process
+    // group, so a Ctrl+C meant for the engine does not end the editor too.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int s : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, s);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+
+    pid_t pid = 0;
+    int rc = program.find('/') == std::string::npos
+                 ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ)
+                 : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return false;
+
+    // Reap the child when it ends, so it never lingers as a zombie; waiting
+    // for this one pid leaves SIGCHLD and other children alone.
+    try {
+        std::thread([pid] {
+            int status = 0;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (...) {
+        // No thread to spare: the child still runs, and is reaped at our exit.
+    }
+    return true;
+}
+
+std::string errnoText(int error) {
+    char buffer[256] = {};
+    return strerrorResult(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+void installQuitSignals() {
+    struct sigaction sa{};
+    sa.sa_handler = onQuitSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+bool quitSignalled() { return gQuitSignalled != 0; }
+
+}  // namespace vr::platform

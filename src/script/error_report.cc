@@ -1,0 +1,93 @@
+#include "script/error_report.h"
+
+#include <cstddef>
+
+#include "common/text_buffer.h"
+#include "devtools/editor_launch.h"
+#include "engine.h"
+#include "script/error_texts.h"
+#include "script/report_format.h"
+
+namespace vr {
+namespace {
+
+void clearLocation(ErrorState& errors) {
+    errors.hasLocation = false;
+    errors.lastErrorFile.clear();
+    errors.lastErrorLine = 1;
+}
+
+// The lines naming the running script's file and line, or nothing when no
+// script is running.  Formatted on their own: the file name is data, not part
+// of the message's format.
+std::string locationPrefix(ErrorState& errors) {
+    std::string file;
+    int line = 1;
+    if (!errors.locate || !errors.locate(file, line)) {
+        clearLocation(errors);
+        return {};
+    }
+    errors.hasLocation = true;
+    errors.lastErrorFile = file;
+    errors.lastErrorLine = line;
+    return formatText(kErrorTextLimit, "[対象ファイル]\n%s\n\n[場所]\n%d 行目\n\n[内容]\n\n", file.c_str(), line);
+}
+
+size_t textLimit(uint32_t code) { return code == kLibraryNoticesCode ? SIZE_MAX : kErrorTextLimit; }
+
+}  // namespace
+
+std::string errorText(uint32_t code) {
+    if (const char* text = builtInErrorText(code)) return text;
+    for (const ErrorMessage& m : engine().errors.messages)
+        if (m.code == code) return m.text;
+    return kInternalErrorText;
+}
+
+void reportErrorWith(uint32_t code, bool fatal, bool located, const ReportArg* args, size_t count) {
+    Engine& e = engine();
+    ErrorState& errors = e.errors;
+    std::string prefix;
+    if (located)
+        prefix = locationPrefix(errors);
+    else
+        clearLocation(errors);
+
+    // A non-fatal report withdraws a pending quit: the run goes on.
+    e.shell.quitRequested = fatal;
+
+    const size_t limit = textLimit(code);
+    const std::string message = errorText(code);
+    std::string body = count == 0 ? plainReportText(message, limit) : formatReport(message, args, count, limit);
+    std::string text = cutText(prefix + body, limit);
+
+    if (errors.reports.size() < kRecordedReportLimit) {
+        errors.reports.push_back(text);
+        errors.reportedCodes.push_back(code);
+    }
+    showErrorDialog(text);
+}
+
+void showErrorDialog(const std::string& text) {
+    Engine& e = engine();
+    ErrorState& errors = e.errors;
+    if (errors.dialogShown) return;
+    errors.dialogShown = true;
+    e.platform.showCursor(true);
+
+    platform::ErrorDialogSpec spec;
+    spec.text = text;
+    spec.caption = errors.caption;
+    spec.owner = e.windows[0].handle;
+    if (e.files.config.debugMode != 1) {
+        spec.edit = platform::EditButton::Absent;
+    } else if (!errors.hasLocation) {
+        spec.edit = platform::EditButton::Disabled;
+    } else {
+        spec.edit = platform::EditButton::Enabled;
+        spec.onEdit = openSourceInEditor;
+    }
+    e.platform.errorDialog(spec);
+}
+
+}  // namespace vr

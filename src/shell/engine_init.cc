@@ -1,0 +1,247 @@
+// Start-up and shutdown, step by step in their fixed order.
+#include <algorithm>
+
+#include "common/format_secrets.h"
+#include "engine.h"
+#include "shell/later_steps.h"
+#include "shell/settings.h"
+#include "shell/startup.h"
+#include "shell/workers.h"
+
+namespace vr {
+
+namespace {
+
+constexpr const char* kStartLabel = "SYSTEM_START";
+
+int failWithBox(const char* text) {
+    platform::MessageBoxSpec box;
+    box.text = text;
+    box.caption = "エラー";
+    box.icon = platform::Icon::Error;
+    box.systemModal = true;
+    engine().platform.messageBox(box);
+    return -1;
+}
+
+void readSystemInformation() {
+    ShellState& shell = engine().shell;
+    shell.osCode = osCodeFromBuild(-1);  // not a Windows build: no code applies
+    shell.processorCount = platform::processorCount();
+    shell.workerCount = std::clamp(shell.processorCount, shell.minWorkers, std::max(shell.minWorkers, shell.maxWorkers));
+    platform::DisplayInfo d = engine().platform.display();
+    shell.screenWidth = d.width;
+    shell.screenHeight = d.height;
+    shell.screenBitsPerPixel = d.bitsPerPixel;
+    shell.screenRefresh = d.refreshHz < 60 ? -1 : d.refreshHz;
+}
+
+// Tables built once per run; the compiler link may already have run this
+// while it waited for the compiler.
+void initialiseTablesOnce() {
+    ShellState& shell = engine().shell;
+    if (shell.tablesInitialised) return;
+    later::buildBlendTables();
+    later::enumerateFonts();
+    shell.randomSeedClock = uint32_t(engine().platform.millis());
+    platform::LocalTime t = engine().platform.localTime();
+    shell.randomSeedCalendar = uint32_t(((t.year * 372 + t.month * 31 + t.day) * 24 + t.hour) * 3600 + t.minute * 60 + t.second);
+    engine().errors.checkSwitches.fill(1);
+    shell.tablesInitialised = true;
+}
+
+// The game folder may be read-only (a disc, a system folder); scripts ask.
+void probeWritableFolder() {
+    platform::File probe;
+    if (!probe.open("vrcfg.ini", platform::OpenMode::Write)) {
+        engine().shell.folderReadOnly = true;
+        return;
+    }
+    probe.close();
+    platform::removeFile("vrcfg.ini");
+}
+
+// Loads the compiled files and points the "SYSTEM" thread at the start label.
+int prepareStartScript() {
+    if (loadErrorMessages() < 0) return -1;
+    if (loadCommandDefinitions() < 0) return -1;
+    if (loadVariableTableSize() < 0) return -1;
+    if (loadScriptList() < 0) return -1;
+    if (loadVariableDefinitions() < 0) return -1;
+    if (applyVariableDefinitions(-1) < 0) return -1;
+    if (loadLabels() < 0) return -1;
+    if (findLabelIndex(kStartLabel) < 0) {
+        // Every game defines the start label; without it there is nothing to run.
+        reportErrorArgs(108180, true, kStartLabel);
+        return -1;
+    }
+    return later::loadStartScript();
+}
+
+void frameThreadMain(Engine* e) {
+    bindEngine(e);
+    {
+        platform::LockHolder hold(*e->shell.lock);
+        e->shell.frameThreadFinished = false;
+    }
+    while (!frameStep()) {
+    }
+    requestQuit();
+    platform::LockHolder hold(*e->shell.lock);
+    e->shell.frameThreadFinished = true;
+}
+
+}  // namespace
+
+int engineInit() {
+    Engine& e = engine();
+    ShellState& shell = e.shell;
+    platform::Platform& host = e.platform;
+
+    // 1. The command line was copied by the program entry.
+    // 2.
+    readSettings();
+    // 3.
+    later::buildKernelTable();
+    // 4.
+    readSystemInformation();
+    // 5.
+    if (shell.osCode >= 1 && shell.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
+    // 6.
+    later::buildMemberNameTable();
+    shell.scriptKey = secrets::scriptKey();
+    // 7. The settings tool, then the program ends.
+    if (shell.arguments[1] == "/vrcfg") {
+        host.shellOpen("vrsetup.exe", "/vrcfg");
+        return -1;
+    }
+    // 8. The library notices, then the program ends.
+    if (shell.arguments[1] == "/info") {
+        e.errors.caption = "License Information";
+        reportError(100000, true);
+        return -1;
+    }
+    // 9.
+    if (later::buildPackIndex() < 0) return -1;
+    // 10.
+    if (!shell.packedMode && !later::runCompilerLink()) return -1;
+    // 11.
+    initialiseTablesOnce();
+    // 12.
+    probeWritableFolder();
+    // 13. No common-controls library to initialise on this platform.
+    // 14.
+    if (createWindowObjects() < 0) {
+        reportError(100010, true);
+        return -1;
+    }
+    // 15.
+    if (loadEngineConfig() < 0) return -1;
+    // 16.
+    WindowObject& main = e.windows[0];
+    if (shell.screenSaverMode) {
+        main.clientWidth = shell.screenWidth;
+        main.clientHeight = shell.screenHeight;
+    }
+    if (shell.screenWidth < main.clientWidth || shell.screenHeight < main.clientHeight)
+        return failWithBox("画面サイズが対応していません。");
+    shell.windowEqualsScreen = shell.screenWidth == main.clientWidth && shell.screenHeight == main.clientHeight;
+    // 17.
+    if (!createMainWindow()) return failWithBox("ウィンドウが生成できませんでした。");
+    // 18. Resets the cursor's display count.
+    host.showCursor(false);
+    host.showCursor(true);
+    // 19. The host clock already has millisecond resolution.
+    shell.pacer = FramePacer{};
+    // 20. Presentation has one path here; there is no second display object to create.
+    // 21.
+    later::createMenuStrip();
+    // 22.
+    if (later::createObjectRoots() < 0) {
+        reportError(100010, true);
+        return -1;
+    }
+    // 23.
+    if (e.files.config.soundEnabled) later::createSoundDevice();
+    // 24.
+    shell.startTime = host.localTime();
+    // 25.
+    later::loadMidiPlugin();
+    // 26.
+    if (prepareStartScript() < 0) {
+        requestQuit();
+        return 1;
+    }
+    // 27.
+    if (createWorkerPool() < 0) {
+        reportError(100010, true);
+        return -1;
+    }
+    // 28.
+    later::allocateSoundNames();
+    // 29.
+    later::startSoundThread();
+    // 30.
+    if (e.files.config.soundEnabled) later::queueInitialSounds();
+    if (shell.frameThreadMode) {
+        shell.frameThreadStarted = true;
+        shell.frameThreadFinished = false;
+        Engine* self = &e;
+        if (!shell.frameThread.start([self] { frameThreadMain(self); })) {
+            shell.frameThreadStarted = false;
+            shell.frameThreadFinished = true;
+            reportError(100010, true);
+            return -1;
+        }
+    }
+    // 31.
+    if (main.shown) {
+        host.showWindow(main.handle, true);
+        bool wantFullScreen = false;  // the remembered state arrives with the display modes
+        if (wantFullScreen && later::setFullScreen(true)) {
+            host.showWindow(main.handle, true);
+            uint64_t until = host.millis() + 1500;
+            while (host.millis() < until) host.sleep(1);
+        }
+    }
+    // 32.
+    uint64_t now = host.millis();
+    shell.pacer.lastFrame = shell.pacer.frameStart = shell.pacer.statsReference = now;
+    return 0;
+}
+
+void engineShutdown() {
+    Engine& e = engine();
+    ShellState& shell = e.shell;
+    platform::Platform& host = e.platform;
+
+    // 1. The sound and frame threads end by themselves once the quit is requested.
+    shell.quitRequested = true;
+    auto waitFinished = [&](bool started, bool& finished) {
+        if (!started) return;
+        for (;;) {
+            {
+                platform::LockHolder hold(*shell.lock);
+                if (finished) return;
+            }
+            host.sleep(1);
+        }
+    };
+    waitFinished(shell.soundThreadStarted, shell.soundThreadFinished);
+    waitFinished(shell.frameThreadStarted, shell.frameThreadFinished);
+    if (shell.frameThreadStarted) shell.frameThread.join();
+    // 2.
+    stopWorkerPool();
+    // 3.
+    later::stopMedia();
+    // 4.
+    later::destroyMenus();
+    // 5.
+    later::setFullScreen(false);
+    // 6.
+    host.showCursor(true);
+    later::releaseLayers();
+    destroyWindows();
+}
+
+}  // namespace vr

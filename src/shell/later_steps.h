@@ -1,0 +1,34 @@
+// Start-up and shutdown steps whose subsystems are not built yet.  Each
+// does nothing so far; start-up calls them in their places so the order
+// stays visible.
+#pragma once
+
+namespace vr::later {
+
+inline void buildKernelTable() {}          // pixel kernels for this processor
+inline void buildMemberNameTable() {}      // the pack archives' member-name table
+inline int buildPackIndex() { return 0; }  // the pack archives of the game folder
+inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
+inline void buildBlendTables() {}          // blend and division tables, blend operators
+inline void enumerateFonts() {}            // the installed font families
+inline void createMenuStrip() {}           // the full-screen menu strip
+inline int createObjectRoots() { return 0; }  // layer, thread, sound and menu roots
+inline void createSoundDevice() {}         // the sound device, when sound is enabled
+inline void loadMidiPlugin() {}            // the optional MIDI plug-in
+inline int loadStartScript() { return 0; } // the start label's script on the "SYSTEM" thread
+inline void allocateSoundNames() {}        // the name buffers of the sound request queue
+inline void startSoundThread() {}          // the sound thread
+inline void queueInitialSounds() {}        // the sound root "ROOT" and its first requests
+inline bool setFullScreen(bool) { return false; }  // full screen by exact display mode
+inline void updateMenuStrip() {}           // the menu strip follows the cursor
+inline void runScriptPass() {}             // the interpreter over the thread tree
+inline int composeWindow(int) { return 0; }  // the window's dirty rectangles
+inline bool movieHoldsScreen() { return false; }  // a movie presents instead of the layers
+inline void showPopupMenu() {}             // a requested pop-up menu
+inline void updateInputTransitions() {}    // key and mouse counters of the frame
+inline void sampleInput() {}               // keyboard and mouse state
+inline void stopMedia() {}                 // sound, movie, MIDI plug-in and other media
+inline void destroyMenus() {}              // the three menu tables
+inline void releaseLayers() {}             // every layer and surface
+
+}  // namespace vr::later

@@ -1,0 +1,184 @@
+#include "shell/startup.h"
+
+#include <memory>
+
+#include "common/bytes.h"
+#include "engine.h"
+
+namespace vr {
+
+namespace {
+
+constexpr const char* kSingleStartGuard = "virelo1";
+
+// '/' becomes ':' in the guard's name, as '\\' does on Windows.
+std::string instanceNameOf(const std::string& path) {
+    std::string name = path;
+    for (char& c : name) {
+        if (c == '/' || c == '\\') c = ':';
+    }
+    return name;
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string fileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void fillPaths(const RunOptions& options) {
+    ShellState& shell = engine().shell;
+    std::string exe = platform::executablePath();
+    std::string folder = options.gameFolder.empty() ? folderOf(exe) : options.gameFolder;
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    shell.exeFolder = folder;
+    shell.exePath = exe;
+    // On Windows the executable sits in the game folder; here one executable
+    // serves many games, so a game is known by its folder and the program.
+    shell.instanceName = instanceNameOf(folder + fileNameOf(exe));
+    shell.appDataFolder = platform::appDataFolder();
+    shell.documentsFolder = platform::documentsFolder();
+    shell.arguments[0] = options.programName;
+    shell.argumentCount = 0;
+    for (size_t i = 0; i < options.gameArguments.size() && i < 8; ++i) {
+        shell.arguments[i + 1] = options.gameArguments[i];
+        shell.argumentCount = int(i + 1);
+    }
+}
+
+void messageBox(const char* text, const char* caption) {
+    platform::MessageBoxSpec box;
+    box.text = text;
+    box.caption = caption;
+    box.systemModal = true;
+    engine().platform.messageBox(box);
+}
+
+// 1 = go on with the run; 0 = the screen-saver switches ended the program.
+int screenSaverSwitches() {
+    const ShellState& shell = engine().shell;
+    int count = shell.argumentCount + 1;  // the program itself counts
+    const std::string& first = shell.arguments[1];
+    char letter = 0;
+    if (first.size() >= 2 && (first[0] == '/' || first[0] == '-')) letter = first[1];
+    if (count == 3 && (letter == 'p' || letter == 'P')) {
+        // The preview draws into a window of the screen-saver settings
+        // dialog; this desktop has no such host window to draw into.
+        return 0;
+    }
+    if (count == 3 && (letter == 'a' || letter == 'A')) return 0;
+    if ((count == 2 && (letter == 'c' || letter == 'C')) || count == 1) {
+        messageBox("スクリーンセーバー\n\nVersion 1.00", "情報");
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+AppendedHeader readAppendedHeader(const std::string& exePath, uint32_t builtSize) {
+    AppendedHeader h;
+    platform::File f;
+    uint8_t raw[12];
+    if (!f.openHost(exePath, platform::OpenMode::Read) || !f.seek(builtSize) || !f.readExact(raw, sizeof raw)) return h;
+    ByteReader r(raw, sizeof raw);
+    if (r.view(4) != "VRER") return h;
+    h.found = true;
+    h.base = r.u32();
+    h.screenSaver = r.u32() != 0;
+    return h;
+}
+
+bool isAppendedMode(uint32_t builtSize, int64_t fileSize, bool magicFound) {
+    return builtSize != 4 && fileSize > 0 && builtSize != 0 && fileSize != int64_t(builtSize) && magicFound;
+}
+
+int runProgram(platform::Platform& host, const RunOptions& options) {
+    auto e = std::make_unique<Engine>(host);
+    EngineBinding binding(*e);
+    ShellState& shell = e->shell;
+    shell.frameLimit = options.frameLimit;
+    shell.afterFrame = options.afterFrame;
+
+    // Single-start guard: another instance is between here and the per-folder guard.
+    platform::NamedLock startGuard;
+    if (startGuard.acquire(kSingleStartGuard) != 1) return 0;
+
+    fillPaths(options);
+
+    // Per-folder guard: a second instance of the same game asks the first to
+    // come to the front and ends.
+    platform::NamedLock folderGuard;
+    int guard = folderGuard.acquire(shell.instanceName);
+    if (guard != 1) {
+        if (guard == 0) platform::InstanceChannel::sendRaiseRequest(shell.instanceName);
+        return 0;
+    }
+    shell.instanceChannel = std::make_unique<platform::InstanceChannel>();
+    shell.instanceChannel->listen(shell.instanceName);
+    startGuard.release();
+
+    if (!platform::setCurrentDirectory(shell.exeFolder)) {
+        messageBox("ゲームフォルダを開けませんでした。", "エラー");
+        return 1;
+    }
+
+    // Data appended to the executable: a pack archive and the screen-saver mark.
+    shell.builtSize = platform::builtSize();
+    if (shell.builtSize == 0) {
+        messageBox("FS", "");
+    } else {
+        platform::File self;
+        int64_t fileSize = self.openHost(shell.exePath, platform::OpenMode::Read) ? self.size() : 0;
+        AppendedHeader h = readAppendedHeader(shell.exePath, shell.builtSize);
+        if (h.found) {
+            shell.appendedBase = h.base;
+            shell.screenSaverMode = h.screenSaver;
+        }
+        if (isAppendedMode(shell.builtSize, fileSize, h.found)) {
+            shell.appendedMode = true;
+            shell.packedMode = true;
+        }
+    }
+
+    if (shell.screenSaverMode && !screenSaverSwitches()) return 0;
+
+    platform::installQuitSignals();
+    if (engineInit() == 0) mainLoop();
+    engineShutdown();
+    shell.instanceChannel.reset();
+    folderGuard.release();
+
+    if (shell.restartRequested) {
+        platform::spawnProcess(shell.exePath, options.restartArguments, shell.exeFolder);
+    }
+    return shell.exitCode;
+}
+
+uint8_t osCodeFromBuild(int build) {
+    switch (build) {
+    case 950: return 1;
+    case 1111: return 2;
+    case 1212: return 3;
+    case 1214: return 4;
+    case 1057: return 12;
+    case 1381: return 13;
+    case 1998: return 20;
+    case 2222: return 21;
+    case 3000: return 30;
+    case 2195: return 40;
+    case 2211: case 2223: case 2239: case 2247: case 2250: case 2257: return 45;
+    case 2600: return 50;
+    case 3790: return 60;
+    case 5219: case 5260: case 5270: case 5381: case 5384: case 5536: case 5568: case 5600: case 5743: return 65;
+    case 6000: case 6001: case 6002: return 70;
+    case 6801: case 7000: case 7100: case 7600: return 80;
+    default: return 255;
+    }
+}
+
+}  // namespace vr

@@ -1,0 +1,48 @@
+// The engine's life: program entry, start-up, the main loop, shutdown.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vr {
+
+struct RunOptions {
+    std::string programName;                // as written on the command line
+    std::string gameFolder;                 // host path; empty = the executable's folder
+    std::vector<std::string> gameArguments; // the game's own arguments ("/info", ...)
+    uint64_t frameLimit = 0;                // end the run after this many frames (0 = no limit)
+    std::function<void(uint64_t frame)> afterFrame;  // called after each frame step
+    std::vector<std::string> restartArguments;      // the command line to start again with
+};
+
+// The program entry: instance guards, the appended-data check, the
+// screen-saver switches, start-up, the main loop and shutdown.  Returns the
+// process exit code.
+int runProgram(platform::Platform& host, const RunOptions& options);
+
+int engineInit();
+void engineShutdown();
+void mainLoop();
+bool frameStep();
+void requestQuit();
+// Takes the waiting platform events and the close request of requestQuit.
+void pumpMessages();
+
+// The operating-system code of a Windows build number (255 when unknown).
+uint8_t osCodeFromBuild(int build);
+
+// The appended header found past the executable's built size.
+struct AppendedHeader {
+    bool found = false;
+    uint32_t base = 0;
+    bool screenSaver = false;
+};
+AppendedHeader readAppendedHeader(const std::string& exePath, uint32_t builtSize);
+// The appended-mode rule of the start-up check.
+bool isAppendedMode(uint32_t builtSize, int64_t fileSize, bool magicFound);
+
+}  // namespace vr

@@ -1,0 +1,75 @@
+// The real executable on real game folders, headless.
+#include <gtest/gtest.h>
+
+#include "script/engine_files_writer.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace vr {
+namespace {
+
+using test::runProcess;
+using test::virelo;
+
+TEST(StartupE2E, DemoRunsHeadlessAndEndsAfterItsFrames) {
+    auto r = runProcess({virelo(), "--headless", "--transcript", "--frames", "30", test::demoGameFolder()});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("headless: window 1 created 800x600"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("error dialog"), std::string::npos) << r.output;
+}
+
+TEST(StartupE2E, ScreenshotOfTheMainWindow) {
+    test::TempDir dir;
+    std::string png = dir.str() + "frame.png";
+    auto r = runProcess({virelo(), "--headless", "--frames", "3", "--screenshot-at", "2:" + png, test::demoGameFolder()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(std::filesystem::exists(png));
+}
+
+TEST(StartupE2E, SecondInstanceRaisesTheFirstAndEnds) {
+    test::TempDir dir;
+    test::BackgroundProcess first({virelo(), "--headless", "--realtime", "--transcript", "--frames", "3000",
+                                   test::demoGameFolder()},
+                                  dir.str() + "first.txt");
+    ASSERT_TRUE(first.waitForOutput("created", 10000)) << first.output();
+    auto second = runProcess({virelo(), "--headless", "--transcript", test::demoGameFolder()});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.output.find("created"), std::string::npos) << second.output;
+    EXPECT_TRUE(first.waitForOutput("raise window 1", 10000)) << first.output();
+    // A quit signal ends the first in order, with exit code 0.
+    EXPECT_EQ(first.stop(), 0);
+}
+
+TEST(StartupE2E, InfoShowsTheLibraryNoticesAndEnds) {
+    auto r = runProcess({virelo(), "--headless", "--transcript", test::demoGameFolder(), "/info"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("error dialog: License Information"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("zlib"), std::string::npos);
+    EXPECT_EQ(r.output.find("created"), std::string::npos) << "no window for /info";
+}
+
+TEST(StartupE2E, MissingStartLabelStopsStartUpWithAReport) {
+    test::TempDir game;
+    EngineConfigFile cfg;
+    game.write("vrbin/vrcfg.vbn", writeEngineConfig(cfg));
+    game.write("vrbin/vre.vbn", writeErrorMessages({{108180, "ラベル[%s]がありません。"}}));
+    game.write("vrbin/vrc.vbn", writeCommandDefinitions({}, {}, {}));
+    game.write("vrbin/vrt.vbn", writeVariableTableSize(1000, 0));
+    game.write("vrbin/vrt_list.vbn", writeScriptList({{0, "main.vrs"}}));
+    game.write("vrbin/vrv.vbn", writeVariableDefinitions({}));
+    game.write("vrbin/vrl.vbn", writeLabels({{"OTHER", 0, 0, 0, 0}}));
+    auto r = runProcess({virelo(), "--headless", "--transcript", "--frames", "100", game.str()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("SYSTEM_START"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("error dialog"), std::string::npos) << r.output;
+}
+
+TEST(StartupE2E, MissingEngineFileIsReportedByName) {
+    test::TempDir game;
+    auto r = runProcess({virelo(), "--headless", "--transcript", game.str()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.output.find("vrbin\\vrcfg.vbn"), std::string::npos) << r.output;
+}
+
+}  // namespace
+}  // namespace vr

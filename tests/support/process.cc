@@ -1,0 +1,92 @@
+#include "support/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace vr::test {
+
+namespace {
+
+int spawn(const std::vector<std::string>& argv, const std::string& outputFile, const std::string& folder) {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd >= 0) {
+        dup2(fd, 1);
+        dup2(fd, 2);
+        close(fd);
+    }
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+std::string readAll(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string tempOutputFile() {
+    char name[] = "/tmp/virelo-out-XXXXXX";
+    int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    return name;
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& folder) {
+    std::string out = tempOutputFile();
+    ProcessResult r;
+    int pid = spawn(argv, out, folder);
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid) r.exitCode = exitCodeOf(status);
+    r.output = readAll(out);
+    unlink(out.c_str());
+    return r;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::string& outputFile)
+    : outputFile_(outputFile) {
+    pid_ = spawn(argv, outputFile, "");
+}
+
+BackgroundProcess::~BackgroundProcess() { stop(); }
+
+std::string BackgroundProcess::output() const { return readAll(outputFile_); }
+
+bool BackgroundProcess::waitForOutput(const std::string& text, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 10) {
+        if (output().find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return output().find(text) != std::string::npos;
+}
+
+int BackgroundProcess::stop() {
+    if (pid_ <= 0) return -1;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    int code = waitpid(pid_, &status, 0) == pid_ ? exitCodeOf(status) : -1;
+    pid_ = -1;
+    return code;
+}
+
+std::string demoGameFolder() { return std::string(VIRELO_BINARY_DIR) + "/games/demo"; }
+std::string virelo() { return VIRELO_EXE; }
+
+}  // namespace vr::test
