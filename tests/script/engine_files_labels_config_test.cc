@@ -38,8 +38,12 @@ TEST(EngineFilesLabels, EveryLabelIsFoundWithItsFields) {
     for (uint32_t k = 0; k < 256; ++k) {
         uint32_t first = h.e.files.labelFirstIndex[k];
         ASSERT_LE(first, table.size());
-        if (first > 0) EXPECT_LT(table[first - 1].hash >> 24, k);
-        if (first < table.size()) EXPECT_GE(table[first].hash >> 24, k);
+        if (first > 0) {
+            EXPECT_LT(table[first - 1].hash >> 24, k);
+        }
+        if (first < table.size()) {
+            EXPECT_GE(table[first].hash >> 24, k);
+        }
     }
     for (const LabelEntry& wanted : labels) {
         SCOPED_TRACE(wanted.name);
@@ -140,12 +144,14 @@ TEST(EngineFilesConfig, WindowSizeRules) {
     EXPECT_EQ(h.e.windows[0].clientWidth, 1280);
     EXPECT_EQ(h.e.windows[0].clientHeight, 720);
 
-    for (auto [w, hgt] : {std::pair{8192, 16}, {128, 8192}, {128, 16}}) {
+    using Size = std::pair<int32_t, int32_t>;
+    for (auto [w, hgt] : std::initializer_list<Size>{{8192, 16}, {128, 8192}, {128, 16}}) {
         ASSERT_EQ(parseBytes(&parseEngineConfig, parseSize(w, hgt)), 0) << w << "x" << hgt;
         EXPECT_EQ(h.e.windows[0].clientWidth, w);
         EXPECT_EQ(h.e.windows[0].clientHeight, hgt);
     }
-    for (auto [w, hgt] : {std::pair{0, 480}, {640, 0}, {127, 480}, {8193, 480}, {640, 15}, {640, 8193}, {-640, 480}}) {
+    for (auto [w, hgt] :
+         std::initializer_list<Size>{{0, 480}, {640, 0}, {127, 480}, {8193, 480}, {640, 15}, {640, 8193}, {-640, 480}}) {
         EXPECT_TRUE(refuses(h.e, &parseEngineConfig, parseSize(w, hgt), 901020)) << w << "x" << hgt;
     }
     EXPECT_EQ(h.e.windows[0].clientWidth, 128);

@@ -48,12 +48,13 @@ size_t skipSjis(const uint8_t* p, size_t left) {
     return 1;
 }
 
+// A character Shift_JIS lacks is skipped whole; a broken sequence up to the
+// first byte that cannot continue it.
 size_t skipUtf8(const uint8_t* p, size_t left) {
-    size_t n = p[0] >= 0xF0 && p[0] <= 0xF4 ? 4 : p[0] >= 0xE0 ? 3 : p[0] >= 0xC2 && p[0] <= 0xDF ? 2 : 1;
-    if (n > left) return 1;
-    for (size_t i = 1; i < n; ++i)
-        if ((p[i] & 0xC0) != 0x80) return 1;
-    return n;
+    size_t n = p[0] >= 0xF0 && p[0] <= 0xF4 ? 4 : p[0] >= 0xE0 && p[0] <= 0xEF ? 3 : p[0] >= 0xC2 && p[0] <= 0xDF ? 2 : 1;
+    size_t i = 1;
+    while (i < n && i < left && (p[i] & 0xC0) == 0x80) ++i;
+    return i;
 }
 
 // Converts `in`; returns false when any byte had to be replaced.

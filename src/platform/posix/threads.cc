@@ -31,6 +31,11 @@ void AutoResetEvent::set() {
     impl_->wake.notify_one();
 }
 
+void AutoResetEvent::reset() {
+    std::lock_guard<std::mutex> hold(impl_->mutex);
+    impl_->signalled = false;
+}
+
 void AutoResetEvent::wait() {
     std::unique_lock<std::mutex> hold(impl_->mutex);
     impl_->wake.wait(hold, [this] { return impl_->signalled; });

@@ -228,6 +228,16 @@ std::unique_ptr<Platform> createSdlPlatform() {
     // Quit signals are ours (installQuitSignals), not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
+    // Without a display SDL falls back to drivers that show nothing; those
+    // count only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    bool invisible = !driver || SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0 ||
+                     SDL_strcasecmp(driver, "evdev") == 0;
+    if (invisible && (!asked || !*asked)) {
+        SDL_Quit();
+        return nullptr;
+    }
     return std::make_unique<SdlPlatform>();
 }
 

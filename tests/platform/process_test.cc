@@ -1,0 +1,150 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
+
+namespace vr::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable for a scope.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (old) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvVar() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+int zombieChildren() {
+    int count = 0;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        std::ifstream in(e.path() / "stat");
+        std::string line;
+        if (!std::getline(in, line)) continue;
+        size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state = 0;
+        int ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == getpid() && state == 'Z') ++count;
+    }
+    return count;
+}
+
+// Runs `body` in a child process and returns its exit code (-1 if it died).
+template <typename F>
+int inChild(F body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(PlatformProcess, SpawnRunsInTheFolderAndLeavesNoZombie) {
+    test::TempDir tmp;
+    ASSERT_TRUE(spawnProcess("sh", {"-c", "pwd > where.txt; echo \"$1\" > arg.txt", "sh", "two words"}, tmp.str()));
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!fs::exists(tmp.path() / "arg.txt") && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while (zombieChildren() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::string where, arg;
+    std::getline(std::ifstream(tmp.path() / "where.txt"), where);
+    std::getline(std::ifstream(tmp.path() / "arg.txt"), arg);
+    EXPECT_EQ(fs::path(where), fs::canonical(tmp.path()));
+    EXPECT_EQ(arg, "two words");
+    EXPECT_EQ(zombieChildren(), 0);
+
+    EXPECT_FALSE(spawnProcess("virelo-no-such-program", {}, ""));
+    EXPECT_FALSE(spawnProcess(tmp.str() + "none", {}, ""));
+}
+
+TEST(PlatformProcess, UserFoldersFollowTheEnvironment) {
+    test::TempDir tmp;
+    EnvVar home("HOME", tmp.path().c_str());
+    EnvVar config("XDG_CONFIG_HOME", nullptr);
+    {
+        EnvVar data("XDG_DATA_HOME", "/data/home");
+        EXPECT_EQ(appDataFolder(), "/data/home/");
+    }
+    EnvVar data("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(appDataFolder(), tmp.str() + ".local/share/");
+    EXPECT_EQ(documentsFolder(), tmp.str() + "Documents/");
+    tmp.write(".config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                                        "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+    EXPECT_EQ(documentsFolder(), tmp.str() + "Papers/");
+}
+
+TEST(PlatformProcess, HostFacts) {
+    EXPECT_EQ(fs::path(executablePath()), fs::canonical("/proc/self/exe"));
+    EXPECT_GE(processorCount(), 1);
+    EXPECT_EQ(errnoText(ENOENT), std::strerror(ENOENT));
+    EXPECT_NE(errnoText(EACCES), errnoText(ENOENT));
+}
+
+TEST(PlatformProcess, QuitSignalsBecomeOneQuitEvent) {
+    // In a child: the flag cannot be cleared and would end other tests.
+    int rc = inChild([] {
+        installQuitSignals();
+        if (quitSignalled()) return 1;
+        HeadlessPlatform host(HeadlessOptions{});
+        host.pushEvent(Event{EventType::FocusLost, 1});
+        raise(SIGTERM);  // would end the child without the handler
+        Event e;
+        if (!quitSignalled() || !host.pollEvent(e) || e.type != EventType::FocusLost) return 2;
+        if (!host.pollEvent(e) || e.type != EventType::Quit) return 3;
+        if (host.pollEvent(e)) return 4;
+        raise(SIGINT);
+        return 0;
+    });
+    EXPECT_EQ(rc, 0);
+}
+
+TEST(PlatformSdl, NoDisplayGivesNoPlatform) {
+    if (fs::exists("/dev/dri")) GTEST_SKIP() << "a console display device could serve SDL here";
+    int rc = inChild([] {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        return createSdlPlatform() == nullptr ? 0 : 1;
+    });
+    EXPECT_EQ(rc, 0);
+}
+
+}  // namespace
+}  // namespace vr::platform
