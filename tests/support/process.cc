@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,13 @@ int spawn(const std::vector<std::string>& argv, const std::string& outputFile, c
         close(fd);
     }
     if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+    // Instance guards are per test program: tests running side by side on
+    // the same game folder must not find each other's guards.
+    std::string runtime = std::string(VIRELO_BINARY_DIR) + "/test-runtime";
+    mkdir(runtime.c_str(), 0700);
+    runtime += "/" + std::to_string(getppid());
+    mkdir(runtime.c_str(), 0700);
+    setenv("VIRELO_RUNTIME_DIR", runtime.c_str(), 1);
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
