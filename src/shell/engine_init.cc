@@ -45,7 +45,9 @@ void initialiseTablesOnce() {
     later::enumerateFonts();
     shell.randomSeedClock = uint32_t(engine().platform.millis());
     platform::LocalTime t = engine().platform.localTime();
-    shell.randomSeedCalendar = uint32_t(((t.year * 372 + t.month * 31 + t.day) * 24 + t.hour) * 3600 + t.minute * 60 + t.second);
+    // A seed, not a count of seconds: the product wraps in unsigned arithmetic.
+    uint32_t days = uint32_t(t.year) * 372u + uint32_t(t.month) * 31u + uint32_t(t.day);
+    shell.randomSeedCalendar = (days * 24u + uint32_t(t.hour)) * 3600u + uint32_t(t.minute) * 60u + uint32_t(t.second);
     engine().errors.checkSwitches.fill(1);
     shell.tablesInitialised = true;
 }
