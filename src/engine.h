@@ -7,6 +7,7 @@
 #include <array>
 
 #include "archive/loader.h"
+#include "archive/pack_index.h"
 #include "commands/command_table.h"
 #include "devtools/debug_log.h"
 #include "platform/platform.h"
@@ -28,6 +29,7 @@ struct Engine {
     DebugLogState debugLog;
     EngineFiles files;
     LoaderState loader;
+    PackIndex packs;
     CommandTable commands;
     std::array<WindowObject, kWindowCount> windows;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace vr::secrets {
@@ -23,6 +24,17 @@ inline constexpr char kSigVariables[4] = {'V', 'R', 'V', '1'};
 inline constexpr char kSigLabels[4] = {'V', 'R', 'L', '1'};
 inline constexpr char kSigConfig[4] = {'V', 'R', 'G', '1'};
 inline constexpr char kSigScript[4] = {'V', 'R', 'B', '1'};
+
+// The name-length table of pack entries: a byte permutation that is its own
+// inverse, made from the identity by exchanging the pairs (i, i ^ 0xA5).
+// A packer stores a name length n as 255 - P[n]; a reader takes P[255 - b].
+inline constexpr uint8_t kNameLengthPairing = 0xA5;
+
+constexpr std::array<uint8_t, 256> nameLengthTable() {
+    std::array<uint8_t, 256> p{};
+    for (int i = 0; i < 256; ++i) p[size_t(i)] = uint8_t(i ^ kNameLengthPairing);
+    return p;
+}
 
 // The version every compiled engine file carries; vrt.vbn must hold it.
 inline constexpr uint32_t kEngineVersion = 412;

@@ -82,6 +82,16 @@ bool removeFile(std::string_view name);
 // Reads a whole host file; false when it cannot be opened or read.
 bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out);
 
+// One entry of a folder listing: the name in the engine's Shift_JIS (host
+// names that do not convert keep their bytes) and whether it is a folder.
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+// Lists a folder given by engine name, "." and ".." left out, sorted by
+// name so that every run sees the same order; false when it cannot be read.
+bool listFolder(std::string_view name, std::vector<FolderEntry>& entries);
+
 bool setCurrentDirectory(const std::string& hostPath);
 std::string currentDirectory();
 

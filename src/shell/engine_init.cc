@@ -1,6 +1,7 @@
 // Start-up and shutdown, step by step in their fixed order.
 #include <algorithm>
 
+#include "archive/pack_index.h"
 #include "common/format_secrets.h"
 #include "engine.h"
 #include "shell/later_steps.h"
@@ -110,7 +111,8 @@ int engineInit() {
     // 5.
     if (shell.osCode >= 1 && shell.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
     // 6.
-    later::buildMemberNameTable();
+    // The pack entries' name-length table is a constant of the format
+    // (common/format_secrets.h), made when the program was built.
     shell.scriptKey = secrets::scriptKey();
     // 7. The settings tool, then the program ends.
     if (shell.arguments[1] == "/vrcfg") {
@@ -124,7 +126,7 @@ int engineInit() {
         return -1;
     }
     // 9.
-    if (later::buildPackIndex() < 0) return -1;
+    if (!buildPackIndex()) return -1;
     // 10.
     if (!shell.packedMode && !later::runCompilerLink()) return -1;
     // 11.

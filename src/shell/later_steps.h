@@ -6,8 +6,6 @@
 namespace vr::later {
 
 inline void buildKernelTable() {}          // pixel kernels for this processor
-inline void buildMemberNameTable() {}      // the pack archives' member-name table
-inline int buildPackIndex() { return 0; }  // the pack archives of the game folder
 inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
 inline void buildBlendTables() {}          // blend and division tables, blend operators
 inline void enumerateFonts() {}            // the installed font families

@@ -1,9 +1,11 @@
 // Files over POSIX descriptors, and the file functions built on the name map.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -151,6 +153,29 @@ bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out) {
     }
     data.resize(used);
     out = std::move(data);
+    return true;
+}
+
+bool listFolder(std::string_view name, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    std::string path = name.empty() ? std::string(".") : posix::resolveName(name).path;
+    if (path.empty()) return false;
+    DIR* d = opendir(path.c_str());
+    if (!d) return false;
+    while (dirent* e = readdir(d)) {
+        std::string host = e->d_name;
+        if (host == "." || host == "..") continue;
+        struct stat st{};
+        bool folder = stat((path + "/" + host).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        std::string sjis = utf8ToSjis(host);
+        // A name iconv cannot take back is kept as the host spells it, so
+        // that opening it again finds the same entry.
+        std::string back;
+        bool exact = sjisToUtf8Exact(sjis, back) && back == host;
+        entries.push_back({exact ? std::move(sjis) : std::move(host), folder});
+    }
+    closedir(d);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return true;
 }
 
