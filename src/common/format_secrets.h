@@ -9,7 +9,10 @@
 namespace vr::secrets {
 
 // The script key is the name hash of this text, most significant byte first.
-inline constexpr char kScriptKeyText[] = "virelo script key: 春の終わりに";
+// The text is "virelo script key: " and 春の終わりに in Shift_JIS, spelt
+// as bytes so that no compiler's character set can change the key.
+inline constexpr char kScriptKeyText[] =
+    "virelo script key: \x8f\x74\x82\xcc\x8f\x49\x82\xed\x82\xe8\x82\xc9";
 
 std::array<uint8_t, 4> scriptKey();
 

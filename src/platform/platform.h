@@ -27,6 +27,7 @@ std::string sjisToUtf8(std::string_view sjis);
 std::string utf8ToSjis(std::string_view utf8);
 // True when the whole text converts (used to try a name's UTF-8 spelling).
 bool sjisToUtf8Exact(std::string_view sjis, std::string& out);
+bool utf8ToSjisExact(std::string_view utf8, std::string& out);
 
 // ---------------------------------------------------------------- time
 

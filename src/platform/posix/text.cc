@@ -140,3 +140,13 @@ bool sjisToUtf8Exact(std::string_view sjis, std::string& out) {
 }
 
 }  // namespace vr::platform
+
+namespace vr::platform {
+
+bool utf8ToSjisExact(std::string_view utf8, std::string& out) {
+    if (convert(toSjis(), skipUtf8, utf8, out)) return true;
+    out.clear();
+    return false;
+}
+
+}  // namespace vr::platform

@@ -1,0 +1,44 @@
+// Arbitrary bytes as the game's only archive: the engine builds its pack
+// index from them and reads every member the index holds, as a game would.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "archive/loader.h"
+#include "archive/pack_index.h"
+#include "engine.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+const std::filesystem::path& gameFolder() {
+    static const std::filesystem::path folder = [] {
+        auto dir = std::filesystem::temp_directory_path() / ("virelo-pack-fuzz-" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+        return dir;
+    }();
+    return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::ofstream(gameFolder() / "game.vpf", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    vr::platform::HeadlessPlatform host{vr::platform::HeadlessOptions{}};
+    vr::Engine e(host);
+    vr::EngineBinding binding(e);
+    if (!vr::buildPackIndex()) return 0;
+    for (size_t i = 0; i < e.packs.hashes.size() && i < 64; ++i) {
+        std::string name;
+        if (!vr::readEntryName(e.packs.archiveNumbers[i], e.packs.entryPositions[i], name)) continue;
+        vr::FileRequest r;
+        vr::loadFile(r, name, true, true);
+    }
+    return 0;
+}

@@ -1,0 +1,80 @@
+// The per-script compiled file vrbin\vrtNNNNN.vbn: instruction section,
+// argument section, expression area and line table, each scrambled with the
+// script key.  Written by the compiler, read by the script loader and the
+// disassembler.
+//
+// Some argument records carry an instruction number in their length field
+// instead of a length: the targets of block begin (second and third
+// records), of else-if (second) and of loop begin (second).  isTargetRecord
+// tells them apart, so that a reader checks them as instruction numbers and
+// not as spans of the expression area.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vr {
+
+// Command codes the file format itself knows about.
+namespace command {
+inline constexpr uint8_t kBlockElseIf = 11;
+inline constexpr uint8_t kJumpToLabel = 28;
+inline constexpr uint8_t kCallLabel = 29;
+inline constexpr uint8_t kBlockBegin = 30;
+inline constexpr uint8_t kLoopBegin = 41;
+inline constexpr uint8_t kSlotCount = 100;
+}  // namespace command
+
+inline constexpr size_t kScriptHeaderSize = 32;
+inline constexpr size_t kInstructionRecordSize = 4;
+inline constexpr size_t kArgumentRecordSize = 12;
+inline constexpr uint32_t kResolvedLabelFlag = 0x10000000;
+
+bool isTargetRecord(uint8_t commandCode, size_t recordIndex);
+
+struct ScriptArgument {
+    uint8_t id = 0;
+    uint8_t evalType = 1;     // 1..4
+    uint8_t relative = 0;     // relative operator 0..8
+    uint32_t target = 0;      // target records: the instruction number
+    std::vector<uint8_t> code;  // other records: the expression code (or raw text)
+};
+
+struct ScriptInstruction {
+    uint8_t command = 0;
+    uint32_t line = 0;
+    std::vector<ScriptArgument> arguments;
+};
+
+// Lays the instructions out and scrambles the sections.  Expression codes
+// that are byte for byte the same are stored once.
+std::vector<uint8_t> writeScriptFile(const std::vector<ScriptInstruction>& instructions,
+                                     const std::array<uint8_t, 4>& key);
+
+// XORs a section with the key, the key position starting at 0.
+void scrambleSection(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key);
+
+// A script file read back and checked.  Offsets are from the start of the
+// expression area; `expressions` is the unscrambled area.
+struct ScriptArgumentView {
+    uint8_t id = 0, evalType = 0, relative = 0;
+    uint32_t length = 0, offset = 0;
+};
+
+struct ScriptFileView {
+    std::vector<uint8_t> commands;
+    std::vector<uint32_t> lines;
+    std::vector<std::vector<ScriptArgumentView>> arguments;
+    std::vector<uint8_t> expressions;
+};
+
+// False, with the reason, when the file is damaged: sections beyond the
+// file, argument counts beyond the argument section, expression spans
+// beyond the area, targets beyond the script, command codes of 100 or more.
+bool readScriptFile(const uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key, ScriptFileView& view,
+                    std::string& problem);
+
+}  // namespace vr
