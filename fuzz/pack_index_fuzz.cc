@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,6 +21,7 @@ const std::filesystem::path& gameFolder() {
         auto dir = std::filesystem::temp_directory_path() / ("virelo-pack-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(dir);
         std::filesystem::current_path(dir);
+        std::atexit([] { std::filesystem::remove_all(gameFolder()); });
         return dir;
     }();
     return folder;

@@ -14,6 +14,12 @@ namespace {
 // More candidate assignments than this and the damage is too spread out to
 // be told apart by the 16-bit checks; the member is then beyond repair.
 constexpr uint64_t kMaxAssignments = uint64_t(1) << 20;
+// The search visits at most this many nodes, so that crafted damage cannot
+// make a read take long.
+constexpr uint64_t kMaxVisits = uint64_t(1) << 22;
+// Working out what each unit does to each damaged block's check costs a
+// pass over the block; beyond this many pairs the member is given up.
+constexpr size_t kMaxUnitBlockPairs = 16384;
 // Assignments that pass every block check are confirmed by the member's
 // Adler-32, each costing a pass over the member.
 constexpr int kMaxConfirmations = 64;
@@ -95,23 +101,34 @@ bool makeUnits(const Damage& d, bool runs, std::vector<Unit>& units) {
     return true;
 }
 
+// Shares the units out among the damaged blocks.  Units that only one
+// damaged block can take are settled before the search; the others are
+// tried depth first, the running checks kept as XORs.
 class Search {
 public:
     Search(uint8_t* bytes, size_t size, uint32_t checksum, const Damage& d, const std::vector<Unit>& units)
         : bytes_(bytes), size_(size), checksum_(checksum), d_(d), units_(units),
-          choice_(units.size(), 0), syndrome_(d.damaged.size(), 0) {}
+          choice_(units.size(), 0), syndrome_(d.damaged.size(), 0) {
+        for (size_t u = 0; u < units.size(); ++u) {
+            if (units[u].candidates.size() == 1)
+                syndrome_[units[u].candidates[0]] ^= units[u].syndromes[0];
+            else
+                open_.push_back(u);
+        }
+    }
 
     bool run() { return visit(0); }
 
 private:
-    bool visit(size_t u) {
-        if (confirmations_ >= kMaxConfirmations) return false;
-        if (u == units_.size()) return syndrome_ == d_.targets && confirm();
+    bool visit(size_t k) {
+        if (confirmations_ >= kMaxConfirmations || ++visits_ > kMaxVisits) return false;
+        if (k == open_.size()) return syndrome_ == d_.targets && confirm();
+        size_t u = open_[k];
         const Unit& unit = units_[u];
         for (size_t c = 0; c < unit.candidates.size(); ++c) {
             choice_[u] = c;
             syndrome_[unit.candidates[c]] ^= unit.syndromes[c];
-            bool found = visit(u + 1);
+            bool found = visit(k + 1);
             syndrome_[unit.candidates[c]] ^= unit.syndromes[c];
             if (found) return true;
         }
@@ -136,9 +153,11 @@ private:
     uint32_t checksum_;
     const Damage& d_;
     const std::vector<Unit>& units_;
+    std::vector<size_t> open_;  // units with a choice
     std::vector<size_t> choice_;
     std::vector<uint16_t> syndrome_;
     int confirmations_ = 0;
+    uint64_t visits_ = 0;
 };
 
 uint64_t assignmentCount(const std::vector<Unit>& units) {
@@ -150,10 +169,20 @@ uint64_t assignmentCount(const std::vector<Unit>& units) {
     return n;
 }
 
+size_t runCount(const Damage& d) {
+    size_t runs = 0;
+    for (size_t k = 0; k < d.positions.size(); ++k)
+        if (k == 0 || d.positions[k] != d.positions[k - 1] + 1) ++runs;
+    return runs;
+}
+
 bool shareOut(uint8_t* bytes, size_t size, uint32_t checksum, const Damage& d) {
     std::vector<Unit> units;
     // Damage usually comes in runs: try whole runs first, then single bytes.
     for (bool runs : {true, false}) {
+        size_t count = runs ? runCount(d) : d.positions.size();
+        // Every damaged block needs a unit of its own to put its check right.
+        if (count < d.damaged.size() || count * d.damaged.size() > kMaxUnitBlockPairs) continue;
         if (!makeUnits(d, runs, units) || assignmentCount(units) > kMaxAssignments) continue;
         if (Search(bytes, size, checksum, d, units).run()) return true;
     }

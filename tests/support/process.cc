@@ -96,5 +96,7 @@ int BackgroundProcess::stop() {
 
 std::string demoGameFolder() { return std::string(VIRELO_BINARY_DIR) + "/games/demo"; }
 std::string virelo() { return VIRELO_EXE; }
+std::string vrpack() { return VRPACK_EXE; }
+std::string vrc() { return VRC_EXE; }
 
 }  // namespace vr::test

@@ -33,5 +33,7 @@ private:
 // The demo game as the build made it, and the executables.
 std::string demoGameFolder();
 std::string virelo();
+std::string vrpack();
+std::string vrc();
 
 }  // namespace vr::test

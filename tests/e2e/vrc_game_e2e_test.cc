@@ -1,0 +1,53 @@
+// Games compiled by the real vrc, run by the real engine: from a vrbin
+// folder, from a pack archive, and from an archive appended to the engine.
+#include <gtest/gtest.h>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace vr {
+namespace {
+
+using test::runProcess;
+
+constexpr const char* kGame =
+    "#config width=320 height=240 title=\"e2e\"\n"
+    "global int frames = 0\n"
+    "*SYSTEM_START\n"
+    "loop -1\n"
+    "  frames += 1\n"
+    "  wait 1\n"
+    "end\n";
+
+void expectRuns(const std::string& folder) {
+    auto r = runProcess({test::virelo(), "--headless", "--transcript", "--frames", "5", folder});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("headless: window 1 created 320x240 e2e"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("error dialog"), std::string::npos) << r.output;
+}
+
+TEST(VrcGameE2E, RunsFromAVrbinFolderAndFromAPack) {
+    test::TempDir src, loose, packed;
+    src.write("main.vrs", kGame);
+    auto c = runProcess({test::vrc(), "build", src.str(), "--out", loose.str()});
+    ASSERT_EQ(c.exitCode, 0) << c.output;
+    expectRuns(loose.str());
+
+    c = runProcess({test::vrc(), "build", src.str(), "--pack", packed.str() + "game.vpf"});
+    ASSERT_EQ(c.exitCode, 0) << c.output;
+    EXPECT_FALSE(std::filesystem::exists(packed.path() / "vrbin"));
+    expectRuns(packed.str());
+}
+
+TEST(VrcGameE2E, CompileErrorsNameFileLineAndColumn) {
+    test::TempDir src, out;
+    src.write("main.vrs", "*SYSTEM_START\nif 1\n  x = 2\n");
+    auto c = runProcess({test::vrc(), "build", src.str(), "--out", out.str()});
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_NE(c.output.find("main.vrs:3:3: error: unknown variable x"), std::string::npos) << c.output;
+    EXPECT_NE(c.output.find("main.vrs:2:1: error: if without its end"), std::string::npos) << c.output;
+    EXPECT_FALSE(std::filesystem::exists(out.path() / "vrbin")) << "nothing is written after an error";
+}
+
+}  // namespace
+}  // namespace vr

@@ -1,0 +1,73 @@
+// Expressions: parsed from the source, typed, folded where constant, and
+// written as the engine's postfix expression code.
+//
+// The engine computes a whole expression either in integer or in floating
+// arithmetic (subscripts always in integer).  An expression is computed in
+// floating point when a floating value appears in it outside subscripts;
+// the remainder and bitwise operators have no floating form, so they may
+// not appear in such an expression.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diagnostics.h"
+#include "lexer.h"
+#include "symbols.h"
+
+namespace vrc {
+
+struct Expr {
+    enum class Kind { Integer, Real, Text, Variable, Unary, Binary, Convert };
+    Kind kind = Kind::Integer;
+    Type type = Type::Int;
+    int64_t integer = 0;
+    double real = 0;
+    std::string text;
+    const Variable* variable = nullptr;
+    std::string op;           // Unary: "-", "!"; Binary: the source operator; Convert: "str", "int"
+    std::vector<Expr> parts;  // operands, or a variable's subscripts
+    size_t offset = 0;        // in the source line, for messages
+};
+
+// What an expression parser needs from its surroundings.
+struct ExprContext {
+    const SymbolTable* symbols = nullptr;
+    int script = 0;
+    std::string file;
+    int line = 0;
+    std::string_view text;  // the source line, for columns
+    Diagnostics* diagnostics = nullptr;
+
+    void error(size_t offset, const std::string& message) const;
+};
+
+// Parses one expression from the lexer; nullopt after a reported error.
+std::optional<Expr> parseExpression(Lexer& lexer, const ExprContext& context);
+
+// True when computing the expression needs floating arithmetic.
+bool needsFloat(const Expr& e);
+
+// Reports operators that the chosen arithmetic cannot compute; false when any.
+bool checkArithmetic(const Expr& e, const ExprContext& context);
+
+// The expression code, and the evaluation type for a numeric or a string
+// argument: 1 integer, 2 floating, 3 string (integer arithmetic), 4 string
+// (floating arithmetic).
+std::vector<uint8_t> encodeExpression(const Expr& e);
+uint8_t evaluationType(const Expr& e, bool asString);
+
+// A constant value, when the expression is one.
+std::optional<Expr> foldConstant(const Expr& e);
+
+// Expression code back to source-like infix text (for the disassembler);
+// variable names through the lookup when given.
+std::string decodeExpression(const uint8_t* code, size_t length, const SymbolTable* symbols);
+
+// Literal helpers shared with the statement compiler.
+std::vector<uint8_t> encodeText(const std::string& text);  // an "M" literal
+std::vector<uint8_t> encodeInteger(int64_t value);
+
+}  // namespace vrc

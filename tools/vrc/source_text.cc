@@ -1,0 +1,82 @@
+#include "source_text.h"
+
+#include "common/sjis.h"
+#include "platform/platform.h"
+
+namespace vrc {
+
+namespace {
+
+// Length of the UTF-8 sequence starting at s[i], or 0 when it is not one.
+size_t utf8Length(std::string_view s, size_t i) {
+    uint8_t b = uint8_t(s[i]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((uint8_t(s[i + k]) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+bool isUtf8(std::string_view s) {
+    bool wide = false;
+    for (size_t i = 0; i < s.size();) {
+        size_t n = utf8Length(s, i);
+        if (n == 0) return false;
+        wide |= n > 1;
+        i += n;
+    }
+    return wide;
+}
+
+std::string convertLine(std::string_view utf8, const std::string& file, int line, Diagnostics& diagnostics) {
+    std::string out;
+    int column = 1;
+    for (size_t i = 0; i < utf8.size(); ++column) {
+        size_t n = utf8Length(utf8, i);
+        if (n <= 1) {
+            out += utf8[i];
+            ++i;
+            continue;
+        }
+        std::string sjis;
+        std::string_view ch = utf8.substr(i, n);
+        if (!vr::platform::utf8ToSjisExact(ch, sjis)) {
+            diagnostics.error(file, {line, column}, "the character " + std::string(ch) + " has no Shift_JIS form");
+            sjis = "?";
+        }
+        out += sjis;
+        i += n;
+    }
+    return out;
+}
+
+}  // namespace
+
+SourceText readSource(std::string name, std::string_view bytes, Diagnostics& diagnostics) {
+    SourceText source;
+    source.name = std::move(name);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    bool utf8 = isUtf8(bytes);
+    int number = 1;
+    for (size_t start = 0; start <= bytes.size(); ++number) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string text = utf8 ? convertLine(line, source.name, number, diagnostics) : std::string(line);
+        source.lines.push_back({std::move(text), number});
+        if (end == bytes.size()) break;
+        start = end + 1;
+    }
+    return source;
+}
+
+int columnOf(std::string_view line, size_t offset) {
+    int column = 1;
+    for (size_t i = 0; i < offset && i < line.size(); ++column) i += vr::sjis::charLength(line, i);
+    return column;
+}
+
+std::string forMessage(std::string_view sjis) { return vr::platform::sjisToUtf8(sjis); }
+
+}  // namespace vrc

@@ -1,0 +1,124 @@
+// vrpack: makes, lists, unpacks, checks and mends pack archives, and appends
+// one to the runtime executable for a single-file game.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "commands.h"
+#include "failure.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: vrpack COMMAND ARGUMENTS\n"
+    "\n"
+    "  create OUT.vpf DIR [--store] [--level N]\n"
+    "      pack every file below DIR; --store never compresses, --level sets\n"
+    "      the zlib level (1-9, 9 by default)\n"
+    "  list ARCHIVE\n"
+    "      one line per member: name, type, storage, unpacked and stored size\n"
+    "  extract ARCHIVE DIR\n"
+    "      write every member below DIR, mending damaged ones where possible\n"
+    "  verify ARCHIVE\n"
+    "      check every member and tell whether damaged ones can be repaired\n"
+    "  repair IN OUT\n"
+    "      write a copy of IN with every damaged member mended\n"
+    "  append EXE ARCHIVE OUT [--screensaver]\n"
+    "      write the runtime EXE with ARCHIVE appended as its only archive\n";
+
+struct UsageError {
+    std::string what;
+};
+
+struct Command {
+    std::string_view name;
+    size_t files;
+    bool packOptions;  // --store, --level
+    bool screenSaverOption;
+    int (*run)(const vrpack::Options&);
+};
+
+const Command kCommands[] = {
+    {"create", 2, true, false, &vrpack::runCreate},  {"list", 1, false, false, &vrpack::runList},
+    {"extract", 2, false, false, &vrpack::runExtract}, {"verify", 1, false, false, &vrpack::runVerify},
+    {"repair", 2, false, false, &vrpack::runRepair},  {"append", 3, false, true, &vrpack::runAppend},
+};
+
+int parseLevel(std::string_view text) {
+    if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') return text[0] - '0';
+    throw UsageError{"--level wants a number from 1 to 9, not \"" + std::string(text) + "\""};
+}
+
+vrpack::Options parseOptions(const Command& command, int argc, char** argv) {
+    vrpack::Options o;
+    bool optionsEnded = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string_view a = argv[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            o.files.emplace_back(a);
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (command.packOptions && a == "--store") {
+            o.store = true;
+        } else if (command.packOptions && a == "--level") {
+            if (i + 1 >= argc) throw UsageError{"--level wants a number"};
+            o.level = parseLevel(argv[++i]);
+        } else if (command.packOptions && a.substr(0, 8) == "--level=") {
+            o.level = parseLevel(a.substr(8));
+        } else if (command.screenSaverOption && a == "--screensaver") {
+            o.screenSaver = true;
+        } else {
+            throw UsageError{std::string(command.name) + ": unknown option " + std::string(a)};
+        }
+    }
+    if (o.files.size() != command.files)
+        throw UsageError{std::string(command.name) + " takes " + std::to_string(command.files) + " file arguments, not " +
+                         std::to_string(o.files.size())};
+    return o;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    for (const Command& command : kCommands)
+        if (command.name == name) return command.run(parseOptions(command, argc, argv));
+    throw UsageError{"unknown command " + std::string(name)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "vrpack: %s\n\n%s", e.what.c_str(), kUsage);
+        return 2;
+    } catch (const vrpack::Failure& f) {
+        vrpack::report(f.file, f.what);
+    } catch (const std::filesystem::filesystem_error& e) {
+        vrpack::report(e.path1().string(), e.code().message());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vrpack: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vrpack: %s\n", e.what());
+    }
+    return 1;
+}
+
+namespace vrpack {
+
+void report(const std::string& file, const std::string& what) {
+    std::fprintf(stderr, "vrpack: %s: %s\n", file.c_str(), what.c_str());
+}
+
+}  // namespace vrpack
