@@ -66,14 +66,7 @@ private:
     }
 
     ExprContext context(const SourceLine& line) const {
-        ExprContext c;
-        c.symbols = &game_.symbols;
-        c.script = number_;
-        c.file = source_.name;
-        c.line = line.number;
-        c.text = line.text;
-        c.diagnostics = &diag_;
-        return c;
+        return ExprContext::forLine(game_.symbols, number_, source_.name, line, diag_);
     }
 
     void error(const SourceLine& line, size_t offset, const std::string& message) {

@@ -47,14 +47,7 @@ private:
     }
 
     ExprContext context(const SourceLine& line) const {
-        ExprContext c;
-        c.symbols = &game_.symbols;
-        c.script = script_;
-        c.file = source_.name;
-        c.line = line.number;
-        c.text = line.text;
-        c.diagnostics = &diag_;
-        return c;
+        return ExprContext::forLine(game_.symbols, script_, source_.name, line, diag_);
     }
 
     std::optional<Expr> constant(const SourceLine& line, Lexer& lex, const char* what) {

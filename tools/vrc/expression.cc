@@ -15,6 +15,18 @@ void ExprContext::error(size_t offset, const std::string& message) const {
     diagnostics->error(file, {line, columnOf(text, offset)}, message);
 }
 
+ExprContext ExprContext::forLine(const SymbolTable& symbols, int script, const std::string& file,
+                                 const SourceLine& line, Diagnostics& diagnostics) {
+    ExprContext c;
+    c.symbols = &symbols;
+    c.script = script;
+    c.file = file;
+    c.line = line.number;
+    c.text = line.text;
+    c.diagnostics = &diagnostics;
+    return c;
+}
+
 namespace {
 
 struct BinaryOp {

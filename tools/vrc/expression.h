@@ -15,6 +15,7 @@
 
 #include "diagnostics.h"
 #include "lexer.h"
+#include "source_text.h"
 #include "symbols.h"
 
 namespace vrc {
@@ -42,6 +43,9 @@ struct ExprContext {
     Diagnostics* diagnostics = nullptr;
 
     void error(size_t offset, const std::string& message) const;
+    // The context of one line of a script.
+    static ExprContext forLine(const SymbolTable& symbols, int script, const std::string& file,
+                               const SourceLine& line, Diagnostics& diagnostics);
 };
 
 // Parses one expression from the lexer; nullopt after a reported error.

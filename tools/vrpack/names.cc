@@ -1,69 +1,25 @@
 #include "names.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "archive/pack_format.h"
 #include "common/sjis.h"
+#include "platform/platform.h"
 
 namespace vrpack {
 
-namespace {
-
-// One conversion descriptor per direction for the whole run: opening one
-// costs more than converting a name.
-class Converter {
-public:
-    // No //TRANSLIT: a character without a spelling in the other encoding
-    // must fail the name, not change it silently.
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (valid()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    std::optional<std::string> convert(std::string_view in) {
-        if (!valid()) return std::nullopt;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out(in.size() * 2 + 8, '\0');
-        char* src = const_cast<char*>(in.data());
-        size_t srcLeft = in.size();
-        size_t done = 0;
-        for (;;) {
-            char* dst = out.data() + done;
-            size_t dstLeft = out.size() - done;
-            size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            done = out.size() - dstLeft;
-            if (r != size_t(-1)) break;
-            if (errno != E2BIG) return std::nullopt;
-            out.resize(out.size() * 2);
-        }
-        // Flush a shift state, should the encoding have one.
-        char* dst = out.data() + done;
-        size_t dstLeft = out.size() - done;
-        if (iconv(cd_, nullptr, nullptr, &dst, &dstLeft) == size_t(-1)) return std::nullopt;
-        out.resize(out.size() - dstLeft);
-        return out;
-    }
-
-private:
-    bool valid() const { return cd_ != iconv_t(-1); }
-    iconv_t cd_;
-};
-
-}  // namespace
-
+// The platform converts without transliterating: a character without a
+// spelling in the other encoding fails the name instead of changing it.
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8) {
-    static Converter c("CP932", "UTF-8");
-    return c.convert(utf8);
+    std::string out;
+    if (!vr::platform::utf8ToSjisExact(utf8, out)) return std::nullopt;
+    return out;
 }
 
 std::optional<std::string> shiftJisToUtf8(std::string_view sjis) {
-    static Converter c("UTF-8", "CP932");
-    return c.convert(sjis);
+    std::string out;
+    if (!vr::platform::sjisToUtf8Exact(sjis, out)) return std::nullopt;
+    return out;
 }
 
 std::string displayName(std::string_view sjis) {
