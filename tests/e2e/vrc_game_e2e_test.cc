@@ -39,6 +39,21 @@ TEST(VrcGameE2E, RunsFromAVrbinFolderAndFromAPack) {
     expectRuns(packed.str());
 }
 
+TEST(VrcGameE2E, RunsFromAnArchiveAppendedToTheEngine) {
+    test::TempDir src, work, game;
+    src.write("main.vrs", kGame);
+    ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--pack", work.str() + "game.vpf"}).exitCode, 0);
+    std::string exe = game.str() + "single";
+    auto a = runProcess({test::vrpack(), "append", test::virelo(), work.str() + "game.vpf", exe});
+    ASSERT_EQ(a.exitCode, 0) << a.output;
+    // The game folder holds the executable and nothing else: everything
+    // comes from the archive inside it.
+    auto r = runProcess({exe, "--headless", "--transcript", "--frames", "5"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("headless: window 1 created 320x240 e2e"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("error dialog"), std::string::npos) << r.output;
+}
+
 TEST(VrcGameE2E, CompileErrorsNameFileLineAndColumn) {
     test::TempDir src, out;
     src.write("main.vrs", "*SYSTEM_START\nif 1\n  x = 2\n");

@@ -2,6 +2,7 @@
 
 #include "common/crc32.h"
 #include "disassembler.h"
+#include "expression.h"
 #include "output.h"
 #include "script/engine_files.h"
 #include "support/headless_engine.h"
@@ -96,6 +97,20 @@ TEST(VrcCompile, NestingStopsAtSixtyThree) {
     EXPECT_FALSE(test::compile(nested("loop 1", 64))->ok);
     // Blocks and loops count separately.
     EXPECT_TRUE(test::compile(nested("if 1", 40) + nested("loop 1", 40))->ok);
+}
+
+TEST(VrcCompile, ThreadsStartAtTheirLabels) {
+    auto c = test::compile("*SYSTEM_START\nthread *rain(3, 0.5) in \"fx/rain\"\nendthread \"fx/rain\"\n*rain\nendthread\n");
+    ASSERT_TRUE(c->ok) << c->errors();
+    EXPECT_EQ(commands(*c), (std::vector<uint8_t>{76, 77, 77}));
+    std::vector<uint8_t> ids;
+    for (const auto& a : at(*c, 0).arguments) ids.push_back(a.id);
+    EXPECT_EQ(ids, (std::vector<uint8_t>{0, 34, 4, 15, 37})) << "path, label, int1, float2, rerun";
+    EXPECT_TRUE(at(*c, 2).arguments.empty());
+    EXPECT_FALSE(test::compile("thread *missing\n")->ok);
+    auto named = test::compile("thread *t\n*t\n");
+    ASSERT_TRUE(named->ok) << named->errors();
+    EXPECT_EQ(named->game.scripts[0].instructions[0].arguments[0].code, encodeText("t")) << "named by its label";
 }
 
 TEST(VrcCompile, MessageTextAndParagraphs) {

@@ -18,8 +18,13 @@ namespace slot {
 constexpr uint8_t kElseIf = 11, kDeclareInt = 20, kJump = 28, kCall = 29, kBlockBegin = 30, kBlockSkip = 31,
                   kBlockBreak = 32, kBlockRepeat = 33, kBlockEnd = 34, kDeclareFloat = 36, kAssign = 39,
                   kLoopBegin = 41, kLoopBreak = 42, kLoopContinue = 43, kLoopEnd = 44, kReturn = 61,
-                  kMessageEnd = 63, kDeclareString = 74, kPrintValue = 85, kWait = 86, kMessageText = 90;
-}
+                  kMessageEnd = 63, kDeclareString = 74, kThreadControl = 76, kThreadEnd = 77, kPrintValue = 85,
+                  kWait = 86, kMessageText = 90;
+}  // namespace slot
+
+// Argument ids of the thread commands.
+constexpr uint8_t kThreadPath = 0, kThreadFirstInt = 4, kThreadFirstFloat = 14, kThreadLabel = 34,
+                  kThreadRerun = 37;
 
 struct OpenBlock {
     bool loop = false;
@@ -207,7 +212,7 @@ private:
     static bool isKeyword(const std::string& w) {
         static const char* const kKeywords[] = {"global", "local", "dim",   "if",    "elif",   "else",
                                                 "end",    "loop",  "break", "continue", "leave", "redo",
-                                                "goto",   "call",  "return", "wait"};
+                                                "goto",   "call",  "return", "wait", "thread", "endthread"};
         return std::find_if(std::begin(kKeywords), std::end(kKeywords), [&](const char* k) { return w == k; }) !=
                std::end(kKeywords);
     }
@@ -239,6 +244,8 @@ private:
         if (w == "call") return callStatement(line, lex);
         if (w == "return") return returnStatement(line, lex);
         if (w == "wait") return waitStatement(line, lex);
+        if (w == "thread") return threadStatement(line, lex);
+        if (w == "endthread") return endThreadStatement(line, lex);
     }
 
     // ------------------------------------------------------------ message text
@@ -416,6 +423,63 @@ private:
         }
         if (!expectEnd(lex, line)) return;
         emit(slot::kReturn, std::move(args));
+    }
+
+    // thread *LABEL(numbers...) [in PATH]: starts a thread there at once,
+    // named by the path, or by the label when no path is given.
+    void threadStatement(const SourceLine& line, Lexer& lex) {
+        std::string name;
+        size_t at = 0;
+        if (!lex.readLabel(name, at)) {
+            error(line, at, "thread needs the *label it starts at");
+            return;
+        }
+        labelUses_.push_back({name, source_.name, {line.number, columnOf(line.text, at)}});
+        std::vector<vr::ScriptArgument> args{textArgument(kThreadLabel, name)};
+        if (lex.accept("(") && !lex.accept(")")) {
+            int k = 0;
+            do {
+                size_t valueAt = lex.peek().offset;
+                if (++k > kMaxCallArguments) {
+                    error(line, valueAt, "a thread takes at most 10 values");
+                    return;
+                }
+                auto e = value(lex, line, Type::Int, "a thread value");
+                if (!e) return;
+                uint8_t first = e->type == Type::Float ? kThreadFirstFloat : kThreadFirstInt;
+                args.push_back(argument(uint8_t(first + k - 1), *e, false));
+            } while (lex.accept(","));
+            if (!lex.accept(")")) {
+                error(line, lex.peek().offset, "expected ) after the thread values");
+                return;
+            }
+        }
+        Token in = lex.peek();
+        if (in.kind == Tok::Identifier && in.text == "in") {
+            lex.next();
+            auto path = value(lex, line, Type::String, "a thread path");
+            if (!path) return;
+            args.insert(args.begin(), argument(kThreadPath, *path, true));
+        } else {
+            args.insert(args.begin(), textArgument(kThreadPath, name));
+        }
+        if (!expectEnd(lex, line)) return;
+        Expr one;
+        one.integer = 1;
+        args.push_back(argument(kThreadRerun, one, false));
+        emit(slot::kThreadControl, std::move(args));
+    }
+
+    // endthread [PATH]: ends a thread, or the current one.
+    void endThreadStatement(const SourceLine& line, Lexer& lex) {
+        std::vector<vr::ScriptArgument> args;
+        if (!lex.atEnd()) {
+            auto path = value(lex, line, Type::String, "a thread path");
+            if (!path) return;
+            args.push_back(argument(kThreadPath, *path, true));
+        }
+        if (!expectEnd(lex, line)) return;
+        emit(slot::kThreadEnd, std::move(args));
     }
 
     void waitStatement(const SourceLine& line, Lexer& lex) {
