@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "script/engine_files.h"
 #include "script/error_report.h"
+#include "script/script_state.h"
 #include "shell/shell_state.h"
 #include "shell/window.h"
 
@@ -31,6 +32,7 @@ struct Engine {
     LoaderState loader;
     PackIndex packs;
     CommandTable commands;
+    ScriptState script;
     std::array<WindowObject, kWindowCount> windows;
 };
 

@@ -1,0 +1,46 @@
+// The expression machine: runs an argument's postfix expression code on a
+// value stack in one of four modes (integer or floating arithmetic, numeric
+// or string result) and records which variable and element a bare variable
+// expression named.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vr {
+
+constexpr int kStackSlots = 1024;
+constexpr int kStringSlots = 1024;
+constexpr size_t kStringCapacity = 4096;  // terminator included
+constexpr int kMaxSubscripts = 8;
+
+// What the last evaluation named.
+struct LastAccess {
+    uint32_t variable = 0;
+    int64_t element = 0;
+    bool reference = false;
+    int subscriptCount = 0;                        // of the group closed last
+    std::array<int64_t, kMaxSubscripts> subscripts{};
+};
+
+struct ExpressionState;  // defined in expression_machine.cc's companion header below
+
+// Evaluators by evaluation type (1 to 4).
+int64_t evaluateNumeric(uint8_t evalType, const uint8_t* code, uint32_t length);
+double evaluateFloating(uint8_t evalType, const uint8_t* code, uint32_t length);
+// Writes the string result and a terminator into `buffer` (kStringCapacity
+// bytes) and returns its length; a numeric result writes nothing and gives 0.
+uint32_t evaluateString(uint8_t evalType, char* buffer, const uint8_t* code, uint32_t length);
+
+const LastAccess& lastAccess();
+
+// Constant mode: reading a variable fails and sets the not-constant mark.
+void setConstantMode(bool on);
+void clearNotConstant();
+bool notConstant();
+// Reference mode: a bare variable is recorded, not read (declarations).
+void setReferenceMode(bool on);
+
+}  // namespace vr

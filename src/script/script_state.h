@@ -1,0 +1,78 @@
+// Everything script execution keeps: loaded scripts, the thread tree, the
+// interpreter's globals, the evaluated arguments, the variables and the
+// expression machine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/command_table.h"
+#include "script/arguments.h"
+#include "script/script_thread.h"
+
+namespace vr {
+
+struct VariableTable;    // script/variable_table.h
+struct ExpressionState;  // script/expression_state.h
+
+// A loaded script: the file image made readable and the per-instruction
+// tables the interpreter indexes.
+struct ScriptImage {
+    int32_t instructionCount = 0;
+    std::array<std::vector<CommandHandler>, 2> executors;  // [0] paused, [1] the handlers
+    std::vector<uint8_t> commands;
+    std::vector<uint8_t> argumentCounts;
+    std::vector<uint8_t*> argumentLists;  // into `file`, 12 bytes per record
+    const uint8_t* expressionArea = nullptr;
+    uint32_t expressionSize = 0;
+    std::vector<uint32_t> lineTable;
+    std::vector<uint8_t> file;  // the unscrambled file, kept for the run
+};
+
+// A node of the thread tree: named, its children in execution order (the
+// walk runs from the last to the first), each carrying a thread.
+struct ThreadNode {
+    std::string name;
+    bool group = false;
+    ThreadNode* parent = nullptr;
+    std::vector<std::unique_ptr<ThreadNode>> children;
+    std::unique_ptr<ScriptThread> thread = std::make_unique<ScriptThread>();
+};
+
+struct ScriptTimer {
+    uint32_t base = 0, stop = 0;
+    bool running = true;
+};
+
+struct ScriptState {
+    ScriptState();
+    ~ScriptState();
+    ScriptState(const ScriptState&) = delete;
+    ScriptState& operator=(const ScriptState&) = delete;
+
+    std::vector<std::unique_ptr<ScriptImage>> scripts;  // by script number; null = not loaded
+    ThreadNode root;  // the thread tree's root container
+    ThreadNode* currentNode = nullptr;
+    ScriptThread* currentThread = nullptr;
+    uint32_t currentInstruction = 0;
+    uint8_t lastStatus = 0;
+    uint64_t frameCounter = 0;
+    bool rerunRequested = false;
+    uint8_t pauseState = 0;       // 1: paused, the window is inactive
+    uint32_t pausedSince = 0;
+    bool runInBackground = true;
+    bool loopWatch = false;       // the endless-loop watch (debug mode)
+    uint8_t cornerBits = 0;
+    uint64_t instructionCounter = 0;
+    std::array<ScriptTimer, 4> timers;
+    uint8_t engineSetting = 0;    // the setting byte of command 75
+
+    EvaluatedArguments arguments;
+    std::unique_ptr<VariableTable> variables;
+    std::unique_ptr<ExpressionState> expression;
+};
+
+}  // namespace vr

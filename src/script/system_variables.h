@@ -1,0 +1,22 @@
+// The engine's state as variables 0 to 999: the three readers the
+// expression machine asks, and the writes the assignment command makes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vr {
+
+// The type of a system variable: 1 integer, 2 floating, 3 string.
+uint8_t systemVariableType(uint32_t number);
+
+int64_t readSystemInteger(uint32_t number, int64_t element);
+double readSystemFloat(uint32_t number, int64_t element);
+std::string readSystemString(uint32_t number, int64_t element);
+
+// 0, or -1 after a report (101150 for a read-only variable).
+int writeSystemInteger(uint32_t number, int64_t element, int64_t value);
+int writeSystemString(uint32_t number, int64_t element, std::string_view text);
+
+}  // namespace vr

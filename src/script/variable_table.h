@@ -1,0 +1,11 @@
+// The variable records (owned by variables.cc).
+#pragma once
+
+#include <vector>
+
+namespace vr {
+
+struct VariableTable {
+};
+
+}  // namespace vr
