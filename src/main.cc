@@ -1,8 +1,9 @@
 // virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]...
-//        [--transcript] [GAMEDIR] [GAME ARGUMENTS...]
+//        [--transcript] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]
 //
 // Runs the game in GAMEDIR (by default the executable's own folder).  The
-// headless options make whole games testable without a display.
+// headless options make whole games testable without a display; --dump-vars
+// writes the game's variables to FILE when the run ends.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,7 @@ struct CommandLine {
     bool transcript = false;
     uint64_t frames = 0;
     std::vector<Screenshot> screenshots;
+    std::string dumpVars;
     std::string gameFolder;
     std::vector<std::string> gameArguments;
 };
@@ -36,7 +38,7 @@ struct CommandLine {
 void usage() {
     std::fprintf(stderr,
                  "usage: virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]... [--transcript]\n"
-                 "              [GAMEDIR] [GAME ARGUMENTS...]\n");
+                 "              [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n");
 }
 
 bool parseNumber(const char* text, uint64_t& out) {
@@ -68,6 +70,11 @@ int parse(int argc, char** argv, CommandLine& cl) {
             if (!colon || !parseNumber(std::string(v, colon).c_str(), s.frame) || !colon[1]) return usage(), 2;
             s.file = colon + 1;
             cl.screenshots.push_back(s);
+        } else if (a == "--dump-vars") {
+            const char* v = value();
+            if (!v || !*v) return usage(), 2;
+            // The run changes into the game folder; the file is named from here.
+            cl.dumpVars = std::filesystem::absolute(v).lexically_normal().string();
         } else if (a == "--help" || a == "-h") {
             usage();
             return 1;
@@ -110,6 +117,7 @@ int main(int argc, char** argv) {
     options.gameFolder = cl.gameFolder;
     options.gameArguments = cl.gameArguments;
     options.frameLimit = cl.frames;
+    options.dumpVarsFile = cl.dumpVars;
     for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
     if (headless && !cl.screenshots.empty()) {
         options.afterFrame = [&](uint64_t frame) {

@@ -1,5 +1,9 @@
 #include "commands/command_table.h"
 
+#include "commands/flow_commands.h"
+#include "commands/system_commands.h"
+#include "commands/thread_commands.h"
+#include "commands/variable_commands.h"
 #include "script/error_report.h"
 
 namespace vr {
@@ -11,8 +15,10 @@ int UndefinedCommand() {
 
 void installCommandHandlers(CommandTable& table) {
     table.slots.fill(&UndefinedCommand);
-    // The handlers of the implemented commands arrive with the interpreter
-    // and argument evaluation; until then every slot is undefined.
+    installSystemCommands(table);
+    installVariableCommands(table);
+    installFlowCommands(table);
+    installThreadCommands(table);
 }
 
 }  // namespace vr

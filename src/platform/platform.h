@@ -112,6 +112,13 @@ bool spawnProcess(const std::string& program, const std::vector<std::string>& ar
                   const std::string& folder);
 // The host's text for an error number (the run-time library's errno texts).
 std::string errnoText(int error);
+// Physical memory as the host reports it; all zero when it cannot tell.
+struct MemoryStatus {
+    uint64_t totalBytes = 0;
+    uint64_t availableBytes = 0;
+    int loadPercent = 0;  // share of physical memory in use, 0..100
+};
+MemoryStatus hostMemoryStatus();
 // SIGTERM and SIGINT become a quit event of the backend instead of killing
 // the process, so the engine shuts down in order.
 void installQuitSignals();
@@ -318,6 +325,8 @@ public:
     virtual LocalTime localTime() = 0;
 
     virtual DisplayInfo display() = 0;
+    // The headless backend reports fixed figures, so runs stay reproducible.
+    virtual MemoryStatus memoryStatus() { return hostMemoryStatus(); }
 
     virtual WindowId createWindow(const WindowSpec& spec) = 0;
     virtual void destroyWindow(WindowId window) = 0;
@@ -329,6 +338,8 @@ public:
     // what it showed).  The surface is the window's client area, 1:1.
     virtual bool present(WindowId window, const SurfaceView& surface, const Rect& changed) = 0;
     virtual void showCursor(bool shown) = 0;
+    // The cursor in screen coordinates.
+    virtual void cursorScreenPosition(int& x, int& y) = 0;
 
     // Takes the next waiting event; false when there is none.
     virtual bool pollEvent(Event& event) = 0;

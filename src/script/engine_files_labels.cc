@@ -50,9 +50,9 @@ int findLabelIndex(std::string_view name) {
     uint32_t top = hash >> 24;
     for (size_t i = files.labelFirstIndex[top]; i < files.labels.size(); ++i) {
         const Label& label = files.labels[i];
+        // The scan runs on past the bucket to the end of the table, so a
+        // label file whose order is off still finds every label.
         if (label.hash == hash && label.name == name) return int(i);
-        // Labels are sorted by hash: past the wanted top byte nothing matches.
-        if ((label.hash >> 24) > top) break;
     }
     return -1;
 }

@@ -2,6 +2,12 @@
 // value stack in one of four modes (integer or floating arithmetic, numeric
 // or string result) and records which variable and element a bare variable
 // expression named.
+//
+// The code comes from compiled scripts, which may be damaged: code that
+// would pass one of the limits below, pop an empty stack, close a group that
+// is not open or end inside an operation is refused with 900000 (an unknown
+// opcode with 900030) and the evaluation stops.  Texts longer than 4095
+// bytes are cut there.
 #pragma once
 
 #include <array>
@@ -25,7 +31,10 @@ struct LastAccess {
     std::array<int64_t, kMaxSubscripts> subscripts{};
 };
 
-struct ExpressionState;  // defined in expression_machine.cc's companion header below
+struct ExpressionState;  // script/expression_state.h
+
+// Open subscripted variables ("V" groups) at one time.
+constexpr int kMaxOpenGroups = 64;
 
 // Evaluators by evaluation type (1 to 4).
 int64_t evaluateNumeric(uint8_t evalType, const uint8_t* code, uint32_t length);
@@ -35,6 +44,9 @@ double evaluateFloating(uint8_t evalType, const uint8_t* code, uint32_t length);
 uint32_t evaluateString(uint8_t evalType, char* buffer, const uint8_t* code, uint32_t length);
 
 const LastAccess& lastAccess();
+// Whether the last evaluation stopped early: an error was reported (or, in
+// constant mode, a variable was read).
+bool evaluationFailed();
 
 // Constant mode: reading a variable fails and sets the not-constant mark.
 void setConstantMode(bool on);

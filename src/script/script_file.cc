@@ -63,73 +63,86 @@ std::vector<uint8_t> writeScriptFile(const std::vector<ScriptInstruction>& instr
     return out.take();
 }
 
-bool readScriptFile(const uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key, ScriptFileView& view,
-                    std::string& problem) {
+namespace {
+
+bool fail(std::string& problem, std::string text) {
+    problem = std::move(text);
+    return false;
+}
+
+std::string at(int32_t i) { return "instruction " + std::to_string(i) + ": "; }
+
+}  // namespace
+
+bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key, uint32_t labelCount,
+                      ScriptLayout& layout, std::string& problem) {
     ByteReader in(bytes, size);
     in.skip(8);
-    int32_t count = in.i32();
-    uint32_t sizes[4];
-    for (auto& s : sizes) s = in.u32();
-    if (!in.ok()) {
-        problem = "header cut short";
-        return false;
-    }
-    if (count < 0 || uint64_t(sizes[0]) != uint64_t(count) * kInstructionRecordSize ||
-        uint64_t(sizes[3]) != uint64_t(count) * 4) {
-        problem = "instruction count and section sizes disagree";
-        return false;
-    }
-    uint64_t total = kScriptHeaderSize;
-    for (uint32_t s : sizes) total += s;
-    if (total > size) {
-        problem = "sections beyond the end of the file";
-        return false;
-    }
-    std::vector<uint8_t> sections[4];
-    size_t at = kScriptHeaderSize;
+    layout.count = in.i32();
+    for (auto& s : layout.sectionSize) s = in.u32();
+    if (!in.ok()) return fail(problem, "header cut short");
+    int32_t count = layout.count;
+    if (count < 0 || uint64_t(layout.sectionSize[0]) != uint64_t(count) * kInstructionRecordSize ||
+        uint64_t(layout.sectionSize[3]) != uint64_t(count) * 4 || layout.sectionSize[1] % kArgumentRecordSize != 0)
+        return fail(problem, "instruction count and section sizes disagree");
+    uint64_t end = kScriptHeaderSize;
     for (int k = 0; k < 4; ++k) {
-        sections[k].assign(bytes + at, bytes + at + sizes[k]);
-        scrambleSection(sections[k].data(), sections[k].size(), key);
-        at += sizes[k];
+        layout.sectionAt[k] = size_t(end);
+        end += layout.sectionSize[k];
     }
-    ByteReader code(sections[0]), args(sections[1]), lines(sections[3]);
-    view = ScriptFileView{};
-    view.expressions = std::move(sections[2]);
+    if (end > size) return fail(problem, "sections beyond the end of the file");
+    for (int k = 0; k < 4; ++k) scrambleSection(bytes + layout.sectionAt[k], layout.sectionSize[k], key);
+
+    const uint8_t* code = bytes + layout.sectionAt[0];
+    const uint8_t* args = bytes + layout.sectionAt[1];
+    size_t argsLeft = layout.sectionSize[1] / kArgumentRecordSize;
+    uint32_t area = layout.sectionSize[2];
     for (int32_t i = 0; i < count; ++i) {
-        uint8_t command = code.u8();
-        uint8_t argc = code.u8();
-        code.skip(2);
-        if (command >= command::kSlotCount) {
-            problem = "instruction " + std::to_string(i) + ": command code " + std::to_string(command);
-            return false;
+        uint8_t command = code[size_t(i) * 4];
+        uint8_t argc = code[size_t(i) * 4 + 1];
+        if (command >= command::kSlotCount) return fail(problem, at(i) + "command code " + std::to_string(command));
+        if (argc > argsLeft) return fail(problem, at(i) + "arguments beyond the argument section");
+        for (size_t r = 0; r < argc; ++r, args += kArgumentRecordSize) {
+            ByteReader rec(args, kArgumentRecordSize);
+            rec.skip(4);
+            uint32_t length = rec.u32(), offset = rec.u32();
+            if (isTargetRecord(command, r)) {
+                if (length > uint32_t(count)) return fail(problem, at(i) + "target beyond the script");
+                continue;
+            }
+            if (command == command::kJumpToLabel && r == 0 && length >= kResolvedLabelFlag) {
+                if ((length & 0x0FFFFFFF) >= labelCount) return fail(problem, at(i) + "label beyond the label table");
+                continue;
+            }
+            if (uint64_t(offset) + length > area) return fail(problem, at(i) + "expression beyond the expression area");
         }
-        if (!args.has(size_t(argc) * kArgumentRecordSize)) {
-            problem = "instruction " + std::to_string(i) + ": arguments beyond the argument section";
-            return false;
-        }
-        std::vector<ScriptArgumentView> list(argc);
-        for (size_t r = 0; r < argc; ++r) {
-            ScriptArgumentView& a = list[r];
+        argsLeft -= argc;
+    }
+    return true;
+}
+
+bool readScriptFile(const uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key, ScriptFileView& view,
+                    std::string& problem) {
+    std::vector<uint8_t> file(bytes, bytes + size);
+    ScriptLayout layout;
+    if (!unscrambleScript(file.data(), file.size(), key, UINT32_MAX, layout, problem)) return false;
+    view = ScriptFileView{};
+    const uint8_t* code = file.data() + layout.sectionAt[0];
+    ByteReader args(file.data() + layout.sectionAt[1], layout.sectionSize[1]);
+    ByteReader lines(file.data() + layout.sectionAt[3], layout.sectionSize[3]);
+    view.expressions.assign(file.begin() + long(layout.sectionAt[2]),
+                            file.begin() + long(layout.sectionAt[2] + layout.sectionSize[2]));
+    for (int32_t i = 0; i < layout.count; ++i) {
+        std::vector<ScriptArgumentView> list(code[size_t(i) * 4 + 1]);
+        for (ScriptArgumentView& a : list) {
             a.id = args.u8();
             args.skip(1);
             a.evalType = args.u8();
             a.relative = args.u8();
             a.length = args.u32();
             a.offset = args.u32();
-            if (isTargetRecord(command, r)) {
-                if (a.length > uint32_t(count)) {
-                    problem = "instruction " + std::to_string(i) + ": target beyond the script";
-                    return false;
-                }
-                continue;
-            }
-            bool resolvedJump = command == command::kJumpToLabel && r == 0 && a.length >= kResolvedLabelFlag;
-            if (!resolvedJump && uint64_t(a.offset) + a.length > view.expressions.size()) {
-                problem = "instruction " + std::to_string(i) + ": expression beyond the expression area";
-                return false;
-            }
         }
-        view.commands.push_back(command);
+        view.commands.push_back(code[size_t(i) * 4]);
         view.lines.push_back(lines.u32());
         view.arguments.push_back(std::move(list));
     }

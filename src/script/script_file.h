@@ -57,6 +57,19 @@ std::vector<uint8_t> writeScriptFile(const std::vector<ScriptInstruction>& instr
 // XORs a section with the key, the key position starting at 0.
 void scrambleSection(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key);
 
+// Where the sections of a script file lie.
+struct ScriptLayout {
+    int32_t count = 0;
+    size_t sectionAt[4] = {};  // instructions, arguments, expression area, lines
+    uint32_t sectionSize[4] = {};
+};
+
+// Unscrambles a script file in place and checks it: false, with the reason,
+// when the file is damaged (see readScriptFile).  `labelCount` bounds jump
+// records that already hold a label number.
+bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key, uint32_t labelCount,
+                      ScriptLayout& layout, std::string& problem);
+
 // A script file read back and checked.  Offsets are from the start of the
 // expression area; `expressions` is the unscrambled area.
 struct ScriptArgumentView {

@@ -12,6 +12,7 @@
 #include "commands/command_table.h"
 #include "script/arguments.h"
 #include "script/script_thread.h"
+#include "script/system_state.h"
 
 namespace vr {
 
@@ -55,21 +56,27 @@ struct ScriptState {
 
     std::vector<std::unique_ptr<ScriptImage>> scripts;  // by script number; null = not loaded
     ThreadNode root;  // the thread tree's root container
+    std::vector<std::unique_ptr<ThreadNode>> endedThreads;  // freed after the frame's walk
     ThreadNode* currentNode = nullptr;
     ScriptThread* currentThread = nullptr;
     uint32_t currentInstruction = 0;
     uint8_t lastStatus = 0;
-    uint64_t frameCounter = 0;
-    bool rerunRequested = false;
+    // The frame counter and the re-run request are the shell's
+    // (ShellState::frameCounter, ShellState::runAgain).
     uint8_t pauseState = 0;       // 1: paused, the window is inactive
     uint32_t pausedSince = 0;
     bool runInBackground = true;
     bool loopWatch = false;       // the endless-loop watch (debug mode)
     uint8_t cornerBits = 0;
     uint64_t instructionCounter = 0;
+    // When not 0, the run ends (as a quit) after this many instructions:
+    // a bound for fuzzing and for tests of scripts that never wait.
+    uint64_t instructionLimit = 0;
+    uint64_t instructionsRun = 0;
     std::array<ScriptTimer, 4> timers;
     uint8_t engineSetting = 0;    // the setting byte of command 75
 
+    SystemState system;  // values behind the system variables
     EvaluatedArguments arguments;
     std::unique_ptr<VariableTable> variables;
     std::unique_ptr<ExpressionState> expression;

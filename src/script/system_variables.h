@@ -19,4 +19,11 @@ std::string readSystemString(uint32_t number, int64_t element);
 int writeSystemInteger(uint32_t number, int64_t element, int64_t value);
 int writeSystemString(uint32_t number, int64_t element, std::string_view text);
 
+// Takes the local date and time that variable 0 elements 8 to 15 give
+// (start-up step 24).
+void recordStartTime();
+// Starts the four script timers at the current tick and seeds the random
+// generator; after the one-time tables (start-up step 11), which take the seed.
+void initialiseSystemVariables();
+
 }  // namespace vr

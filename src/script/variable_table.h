@@ -1,11 +1,32 @@
 // The variable records (owned by variables.cc).
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vr {
 
+constexpr int kVariableDimensions = 8;
+
+// One numbered variable: an array of one type.  Only the storage of its own
+// type is kept.  The shape and the storage always change together, so a
+// subscript that fits the dimensions always addresses stored data.
+struct Variable {
+    uint8_t type = 0;  // VariableType
+    int8_t dimensionCount = 0;
+    std::array<int32_t, kVariableDimensions> dimensions{};
+    int64_t elementCount = 0;
+    std::vector<int64_t> integers;
+    std::vector<double> floats;
+    // One text per element.  An element holds at most kElementTextLimit
+    // bytes: the capacity of the engine's element buffers is 16-bit.
+    std::vector<std::string> strings;
+};
+
 struct VariableTable {
+    std::vector<Variable> records;  // by number, 0 to the highest of vrt.vbn
 };
 
 }  // namespace vr

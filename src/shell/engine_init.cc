@@ -4,6 +4,11 @@
 #include "archive/pack_index.h"
 #include "common/format_secrets.h"
 #include "engine.h"
+#include "script/interpreter.h"
+#include "script/script_loader.h"
+#include "script/system_variables.h"
+#include "script/variable_dump.h"
+#include "script/variables.h"
 #include "shell/later_steps.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
@@ -13,7 +18,6 @@ namespace vr {
 
 namespace {
 
-constexpr const char* kStartLabel = "SYSTEM_START";
 
 int failWithBox(const char* text) {
     platform::MessageBoxSpec box;
@@ -69,16 +73,16 @@ int prepareStartScript() {
     if (loadErrorMessages() < 0) return -1;
     if (loadCommandDefinitions() < 0) return -1;
     if (loadVariableTableSize() < 0) return -1;
+    if (createVariableTable() < 0) return -1;
     if (loadScriptList() < 0) return -1;
+    if (createScriptTable() < 0) return -1;
     if (loadVariableDefinitions() < 0) return -1;
-    if (applyVariableDefinitions(-1) < 0) return -1;
+    installVariableCreator();
+    if (initialiseVariables(-1) < 0) return -1;
     if (loadLabels() < 0) return -1;
-    if (findLabelIndex(kStartLabel) < 0) {
-        // Every game defines the start label; without it there is nothing to run.
-        reportErrorArgs(108180, true, kStartLabel);
-        return -1;
-    }
-    return later::loadStartScript();
+    engine().script.loopWatch = engine().files.config.debugMode != 0;
+    // Every game defines the start label; without it there is nothing to run.
+    return startMainThread();
 }
 
 void frameThreadMain(Engine* e) {
@@ -131,6 +135,7 @@ int engineInit() {
     if (!shell.packedMode && !later::runCompilerLink()) return -1;
     // 11.
     initialiseTablesOnce();
+    initialiseSystemVariables();
     // 12.
     probeWritableFolder();
     // 13. No common-controls library to initialise on this platform.
@@ -168,7 +173,7 @@ int engineInit() {
     // 23.
     if (e.files.config.soundEnabled) later::createSoundDevice();
     // 24.
-    shell.startTime = host.localTime();
+    recordStartTime();
     // 25.
     later::loadMidiPlugin();
     // 26.
@@ -234,6 +239,9 @@ void engineShutdown() {
     waitFinished(shell.soundThreadStarted, shell.soundThreadFinished);
     waitFinished(shell.frameThreadStarted, shell.frameThreadFinished);
     if (shell.frameThreadStarted) shell.frameThread.join();
+    // No script runs any more: the variables hold their final values.
+    if (!shell.dumpVarsFile.empty() && dumpUserVariables(shell.dumpVarsFile) < 0 && shell.exitCode == 0)
+        shell.exitCode = 1;
     // 2.
     stopWorkerPool();
     // 3.

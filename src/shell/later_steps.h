@@ -13,13 +13,11 @@ inline void createMenuStrip() {}           // the full-screen menu strip
 inline int createObjectRoots() { return 0; }  // layer, thread, sound and menu roots
 inline void createSoundDevice() {}         // the sound device, when sound is enabled
 inline void loadMidiPlugin() {}            // the optional MIDI plug-in
-inline int loadStartScript() { return 0; } // the start label's script on the "SYSTEM" thread
 inline void allocateSoundNames() {}        // the name buffers of the sound request queue
 inline void startSoundThread() {}          // the sound thread
 inline void queueInitialSounds() {}        // the sound root "ROOT" and its first requests
 inline bool setFullScreen(bool) { return false; }  // full screen by exact display mode
 inline void updateMenuStrip() {}           // the menu strip follows the cursor
-inline void runScriptPass() {}             // the interpreter over the thread tree
 inline int composeWindow(int) { return 0; }  // the window's dirty rectangles
 inline bool movieHoldsScreen() { return false; }  // a movie presents instead of the layers
 inline void showPopupMenu() {}             // a requested pop-up menu

@@ -1,5 +1,6 @@
 // The main loop and the frame step.
 #include "engine.h"
+#include "script/interpreter.h"
 #include "shell/frame_pacer.h"
 #include "shell/later_steps.h"
 #include "shell/startup.h"
@@ -51,12 +52,18 @@ bool frameStep() {
 
     later::updateInputTransitions();
 
+    // One count per frame, not per pass: a thread stamped in the first pass
+    // must not get a second turn in a re-run pass of the same frame.
+    ++shell.frameCounter;
     do {
         shell.runAgain = false;
-        ++shell.frameCounter;
-        later::runScriptPass();
-        if (shell.quitRequested) return true;
+        runFrame(e.script.root);
+        if (shell.quitRequested) {
+            releaseEndedThreads();
+            return true;
+        }
     } while (shell.runAgain);
+    releaseEndedThreads();
 
     bool draw = !shell.skipNextFrame && !later::movieHoldsScreen();
     if (draw) {

@@ -112,6 +112,7 @@ struct ShellState {
     uint64_t frameLimit = 0;
     uint64_t framesRun = 0;
     std::function<void(uint64_t frame)> afterFrame;
+    std::string dumpVarsFile;  // host path; the user variables are written there at shutdown
     int exitCode = 0;
 };
 

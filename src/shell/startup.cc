@@ -103,6 +103,7 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     ShellState& shell = e->shell;
     shell.frameLimit = options.frameLimit;
     shell.afterFrame = options.afterFrame;
+    shell.dumpVarsFile = options.dumpVarsFile;
 
     // Single-start guard: another instance is between here and the per-folder guard.
     platform::NamedLock startGuard;

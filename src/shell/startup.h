@@ -17,6 +17,7 @@ struct RunOptions {
     uint64_t frameLimit = 0;                // end the run after this many frames (0 = no limit)
     std::function<void(uint64_t frame)> afterFrame;  // called after each frame step
     std::vector<std::string> restartArguments;      // the command line to start again with
+    std::string dumpVarsFile;               // host path for the user variables at shutdown; empty = none
 };
 
 // The program entry: instance guards, the appended-data check, the

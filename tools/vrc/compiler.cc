@@ -706,9 +706,17 @@ private:
                 continue;
             }
             bool text = it->kind == kArgumentString;
-            auto v = value(lex, line, it->kind == kArgumentRaw ? std::nullopt
-                                                               : std::optional<Type>(text ? Type::String : Type::Int),
-                           ("argument " + name.text).c_str());
+            // A numeric argument that is a bare variable names where a
+            // result goes, whatever the variable's type.
+            Lexer probe = lex;
+            ExprContext quiet = context(line);
+            Diagnostics ignored;
+            quiet.diagnostics = &ignored;
+            auto named = parseTarget(probe, quiet);
+            bool target = !text && named && (probe.atEnd() || probe.peek().kind == Tok::Identifier);
+            std::optional<Type> want;
+            if (it->kind != kArgumentRaw && !target) want = text ? Type::String : Type::Int;
+            auto v = value(lex, line, want, ("argument " + name.text).c_str());
             if (!v) return;
             args.push_back(argument(uint8_t(id), *v, text || v->type == Type::String, relative));
         }

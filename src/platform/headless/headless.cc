@@ -158,6 +158,11 @@ bool HeadlessPlatform::present(WindowId window, const SurfaceView& surface, cons
 
 void HeadlessPlatform::showCursor(bool shown) { cursorShown_ = shown; }
 
+void HeadlessPlatform::cursorScreenPosition(int& x, int& y) {
+    x = cursorX_;
+    y = cursorY_;
+}
+
 bool HeadlessPlatform::pollEvent(Event& event) {
     if (!events_.empty()) {
         event = events_.front();

@@ -24,6 +24,7 @@ public:
     void sleep(uint32_t milliseconds) override;
     LocalTime localTime() override;
     DisplayInfo display() override { return options_.display; }
+    MemoryStatus memoryStatus() override { return kMemory; }
 
     WindowId createWindow(const WindowSpec& spec) override;
     void destroyWindow(WindowId window) override;
@@ -32,10 +33,19 @@ public:
     void raiseWindow(WindowId window) override;
     bool present(WindowId window, const SurfaceView& surface, const Rect& changed) override;
     void showCursor(bool shown) override;
+    void cursorScreenPosition(int& x, int& y) override;
+    // Where the cursor stands on the fake display (tests move it).
+    void setCursorScreenPosition(int x, int y) {
+        cursorX_ = x;
+        cursorY_ = y;
+    }
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& spec) override;
     void errorDialog(const ErrorDialogSpec& spec) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+
+    // The memory figures of every headless run: 4 GiB, a quarter in use.
+    static constexpr MemoryStatus kMemory{4ull << 30, 3ull << 30, 25};
 
     // --- test and tool controls
 
@@ -78,6 +88,7 @@ private:
     std::vector<std::string> transcript_;
     bool quitDelivered_ = false;  // a quit signal is reported once
     bool cursorShown_ = true;
+    int cursorX_ = 0, cursorY_ = 0;
 };
 
 }  // namespace vr::platform

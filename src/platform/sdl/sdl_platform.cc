@@ -185,6 +185,8 @@ bool SdlPlatform::present(WindowId window, const SurfaceView& surface, const Rec
 
 void SdlPlatform::showCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
 
+void SdlPlatform::cursorScreenPosition(int& x, int& y) { SDL_GetGlobalMouseState(&x, &y); }
+
 bool SdlPlatform::pollEvent(Event& event) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {

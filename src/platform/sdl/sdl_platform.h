@@ -32,6 +32,7 @@ public:
     void raiseWindow(WindowId window) override;
     bool present(WindowId window, const SurfaceView& surface, const Rect& changed) override;
     void showCursor(bool shown) override;
+    void cursorScreenPosition(int& x, int& y) override;
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& spec) override;
     void errorDialog(const ErrorDialogSpec& spec) override;

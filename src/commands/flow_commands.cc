@@ -1,0 +1,361 @@
+#include "commands/flow_commands.h"
+
+#include "engine.h"
+#include "script/arguments.h"
+#include "script/engine_files.h"
+#include "script/expression_machine.h"
+#include "script/interpreter.h"
+#include "script/script_file.h"
+#include "script/script_loader.h"
+#include "script/script_state.h"
+#include "script/system_variables.h"
+#include "script/thread_tree.h"
+#include "script/variables.h"
+
+namespace vr {
+
+namespace {
+
+enum Slot : uint8_t {
+    kElseIf = 11, kJump = 28, kCall = 29, kBlockBegin = 30, kBlockSkip = 31, kBlockBreak = 32, kBlockRepeat = 33,
+    kBlockEnd = 34, kAssign = 39, kLoopBegin = 41, kLoopBreak = 42, kLoopContinue = 43, kLoopEnd = 44, kReturn = 61,
+    kWait = 86,
+};
+
+ScriptState& state() { return engine().script; }
+ScriptThread& thread() { return *state().currentThread; }
+
+const char* commandName(uint8_t code) {
+    const CommandDefinition* d = commandDefinition(code);
+    return d ? d->name.c_str() : "";
+}
+
+// The raw fields of the current instruction's argument records.
+struct Record {
+    uint8_t id, evalType, relative;
+    uint32_t length, offset;
+    const uint8_t* bytes;
+};
+
+Record record(int index) {
+    const ScriptState& s = state();
+    const uint8_t* r = thread().image->argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
+    auto u32 = [](const uint8_t* p) {
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    };
+    return {r[0], r[2], r[3], u32(r + 4), u32(r + 8), r};
+}
+
+int argumentCount() { return thread().image->argumentCounts[state().currentInstruction]; }
+
+const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
+int64_t numericOf(const Record& r) { return evaluateNumeric(r.evalType, codeOf(r), r.length); }
+double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
+
+int nothingToClose(uint8_t code, uint8_t opener) {
+    reportScriptErrorArgs(101300, true, commandName(code), commandName(opener));
+    return -1;
+}
+
+int tooDeep(uint8_t code) {
+    reportScriptErrorArgs(101600, true, commandName(code), kNestingLimit);
+    return -1;
+}
+
+// Depths and place of a label; a jump inside a call counts from the
+// depths saved at the call.
+int goToLabel(int label) {
+    ScriptThread& t = thread();
+    const Label& l = engine().files.labels[size_t(label)];
+    int block = l.blockDepth, loop = l.loopDepth;
+    if (t.callDepth > 0) {
+        block += t.callSavedBlockDepth[size_t(t.callDepth - 1)];
+        loop += t.callSavedLoopDepth[size_t(t.callDepth - 1)];
+    }
+    if (block >= kNestingLimit) return tooDeep(kBlockBegin);
+    if (loop >= kNestingLimit) return tooDeep(kLoopBegin);
+    t.blockDepth = int8_t(block);
+    t.loopDepth = int8_t(loop);
+    return moveThread(t, l.script, l.instruction) ? 0 : -1;
+}
+
+int labelByName(std::string_view name) {
+    int label = findLabel(name);
+    if (label < 0) reportScriptErrorArgs(108180, true, std::string(name).c_str());
+    return label;
+}
+
+int JumpToLabel() {
+    if (evaluateArguments(kJump) < 0) return -1;
+    if (argumentCount() < 1) return labelByName("") < 0 ? -1 : 0;
+    Record r = record(0);
+    int label = r.length >= kResolvedLabelFlag ? int(r.length & 0x0FFFFFFF)
+                                               : labelByName(state().arguments.byPosition[1].text);
+    return label < 0 ? -1 : goToLabel(label);
+}
+
+int CallLabel() {
+    if (evaluateCallArguments(kCall) < 0) return -1;
+    ScriptThread& t = thread();
+    if (t.callDepth + 1 >= kNestingLimit) return tooDeep(kCall);
+    CallValues& params = t.callParameters[size_t(t.callDepth + 1)];
+    int argc = argumentCount();
+    for (int k = 1; k < argc && k <= kCallValues; ++k) {
+        if (const ArgumentValue* a = argument(k)) {
+            params.integers[size_t(k - 1)] = a->integer;
+        } else if (const ArgumentValue* f = argument(10 + k)) {
+            params.floats[size_t(k - 1)] = floatingOf(*f);
+        } else if (const ArgumentValue* str = argument(20 + k)) {
+            params.strings[size_t(k - 1)] = str->text;
+        }
+    }
+    params.clear(std::max(argc - 1, 0));
+    int label = -1;
+    bool named = false;
+    for (int p = 0; p < argc && !named; ++p) {
+        Record r = record(p);
+        if (r.id != 0) continue;
+        named = true;
+        label = int(uint32_t(r.bytes[2]) | uint32_t(r.bytes[3]) << 8);
+        if (label == 0) label = labelByName(state().arguments.byPosition[size_t(p + 1)].text);
+    }
+    if (!named) label = labelByName("");
+    if (label < 0) return -1;
+    size_t level = size_t(t.callDepth);
+    t.returnPc[level] = t.pc;
+    t.returnScript[level] = t.scriptNumber;
+    t.callSavedBlockDepth[level] = uint8_t(t.blockDepth);
+    t.callSavedLoopDepth[level] = uint8_t(t.loopDepth);
+    t.callDepth = int8_t(level + 1);
+    const Label& l = engine().files.labels[size_t(label)];
+    return moveThread(t, l.script, l.instruction) ? 0 : -1;
+}
+
+int Return() {
+    if (evaluateArguments(kReturn) < 0) return -1;
+    ScriptThread& t = thread();
+    if (t.callDepth < 1) {
+        if (t.isMainThread) return nothingToClose(kReturn, kCall);
+        unlinkThreadNode(*state().currentNode);
+        return -1;
+    }
+    CallValues& results = t.callResults[size_t(t.callDepth - 1)];
+    int argc = std::min(argumentCount(), kCallValues);
+    for (int k = 1; k <= argc; ++k) {
+        if (const ArgumentValue* a = argument(k - 1)) {
+            results.integers[size_t(k - 1)] = a->integer;
+        } else if (const ArgumentValue* f = argument(9 + k)) {
+            results.floats[size_t(k - 1)] = floatingOf(*f);
+        } else if (const ArgumentValue* s = argument(19 + k)) {
+            results.strings[size_t(k - 1)] = s->text;
+        }
+    }
+    results.clear(argc);
+    t.callDepth = int8_t(t.callDepth - 1);
+    size_t level = size_t(t.callDepth);
+    return moveThread(t, t.returnScript[level], t.returnPc[level]) ? 0 : -1;
+}
+
+int BlockBegin() {
+    if (evaluateArguments(kBlockBegin) < 0) return -1;
+    ScriptThread& t = thread();
+    if (t.blockDepth + 1 >= kNestingLimit) return tooDeep(kBlockBegin);
+    int argc = argumentCount();
+    uint32_t elseTarget = argc > 1 ? record(1).length : 0;
+    uint32_t endTarget = argc > 2 ? record(2).length : 0;
+    size_t level = size_t(t.blockDepth);
+    t.blockStart[level] = state().currentInstruction;
+    t.blockSavedLoopDepth[level] = uint8_t(t.loopDepth);
+    t.blockEnd[level] = endTarget;
+    t.blockDepth = int8_t(level + 1);
+    if (state().arguments.byPosition[1].integer != 0 || argc == 0) return 0;
+    t.pc = elseTarget != 0 ? elseTarget : endTarget;
+    return 0;
+}
+
+int BlockElseIf() {
+    ScriptThread& t = thread();
+    if (t.blockDepth == 0) return nothingToClose(kElseIf, kBlockBegin);
+    int argc = argumentCount();
+    if (argc == 0) return 0;
+    if (numericOf(record(0)) != 0) return 0;
+    uint32_t target = argc > 1 ? record(1).length : 0;
+    t.pc = target != 0 ? target : t.blockEnd[size_t(t.blockDepth - 1)];
+    return 0;
+}
+
+int BlockSkip() {
+    ScriptThread& t = thread();
+    if (t.blockDepth == 0) return nothingToClose(kBlockSkip, kBlockBegin);
+    t.pc = t.blockEnd[size_t(t.blockDepth - 1)];
+    return 0;
+}
+
+int blockLevels(uint8_t code) {
+    if (evaluateArguments(code) < 0) return -1;
+    ScriptThread& t = thread();
+    int64_t n = argumentInteger(0, 1);
+    if (n < 1) return 0;
+    int64_t m = int64_t(t.blockDepth) - n + 1;
+    if (m <= 0) return nothingToClose(code, kBlockBegin);
+    size_t level = size_t(m - 1);
+    t.loopDepth = int8_t(t.blockSavedLoopDepth[level]);
+    if (code == kBlockBreak) {
+        t.blockDepth = int8_t(m);
+        t.pc = t.blockEnd[level];
+    } else {
+        t.pc = t.blockStart[level];
+        t.blockDepth = int8_t(m - 1);
+    }
+    return 0;
+}
+
+int BlockBreak() { return blockLevels(kBlockBreak); }
+int BlockRepeat() { return blockLevels(kBlockRepeat); }
+
+int BlockEnd() {
+    ScriptThread& t = thread();
+    if (t.blockDepth == 0) return nothingToClose(kBlockEnd, kBlockBegin);
+    t.blockDepth = int8_t(t.blockDepth - 1);
+    t.blockEnd[size_t(t.blockDepth)] = 0;
+    return 0;
+}
+
+int LoopBegin() {
+    if (evaluateArguments(kLoopBegin) < 0) return -1;
+    ScriptThread& t = thread();
+    if (t.loopDepth + 1 >= kNestingLimit) return tooDeep(kLoopBegin);
+    size_t level = size_t(t.loopDepth);
+    t.loopStart[level] = state().currentInstruction + 1;
+    t.loopSavedBlockDepth[level] = uint8_t(t.blockDepth);
+    t.loopExit[level] = argumentCount() > 1 ? record(1).length : 0;
+    t.loopCounter[level] = 1;
+    t.loopCount[level] = argumentCount() > 0 ? state().arguments.byPosition[1].integer : 0;
+    t.loopDepth = int8_t(level + 1);
+    if (t.loopCount[level] != 0) return 0;
+    t.loopCounter[level] = 0;
+    t.pc = t.loopExit[level];
+    return 0;
+}
+
+int LoopEnd() {
+    ScriptThread& t = thread();
+    if (t.loopDepth == 0) {
+        reportScriptError(108120, true);
+        return -1;
+    }
+    size_t level = size_t(t.loopDepth - 1);
+    if (t.loopCount[level] != -1 && t.loopCounter[level] >= t.loopCount[level]) {
+        t.loopDepth = int8_t(level);
+        t.loopCounter[level] = 0;
+        t.loopCount[level] = 0;
+        return 0;
+    }
+    ++t.loopCounter[level];
+    t.pc = t.loopStart[level];
+    t.blockDepth = int8_t(t.loopSavedBlockDepth[level]);
+    return 0;
+}
+
+int loopLevels(uint8_t code) {
+    if (evaluateArguments(code) < 0) return -1;
+    ScriptThread& t = thread();
+    int64_t n = argumentInteger(0, 1);
+    if (n < 1) return 0;
+    int64_t m = int64_t(t.loopDepth) - n + 1;
+    if (m <= 0) return nothingToClose(code, kLoopBegin);
+    size_t level = size_t(m - 1);
+    t.loopDepth = int8_t(m);
+    t.pc = t.loopExit[level];
+    t.blockDepth = int8_t(t.loopSavedBlockDepth[level]);
+    if (code == kLoopBreak) {
+        t.loopCounter[level] = 0;
+        t.loopCount[level] = 0;
+    }
+    return 0;
+}
+
+int LoopBreak() { return loopLevels(kLoopBreak); }
+int LoopContinue() { return loopLevels(kLoopContinue); }
+
+int Assign() {
+    if (argumentCount() < 2) return 0;
+    Record target = record(0), value = record(1);
+    numericOf(target);
+    const LastAccess& last = lastAccess();
+    uint32_t number = last.variable;
+    int64_t element = last.element;
+    uint8_t op = target.relative;
+    if (engine().shell.quitRequested) return -1;
+    if (number >= kFirstUserVariable) {
+        switch (variableType(number)) {
+        case kTypeInteger:
+            return assignInteger(number, element, op, numericOf(value)) < 0 ? -1 : 0;
+        case kTypeFloat:
+            return assignFloat(number, element, op, evaluateFloating(value.evalType, codeOf(value), value.length)) < 0
+                       ? -1
+                       : 0;
+        case kTypeString: {
+            if (op > 1) break;
+            char buffer[kStringCapacity];
+            uint32_t n = evaluateString(value.evalType, buffer, codeOf(value), value.length);
+            std::string text = op == 1 ? getString(number, element) : std::string();
+            text.append(buffer, n);
+            return setString(number, element, text) < 0 ? -1 : 0;
+        }
+        default:
+            break;
+        }
+        reportScriptError(101140, true);
+        return -1;
+    }
+    switch (systemVariableType(number)) {
+    case kTypeInteger:
+        return writeSystemInteger(number, element, numericOf(value)) < 0 ? -1 : 0;
+    case kTypeString: {
+        char buffer[kStringCapacity];
+        uint32_t n = evaluateString(value.evalType, buffer, codeOf(value), value.length);
+        return writeSystemString(number, element, std::string_view(buffer, n)) < 0 ? -1 : 0;
+    }
+    default:
+        return 0;  // floating system variables take no assignment
+    }
+}
+
+int Wait() {
+    if (evaluateArguments(kWait) < 0) return -1;
+    ScriptThread& t = thread();
+    if (int64_t frames = argumentInteger(0); frames != 0) {
+        t.waitFrames = uint32_t(frames);
+        return -1;
+    }
+    if (int64_t ms = argumentInteger(1); ms != 0) {
+        // 0 means "no wait": a deadline that lands on tick 0 waits a tick more.
+        uint32_t until = uint32_t(engine().platform.millis()) + uint32_t(ms);
+        t.waitUntil = until ? until : 1;
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void installFlowCommands(CommandTable& table) {
+    table.slots[kElseIf] = &BlockElseIf;
+    table.slots[kJump] = &JumpToLabel;
+    table.slots[kCall] = &CallLabel;
+    table.slots[kBlockBegin] = &BlockBegin;
+    table.slots[kBlockSkip] = &BlockSkip;
+    table.slots[kBlockBreak] = &BlockBreak;
+    table.slots[kBlockRepeat] = &BlockRepeat;
+    table.slots[kBlockEnd] = &BlockEnd;
+    table.slots[kAssign] = &Assign;
+    table.slots[kLoopBegin] = &LoopBegin;
+    table.slots[kLoopBreak] = &LoopBreak;
+    table.slots[kLoopContinue] = &LoopContinue;
+    table.slots[kLoopEnd] = &LoopEnd;
+    table.slots[kReturn] = &Return;
+    table.slots[kWait] = &Wait;
+}
+
+}  // namespace vr

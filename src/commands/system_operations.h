@@ -1,0 +1,60 @@
+// What the program-end, frame-rate, check-switch, math and label commands do,
+// apart from reading their arguments (system_commands.cc).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vr {
+
+// Program end: quits in order; with a restart value, a non-zero one starts
+// the program again once shutdown is over.
+void endProgram(bool hasRestart, int64_t restart);
+
+// The frame rate is kept between 1 and this: above it a frame would last
+// 0 ms, which the pacer counts as late, and no frame would be drawn.
+constexpr int64_t kMaxFrameRate = 1000;
+
+// Frame rate: the pacer's rate (clamped to 1..kMaxFrameRate) and the
+// restart of its frame counts; the skip switch when given.
+void setFrameRate(bool hasRate, int64_t rate, bool hasSkip, int64_t allowSkip);
+
+// Check switch `index` (1..127) to the low 8 bits of the value.
+void setCheckSwitch(int index, int64_t value);
+
+// The engine's random generator: the next tempered MT19937 output.
+uint32_t engineRandom();
+// A draw mapped into lo..hi (both included); bounds given the wrong way
+// round are taken the right way round.
+int64_t randomInRange(uint32_t draw, int64_t lo, int64_t hi);
+
+struct MathOperand {
+    bool floating = false;
+    int64_t integer = 0;
+    double real = 0;
+    double asDouble() const { return floating ? real : double(integer); }
+};
+
+struct MathResult {
+    bool floating = false;
+    int64_t integer = 0;
+    double real = 0;
+};
+
+// The math command's functions, by the id of the argument that selects them.
+enum MathFunctionId : int {
+    kMathSin = 4, kMathAsin = 5, kMathSinh = 6, kMathCos = 7, kMathAcos = 8, kMathCosh = 9,
+    kMathTan = 10, kMathAtan = 11, kMathAtan2 = 12, kMathTanh = 13, kMathSqrt = 14, kMathAbs = 15,
+    kMathExp = 16, kMathLog = 17, kMathLog10 = 18, kMathPow = 19, kMathRandom = 20, kMathCrc32 = 21,
+};
+
+// The function the present arguments select (the first present id of the
+// command's order), or -1 when none is present.  Bit k of `presentIds` is
+// set when argument k is present.
+int selectMathFunction(uint32_t presentIds);
+// Applies a function; random draws from engineRandom().
+MathResult applyMathFunction(int function, const MathOperand& a, const MathOperand& b, std::string_view text);
+
+bool labelExists(std::string_view name);
+
+}  // namespace vr

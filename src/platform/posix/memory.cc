@@ -1,0 +1,65 @@
+// Physical memory figures of the host.
+#include <sys/sysinfo.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vr::platform {
+namespace {
+
+// The value of a "Name:   1234 kB" line of /proc/meminfo, in bytes.
+bool meminfoValue(const std::string& text, const std::string& key, uint64_t& bytes) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        if (text.compare(pos, key.size(), key) == 0 && pos + key.size() < end && text[pos + key.size()] == ':') {
+            const char* start = text.c_str() + pos + key.size() + 1;
+            char* stop = nullptr;
+            unsigned long long v = std::strtoull(start, &stop, 10);
+            if (stop == start) return false;
+            bytes = uint64_t(v) * 1024;
+            return true;
+        }
+        pos = end + 1;
+    }
+    return false;
+}
+
+int loadOf(uint64_t total, uint64_t available) {
+    if (total == 0 || available >= total) return 0;
+    return int((total - available) * 100 / total);
+}
+
+}  // namespace
+
+MemoryStatus hostMemoryStatus() {
+    MemoryStatus m;
+    std::vector<uint8_t> data;
+    // MemAvailable counts the page cache the kernel would give back, which is
+    // what "available" means to a program asking before it allocates.
+    if (readHostFile("/proc/meminfo", data)) {
+        std::string text(data.begin(), data.end());
+        uint64_t total = 0, available = 0;
+        if (meminfoValue(text, "MemTotal", total) && meminfoValue(text, "MemAvailable", available)) {
+            m.totalBytes = total;
+            m.availableBytes = available < total ? available : total;
+            m.loadPercent = loadOf(m.totalBytes, m.availableBytes);
+            return m;
+        }
+    }
+    struct sysinfo info {};
+    if (sysinfo(&info) == 0) {
+        uint64_t unit = info.mem_unit ? info.mem_unit : 1;
+        m.totalBytes = uint64_t(info.totalram) * unit;
+        m.availableBytes = (uint64_t(info.freeram) + uint64_t(info.bufferram)) * unit;
+        if (m.availableBytes > m.totalBytes) m.availableBytes = m.totalBytes;
+        m.loadPercent = loadOf(m.totalBytes, m.availableBytes);
+    }
+    return m;
+}
+
+}  // namespace vr::platform

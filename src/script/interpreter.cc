@@ -1,0 +1,193 @@
+#include "script/interpreter.h"
+
+#include "engine.h"
+#include "script/engine_files.h"
+#include "script/script_loader.h"
+#include "script/script_state.h"
+#include "script/thread_tree.h"
+#include "shell/startup.h"
+
+namespace vr {
+
+namespace {
+
+// Instructions between two looks at the cursor for the endless-loop watch.
+constexpr uint64_t kWatchInterval = 1024;
+constexpr int kCornerSize = 8;
+
+uint32_t tick() { return uint32_t(engine().platform.millis()); }
+
+bool mainWindowActive() {
+    const WindowObject& w = engine().windows[0];
+    return w.handle == platform::kNoWindow || w.active;
+}
+
+void updatePauseState() {
+    ScriptState& s = engine().script;
+    if (s.runInBackground) {
+        s.pauseState = 0;
+        return;
+    }
+    bool active = mainWindowActive();
+    if (!active && s.pauseState == 0) {
+        s.pauseState = 1;
+        s.pausedSince = tick();
+    } else if (active && s.pauseState == 1) {
+        uint32_t paused = tick() - s.pausedSince;
+        for (ScriptTimer& t : s.timers)
+            if (t.running) t.base += paused;
+        s.pauseState = 0;
+    }
+}
+
+// A developer's way out of a script that loops without waiting: the cursor
+// taken to all four corners of the screen.
+void watchStep() {
+    Engine& e = engine();
+    ScriptState& s = e.script;
+    if (++s.instructionCounter % kWatchInterval != 0) return;
+    int x = 0, y = 0;
+    e.platform.cursorScreenPosition(x, y);
+    platform::DisplayInfo d = e.platform.display();
+    bool left = x <= kCornerSize, right = x >= d.width - 1 - kCornerSize;
+    bool top = y <= kCornerSize, bottom = y >= d.height - 1 - kCornerSize;
+    if (left && top) s.cornerBits |= 1;
+    if (left && bottom) s.cornerBits |= 2;
+    if (right && top) s.cornerBits |= 4;
+    if (right && bottom) s.cornerBits |= 8;
+    if (s.cornerBits != 15) return;
+    s.cornerBits = 0;
+    platform::MessageBoxSpec box;
+    box.caption = "[デバッグ機能]";
+    box.text = "マウスによる画面四隅への移動を検出しました。\n\n強制的に終了します。よろしいですか？";
+    box.buttons = platform::Buttons::YesNo;
+    box.icon = platform::Icon::Information;
+    box.owner = e.windows[0].handle;
+    if (e.platform.messageBox(box) == platform::kIdYes) e.shell.quitRequested = true;
+}
+
+InputWaitService& inputWaitService() {
+    static InputWaitService service = nullptr;
+    return service;
+}
+
+// A thread's turn: instructions back to back until one asks to stop.
+void runThread(ScriptThread& t) {
+    Engine& e = engine();
+    ScriptState& s = e.script;
+    s.lastStatus = 0;
+    while (s.lastStatus == 0 && !e.shell.quitRequested) {
+        const ScriptImage* image = t.image;
+        uint32_t i = t.pc;
+        if (!image || i >= uint32_t(image->instructionCount)) {
+            // Past the last instruction there is nothing to run: the thread
+            // rests there.
+            s.lastStatus = 1;
+            break;
+        }
+        t.pc = i + 1;
+        s.currentInstruction = i;
+        int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
+        s.lastStatus = uint8_t(image->executors[size_t(k)][i]());
+        if (s.loopWatch) watchStep();
+        if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) e.shell.quitRequested = true;
+    }
+}
+
+// Where the running thread stands, for the error report.
+bool locateRunningScript(std::string& file, int& line) {
+    const ScriptState& s = engine().script;
+    const ScriptThread* t = s.currentThread;
+    if (!t || !t->image || s.currentInstruction >= t->image->lineTable.size()) return false;
+    const char* name = scriptSourceName(t->scriptNumber);
+    file = name ? name : "";
+    line = int(t->image->lineTable[s.currentInstruction]);
+    return true;
+}
+
+}  // namespace
+
+void setInputWaitService(InputWaitService service) { inputWaitService() = service; }
+
+int runFrame(ThreadNode& list) {
+    Engine& e = engine();
+    ScriptState& s = e.script;
+    // From the last child to the first; the list may change while a thread
+    // runs (threads started or ended), so positions are taken afresh.
+    for (size_t position = list.children.size(); position >= 1; --position) {
+        if (position > list.children.size()) continue;
+        ThreadNode* node = list.children[position - 1].get();
+        ScriptThread& t = *node->thread;
+        if ((t.runSwitch1 & t.runSwitch2) == 0) continue;
+        if (node->group) {
+            runFrame(*node);
+            continue;
+        }
+        s.currentNode = node;
+        s.currentThread = &t;
+        if (t.lastFrame == e.shell.frameCounter) continue;
+        t.lastFrame = e.shell.frameCounter;
+        if (InputWaitService service = inputWaitService()) service(t);
+        if (t.inputWait) continue;
+        if (t.waitFrames) --t.waitFrames;
+        if (t.waitUntil && int32_t(tick() - t.waitUntil) >= 0) t.waitUntil = 0;
+        if (t.waitFrames || t.waitUntil) continue;
+        if (e.shell.quitRequested) break;
+        runThread(t);
+    }
+    return 0;
+}
+
+int pausedExecutor() {
+    Engine& e = engine();
+    ScriptState& s = e.script;
+    while (s.pauseState == 1) {
+        updatePauseState();
+        if (s.pauseState != 1) break;
+        pumpMessages();
+        if (!e.shell.running || e.shell.quitRequested) return 1;
+        e.platform.sleep(10);
+    }
+    int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
+    return s.currentThread->image->executors[size_t(k)][s.currentInstruction]();
+}
+
+bool moveThread(ScriptThread& thread, uint16_t script, uint32_t instruction) {
+    if (!thread.image || script != thread.scriptNumber) {
+        if (!loadScript(script)) return false;
+        const ScriptImage* image = scriptImage(script);
+        if (!image) return false;
+        thread.image = image;
+        thread.scriptNumber = script;
+    }
+    thread.pc = instruction;
+    return true;
+}
+
+int startMainThread() {
+    Engine& e = engine();
+    ScriptState& s = e.script;
+    // A game without its start label cannot run: say so before anything
+    // looks at the label table.
+    int label = findLabel("SYSTEM_START");
+    if (label < 0) {
+        reportErrorArgs(108180, true, "SYSTEM_START");
+        return -1;
+    }
+    e.errors.locate = &locateRunningScript;
+    ThreadNode* node = createThreadNode(s.root, "SYSTEM", 1);
+    if (!node) return -1;
+    ScriptThread& t = *node->thread;
+    t.isMainThread = true;
+    const Label& l = e.files.labels[size_t(label)];
+    t.blockDepth = int8_t(l.blockDepth);
+    t.loopDepth = int8_t(l.loopDepth);
+    if (!moveThread(t, l.script, l.instruction)) return -1;
+    s.currentNode = node;
+    s.currentThread = &t;
+    return 0;
+}
+
+void releaseEndedThreads() { engine().script.endedThreads.clear(); }
+
+}  // namespace vr

@@ -1,0 +1,140 @@
+#include "script/script_loader.h"
+
+#include <cstdio>
+
+#include "archive/loader.h"
+#include "common/bytes.h"
+#include "engine.h"
+#include "script/engine_files.h"
+#include "script/expression_machine.h"
+#include "script/interpreter.h"
+#include "script/script_file.h"
+#include "script/variables.h"
+
+namespace vr {
+
+namespace {
+
+// The 16-bit field at offset 2 of an argument record: the call command's
+// label number once resolved.
+void storeU16(uint8_t* at, uint16_t v) {
+    at[0] = uint8_t(v);
+    at[1] = uint8_t(v >> 8);
+}
+uint32_t readU32(const uint8_t* at) {
+    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+}
+void storeU32(uint8_t* at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) at[i] = uint8_t(v >> (8 * i));
+}
+
+// A label name given as a constant expression; -1 when the expression reads
+// a variable or names no label.
+int constantLabel(const ScriptImage& image, const uint8_t* record, char* scratch) {
+    uint32_t length = readU32(record + 4), offset = readU32(record + 8);
+    clearNotConstant();
+    uint32_t n = evaluateString(3, scratch, image.expressionArea + offset, length);
+    if (notConstant()) return -1;
+    return findLabel(std::string_view(scratch, n));
+}
+
+void resolveTargets(ScriptImage& image) {
+    static_assert(kStringCapacity >= 4096);
+    char scratch[kStringCapacity];
+    setConstantMode(true);
+    for (int32_t i = 0; i < image.instructionCount; ++i) {
+        uint8_t command = image.commands[size_t(i)];
+        uint8_t* records = image.argumentLists[size_t(i)];
+        uint8_t argc = image.argumentCounts[size_t(i)];
+        if (command == command::kJumpToLabel && argc > 0 && readU32(records + 4) < kResolvedLabelFlag) {
+            int label = constantLabel(image, records, scratch);
+            if (label >= 0) storeU32(records + 4, kResolvedLabelFlag + uint32_t(label));
+        } else if (command == command::kCallLabel) {
+            for (uint8_t r = 0; r < argc; ++r) {
+                uint8_t* record = records + size_t(r) * kArgumentRecordSize;
+                if (record[0] != 0) continue;
+                storeU16(record + 2, 0);
+                int label = constantLabel(image, record, scratch);
+                // Label number 0 cannot be told from "unresolved": it is
+                // looked up by name when the call runs, with the same result.
+                if (label > 0 && label <= 0xFFFF) storeU16(record + 2, uint16_t(label));
+            }
+        }
+    }
+    setConstantMode(false);
+}
+
+}  // namespace
+
+int createScriptTable() {
+    Engine& e = engine();
+    e.script.scripts.clear();
+    e.script.scripts.resize(e.files.scriptNames.size());
+    return 0;
+}
+
+const ScriptImage* scriptImage(uint16_t scriptNumber) {
+    auto& scripts = engine().script.scripts;
+    if (scriptNumber >= scripts.size() || !scripts[scriptNumber]) return nullptr;
+    const ScriptImage* image = scripts[scriptNumber].get();
+    return image->instructionCount >= 0 ? image : nullptr;
+}
+
+bool loadScript(uint32_t scriptNumber) {
+    Engine& e = engine();
+    uint16_t n = uint16_t(scriptNumber & 0xFFFF);
+    char name[32];
+    std::snprintf(name, sizeof name, "vrbin\\vrt%05u.vbn", unsigned(n));
+    auto& scripts = e.script.scripts;
+    if (n >= scripts.size()) {
+        reportScriptErrorArgs(900000, true, name);
+        return false;
+    }
+    if (scripts[n]) return true;
+    // The entry is made before the file is read: a second load of a script
+    // whose file failed finds it and does not read again.  A refused file
+    // keeps a count of -1 and is never run.
+    scripts[n] = std::make_unique<ScriptImage>();
+    ScriptImage& image = *scripts[n];
+    image.instructionCount = -1;
+
+    FileRequest request;
+    if (loadFile(request, name, true, true) != 0) return false;
+    image.file = std::move(request.data);
+    image.file.resize(request.size);
+    ScriptLayout layout;
+    std::string problem;
+    if (!unscrambleScript(image.file.data(), image.file.size(), e.shell.scriptKey, uint32_t(e.files.labels.size()),
+                          layout, problem)) {
+        reportScriptErrorArgs(900000, true, name);
+        return false;
+    }
+    int32_t count = layout.count;
+    uint8_t* code = image.file.data() + layout.sectionAt[0];
+    uint8_t* args = image.file.data() + layout.sectionAt[1];
+    image.expressionArea = image.file.data() + layout.sectionAt[2];
+    image.expressionSize = layout.sectionSize[2];
+    ByteReader lines(image.file.data() + layout.sectionAt[3], layout.sectionSize[3]);
+    image.commands.resize(size_t(count));
+    image.argumentCounts.resize(size_t(count));
+    image.argumentLists.resize(size_t(count));
+    image.lineTable.resize(size_t(count));
+    image.executors[0].assign(size_t(count), &pausedExecutor);
+    image.executors[1].resize(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        image.commands[size_t(i)] = code[size_t(i) * 4];
+        image.argumentCounts[size_t(i)] = code[size_t(i) * 4 + 1];
+        image.argumentLists[size_t(i)] = args;
+        args += size_t(image.argumentCounts[size_t(i)]) * kArgumentRecordSize;
+        image.executors[1][size_t(i)] = e.commands.slots[image.commands[size_t(i)]];
+        image.lineTable[size_t(i)] = lines.u32();
+    }
+    image.instructionCount = count;
+    resolveTargets(image);
+    initialiseVariables(n);
+    return true;
+}
+
+int findLabel(std::string_view name) { return findLabelIndex(name); }
+
+}  // namespace vr

@@ -1,0 +1,26 @@
+// Games written in vrc's language, compiled by the real vrc and run by the
+// real engine, headless: what tests of whole scripts need.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vr::test {
+
+struct GameRun {
+    int compileExit = -1;
+    std::string compileOutput;
+    int exitCode = -1;
+    std::string output;               // the transcript and anything printed
+    std::map<uint32_t, std::string> variables;  // number -> the dump's "type = values" text
+
+    // The values part of a variable's line ("42", "\"a\", \"b\"").
+    std::string value(uint32_t number) const;
+    bool reported(const std::string& utf8Fragment) const { return output.find(utf8Fragment) != std::string::npos; }
+    bool anyError() const { return output.find("error dialog") != std::string::npos; }
+};
+
+GameRun runGame(const std::string& source, int frames, const std::vector<std::string>& extraArguments = {});
+
+}  // namespace vr::test
