@@ -1,18 +1,12 @@
 #include "engine.h"
 
-#include <cassert>
-
 namespace vr {
 
-namespace {
-Engine* gEngine = nullptr;
+namespace detail {
+Engine* boundEngine = nullptr;
 }
 
-Engine& engine() {
-    assert(gEngine && "no engine bound");
-    return *gEngine;
-}
-void bindEngine(Engine* e) { gEngine = e; }
-bool engineBound() { return gEngine != nullptr; }
+void bindEngine(Engine* e) { detail::boundEngine = e; }
+bool engineBound() { return detail::boundEngine != nullptr; }
 
 }  // namespace vr

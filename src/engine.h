@@ -36,8 +36,13 @@ struct Engine {
     std::array<WindowObject, kWindowCount> windows;
 };
 
-// The engine the handlers work on.  Exactly one is bound at a time.
-Engine& engine();
+namespace detail {
+extern Engine* boundEngine;
+}
+
+// The engine the handlers work on.  Exactly one is bound at a time.  Inline:
+// every handler and evaluator asks for it.
+inline Engine& engine() { return *detail::boundEngine; }
 void bindEngine(Engine* e);
 bool engineBound();
 

@@ -39,7 +39,7 @@ struct Record {
 
 Record record(int index) {
     const ScriptState& s = state();
-    const uint8_t* r = thread().image->argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
+    const uint8_t* r = s.currentThread->image->argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
     auto u32 = [](const uint8_t* p) {
         return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     };
@@ -157,7 +157,6 @@ int Return() {
 }
 
 int BlockBegin() {
-    if (evaluateArguments(kBlockBegin) < 0) return -1;
     ScriptThread& t = thread();
     if (t.blockDepth + 1 >= kNestingLimit) return tooDeep(kBlockBegin);
     int argc = argumentCount();
@@ -168,7 +167,8 @@ int BlockBegin() {
     t.blockSavedLoopDepth[level] = uint8_t(t.loopDepth);
     t.blockEnd[level] = endTarget;
     t.blockDepth = int8_t(level + 1);
-    if (state().arguments.byPosition[1].integer != 0 || argc == 0) return 0;
+    if (argc == 0 || numericOf(record(0)) != 0) return 0;
+    if (engine().shell.quitRequested) return -1;
     t.pc = elseTarget != 0 ? elseTarget : endTarget;
     return 0;
 }

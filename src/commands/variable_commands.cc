@@ -12,6 +12,8 @@
 #include "script/engine_files.h"
 #include "script/error_report.h"
 #include "script/expression_machine.h"
+#include "script/script_file.h"
+#include "script/script_state.h"
 #include "script/variable_table.h"
 
 namespace vr {
@@ -250,23 +252,61 @@ int emptyTextWidth() {
     return -1;
 }
 
-int declareCommand(uint8_t code, uint8_t type) {
-    if (evaluateArguments(code) < 0) return -1;
-    const ArgumentValue* target = argument(0);
-    if (!target || !target->raw) return 0;
+// One argument record of a declaration, read in place.
+struct DeclarationArgument {
+    uint8_t evalType = 0;
+    const uint8_t* code = nullptr;  // null: absent
+    uint32_t length = 0;
+};
+
+// Declarations read their argument records themselves, as the assignment
+// does: the target's subscripts are the new sizes, which the ordinary
+// evaluation of arguments would check against the old shape, so that every
+// array declaration would fail.  The records and their code spans were
+// checked when the script was loaded.
+void declarationArguments(DeclarationArgument& target, DeclarationArgument& initial) {
+    const ScriptState& s = engine().script;
+    const ScriptThread* thread = s.currentThread;
+    if (!thread || !thread->image) return;
+    const ScriptImage& image = *thread->image;
+    uint32_t i = s.currentInstruction;
+    if (i >= image.argumentCounts.size() || i >= image.argumentLists.size()) return;
+    const uint8_t* r = image.argumentLists[i];
+    for (int p = 0; p < image.argumentCounts[i]; ++p, r += kArgumentRecordSize) {
+        if (r[0] > 1) continue;
+        DeclarationArgument& a = r[0] == 0 ? target : initial;
+        a.evalType = r[2];
+        a.length = uint32_t(r[4]) | uint32_t(r[5]) << 8 | uint32_t(r[6]) << 16 | uint32_t(r[7]) << 24;
+        uint32_t offset = uint32_t(r[8]) | uint32_t(r[9]) << 8 | uint32_t(r[10]) << 16 | uint32_t(r[11]) << 24;
+        a.code = image.expressionArea + offset;
+    }
+}
+
+int declareCommand(uint8_t type) {
+    DeclarationArgument target, initial;
+    declarationArguments(target, initial);
+    if (!target.code) return 0;
     uint32_t number = 0;
     VariableShape shape;
-    if (!declarationTarget(target->evalType, target->raw, target->length, number, shape)) return -1;
-    const ArgumentValue* initial = argument(1);
+    if (!declarationTarget(target.evalType, target.code, target.length, number, shape)) return -1;
+    bool given = initial.code != nullptr;
     switch (type) {
-    case kTypeInteger: return declareInteger(number, shape, initial ? initial->integer : 0);
+    case kTypeInteger: {
+        int64_t value = given ? evaluateNumeric(initial.evalType, initial.code, initial.length) : 0;
+        if (given && evaluationFailed()) return -1;
+        return declareInteger(number, shape, value);
+    }
     case kTypeFloat: {
-        // The evaluated argument holds an integer; the value is wanted whole.
-        double value = initial && initial->raw ? evaluateFloating(initial->evalType, initial->raw, initial->length) : 0;
-        if (initial && evaluationFailed()) return -1;
+        double value = given ? evaluateFloating(initial.evalType, initial.code, initial.length) : 0;
+        if (given && evaluationFailed()) return -1;
         return declareFloat(number, shape, value);
     }
-    default: return declareString(number, shape, initial ? std::string_view(initial->text) : std::string_view());
+    default: {
+        char text[kStringCapacity];
+        uint32_t length = given ? evaluateString(initial.evalType, text, initial.code, initial.length) : 0;
+        if (given && evaluationFailed()) return -1;
+        return declareString(number, shape, std::string_view(text, length));
+    }
     }
 }
 
@@ -412,9 +452,9 @@ int runVariableInfo(const InfoRequest& r) {
     return setNumber(to.number, to.element, answer);
 }
 
-int DeclareVariable() { return declareCommand(kDeclareIntegerCommand, kTypeInteger); }
-int DeclareVariable2() { return declareCommand(kDeclareFloatCommand, kTypeFloat); }
-int DeclareStringVariable() { return declareCommand(kDeclareStringCommand, kTypeString); }
+int DeclareVariable() { return declareCommand(kTypeInteger); }
+int DeclareVariable2() { return declareCommand(kTypeFloat); }
+int DeclareStringVariable() { return declareCommand(kTypeString); }
 
 int VariableUtility() {
     if (evaluateArguments(kVariableUtilityCommand) < 0) return -1;

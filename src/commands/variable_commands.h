@@ -1,7 +1,9 @@
 // The variable commands: the declarations (slots 20 integer, 36 floating,
 // 74 string), the string and array utility (83) and the variable
 // information (84).  The handlers only read their arguments; the work is
-// done by the functions below, which take what the arguments asked.
+// done by the functions below, which take what the arguments asked.  The
+// declarations read their argument records themselves, as the assignment
+// does: their target is evaluated in reference mode only.
 #pragma once
 
 #include <cstdint>

@@ -75,7 +75,11 @@ int evaluate(uint8_t commandCode, bool callVariant) {
     Engine& e = engine();
     ScriptState& s = e.script;
     EvaluatedArguments& args = s.arguments;
-    args.positionById.fill(0);
+    // Only the ids the previous instruction set need clearing.
+    for (int p = 1; p <= args.count; ++p) {
+        uint8_t id = args.byPosition[size_t(p)].id;
+        if (id < kArgumentIds) args.positionById[id] = 0;
+    }
     const ScriptThread& t = *s.currentThread;
     const ScriptImage& image = *t.image;
     uint32_t i = s.currentInstruction;

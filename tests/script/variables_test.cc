@@ -17,6 +17,7 @@
 #include "script/expression_code.h"
 #include "script/expression_machine.h"
 #include "script/variable_table.h"
+#include "support/game_run.h"
 #include "support/headless_engine.h"
 
 namespace vr {
@@ -413,6 +414,25 @@ TEST_F(Variables, VariableInformation) {
     bad.query = 13;
     EXPECT_EQ(runVariableInfo(bad), -1);
     EXPECT_EQ(reports(), (Codes{101140, 101450, 108220}));
+}
+
+// The handlers, in a game compiled by vrc: growing an array with dim (its
+// new sizes are no subscripts of the old shape), floating and computed
+// string initial values, and commands 83 and 84 reading their arguments.
+TEST(VariableCommands, InAGame) {
+    auto r = test::runGame(
+        "global int a[3]\nglobal float f\nglobal str s[2] = \"q\"\nglobal int info\n*SYSTEM_START\n"
+        "dim a[5] = 7\na[4] += 2\ndim f = 7.75\ndim s[3] = \"ab\" + str(f)\nf %= 2\n"
+        "VariableInfo source=a result=info size1=1\n"
+        "VariableUtility source=s[1] upper=1\n"
+        "loop -1\n  wait 1\nend\n",
+        2);
+    ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
+    EXPECT_FALSE(r.anyError()) << r.output;
+    EXPECT_EQ(r.value(1000), "7, 7, 7, 7, 9");
+    EXPECT_EQ(r.value(1001), "1.0");
+    EXPECT_EQ(r.value(1002), "\"ab7.750000\", \"AB7.750000\", \"ab7.750000\"");
+    EXPECT_EQ(r.value(1003), "5");
 }
 
 }  // namespace
