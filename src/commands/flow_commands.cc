@@ -35,21 +35,27 @@ struct Record {
     uint8_t id, evalType, relative;
     uint32_t length, offset;
     const uint8_t* bytes;
+    const FastExpression* fast;
 };
 
 Record record(int index) {
     const ScriptState& s = state();
-    const uint8_t* r = s.currentThread->image->argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
+    const ScriptImage& image = *s.currentThread->image;
+    const uint8_t* r = image.argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
     auto u32 = [](const uint8_t* p) {
         return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     };
-    return {r[0], r[2], r[3], u32(r + 4), u32(r + 8), r};
+    return {r[0], r[2], r[3], u32(r + 4), u32(r + 8), r, &image.fast[image.firstRecord[s.currentInstruction] + uint32_t(index)]};
 }
 
 int argumentCount() { return thread().image->argumentCounts[state().currentInstruction]; }
 
 const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
-int64_t numericOf(const Record& r) { return evaluateNumeric(r.evalType, codeOf(r), r.length); }
+int64_t numericOf(const Record& r) {
+    int64_t v;
+    if ((r.evalType == 1 || r.evalType == 3) && computeFast(*r.fast, thread().image->fastPool, v)) return v;
+    return evaluateNumeric(r.evalType, codeOf(r), r.length);
+}
 double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
 
 int nothingToClose(uint8_t code, uint8_t opener) {
@@ -281,11 +287,19 @@ int LoopContinue() { return loopLevels(kLoopContinue); }
 int Assign() {
     if (argumentCount() < 2) return 0;
     Record target = record(0), value = record(1);
-    numericOf(target);
-    const LastAccess& last = lastAccess();
-    uint32_t number = last.variable;
-    int64_t element = last.element;
+    uint32_t number = 0;
+    int64_t element = 0;
     uint8_t op = target.relative;
+    if (fastVariable(*target.fast, thread().image->fastPool, number)) {
+        // A plain variable names itself; the machine would read it only to
+        // record which it is.
+        if (variableType(number) == kTypeInteger) return assignInteger(number, 0, op, numericOf(value)) < 0 ? -1 : 0;
+    } else {
+        numericOf(target);
+        const LastAccess& last = lastAccess();
+        number = last.variable;
+        element = last.element;
+    }
     if (engine().shell.quitRequested) return -1;
     if (number >= kFirstUserVariable) {
         switch (variableType(number)) {

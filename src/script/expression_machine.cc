@@ -637,6 +637,15 @@ ExpressionState& refuseType() {
 
 }  // namespace
 
+void noteFastEvaluation(uint32_t variable) {
+    ExpressionState& m = *engine().script.expression;
+    m.last.reference = false;
+    if (variable != 0) {
+        m.last.variable = variable;
+        m.last.element = 0;
+    }
+}
+
 int64_t evaluateNumeric(uint8_t evalType, const uint8_t* code, uint32_t length) {
     switch (evalType) {
     case 1:

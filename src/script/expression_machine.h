@@ -44,6 +44,10 @@ double evaluateFloating(uint8_t evalType, const uint8_t* code, uint32_t length);
 uint32_t evaluateString(uint8_t evalType, char* buffer, const uint8_t* code, uint32_t length);
 
 const LastAccess& lastAccess();
+// What an evaluation done outside the machine (a decoded integer expression)
+// leaves in the record: the variable it named (0 when none, which keeps the
+// last one as the machine does) at element 0, and no reference.
+void noteFastEvaluation(uint32_t variable);
 // Whether the last evaluation stopped early: an error was reported (or, in
 // constant mode, a variable was read).
 bool evaluationFailed();

@@ -64,6 +64,26 @@ void resolveTargets(ScriptImage& image) {
     setConstantMode(false);
 }
 
+uint32_t recordLength(const uint8_t* record) { return readU32(record + 4); }
+
+// Decodes the integer expressions of every argument record that holds code.
+void decodeFastExpressions(ScriptImage& image) {
+    size_t records = 0;
+    for (uint8_t n : image.argumentCounts) records += n;
+    image.firstRecord.resize(size_t(image.instructionCount));
+    image.fast.assign(records, FastExpression{});
+    size_t r = 0;
+    for (int32_t i = 0; i < image.instructionCount; ++i) {
+        image.firstRecord[size_t(i)] = uint32_t(r);
+        uint8_t command = image.commands[size_t(i)];
+        for (uint8_t k = 0; k < image.argumentCounts[size_t(i)]; ++k, ++r) {
+            const uint8_t* record = image.argumentLists[size_t(i)] + size_t(k) * kArgumentRecordSize;
+            if (isTargetRecord(command, k) || (command == command::kJumpToLabel && k == 0)) continue;
+            image.fast[r] = decodeFast(image.expressionArea + readU32(record + 8), recordLength(record), image.fastPool);
+        }
+    }
+}
+
 }  // namespace
 
 int createScriptTable() {
@@ -130,6 +150,7 @@ bool loadScript(uint32_t scriptNumber) {
         image.lineTable[size_t(i)] = lines.u32();
     }
     image.instructionCount = count;
+    decodeFastExpressions(image);
     resolveTargets(image);
     initialiseVariables(n);
     return true;

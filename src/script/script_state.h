@@ -11,6 +11,7 @@
 
 #include "commands/command_table.h"
 #include "script/arguments.h"
+#include "script/fast_expression.h"
 #include "script/script_thread.h"
 #include "script/system_state.h"
 
@@ -30,6 +31,11 @@ struct ScriptImage {
     const uint8_t* expressionArea = nullptr;
     uint32_t expressionSize = 0;
     std::vector<uint32_t> lineTable;
+    // Per argument record, in file order (firstRecord[i] is instruction i's
+    // first): the integer expressions decoded at load time.
+    std::vector<uint32_t> firstRecord;
+    std::vector<FastExpression> fast;
+    std::vector<FastOperation> fastPool;
     std::vector<uint8_t> file;  // the unscrambled file, kept for the run
 };
 

@@ -1,0 +1,133 @@
+#include "script/fast_expression.h"
+
+#include "common/bytes.h"
+#include "engine.h"
+#include "script/expression_machine.h"
+#include "script/script_state.h"
+#include "script/variable_table.h"
+#include "script/variables.h"
+
+namespace vr {
+
+namespace {
+
+bool isBinary(char c) {
+    switch (c) {
+    case '+': case '-': case '*': case '/': case '%': case '=': case '!': case '<': case '>':
+    case 'S': case 'Z': case '&': case '|': case 'A': case 'O': case '^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+int64_t wrap(uint64_t v) { return int64_t(v); }
+
+// The machine's integer operators, with its answers for division by zero.
+int64_t apply(char op, int64_t a, int64_t b) {
+    switch (op) {
+    case '+': return wrap(uint64_t(a) + uint64_t(b));
+    case '-': return wrap(uint64_t(a) - uint64_t(b));
+    case '*': return wrap(uint64_t(a) * uint64_t(b));
+    case '/': return b == 0 ? 0 : (b == -1 ? wrap(0 - uint64_t(a)) : a / b);
+    case '%': return b == 0 || b == -1 ? 0 : a % b;
+    case '=': return a == b;
+    case '!': return a != b;
+    case '<': return a < b;
+    case '>': return a > b;
+    case 'S': return a <= b;
+    case 'Z': return a >= b;
+    case '&': return a != 0 && b != 0;
+    case '|': return a != 0 || b != 0;
+    case 'A': return a & b;
+    case 'O': return a | b;
+    default: return a ^ b;  // '^'
+    }
+}
+
+}  // namespace
+
+FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<FastOperation>& pool) {
+    FastExpression e;
+    e.first = uint32_t(pool.size());
+    ByteReader in(code, length);
+    int depth = 0;
+    std::vector<FastOperation> ops;
+    while (in.remaining() > 0) {
+        char c = char(in.u8());
+        uint16_t n = in.u16();
+        if (!in.has(n) || ops.size() >= size_t(kFastOperations)) return {};
+        ByteReader arg(in.here(), n);
+        in.skip(n);
+        FastOperation op;
+        op.code = c;
+        switch (c) {
+        case 'B': op.code = 'k'; op.value = int8_t(arg.u8()); break;
+        case 'W': op.code = 'k'; op.value = int16_t(arg.u16()); break;
+        case 'I': op.code = 'k'; op.value = arg.i32(); break;
+        case 'L': op.code = 'k'; op.value = arg.i64(); break;
+        case 'H':
+            arg.skip(1);
+            op.variable = arg.u16();
+            if (op.variable < kFirstUserVariable) return {};
+            break;
+        case 'R':
+            if (depth < 1) return {};
+            break;
+        default:
+            if (!isBinary(c) || depth < 2) return {};
+            break;
+        }
+        if (!arg.ok() || arg.remaining() != 0) return {};
+        depth += op.code == 'k' || op.code == 'H' ? 1 : op.code == 'R' ? 0 : -1;
+        if (depth > kFastDepth) return {};
+        ops.push_back(op);
+    }
+    if (!in.ok() || depth != 1) return {};
+    pool.insert(pool.end(), ops.begin(), ops.end());
+    e.count = uint8_t(ops.size());
+    return e;
+}
+
+bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
+    if (e.count == 0) return false;
+    const std::vector<Variable>& records = engine().script.variables->records;
+    int64_t stack[kFastDepth];
+    int top = 0;
+    uint32_t named = 0;
+    const FastOperation* op = pool.data() + e.first;
+    for (const FastOperation* end = op + e.count; op != end; ++op) {
+        switch (op->code) {
+        case 'k':
+            stack[top++] = op->value;
+            break;
+        case 'H': {
+            if (op->variable >= records.size()) return false;
+            const Variable& v = records[op->variable];
+            if (v.type != kTypeInteger || v.integers.empty()) return false;
+            stack[top++] = v.integers[0];
+            named = op->variable;
+            break;
+        }
+        case 'R':
+            stack[top - 1] = wrap(0 - uint64_t(stack[top - 1]));
+            break;
+        default:
+            --top;
+            stack[top - 1] = apply(op->code, stack[top - 1], stack[top]);
+            break;
+        }
+    }
+    result = stack[0];
+    noteFastEvaluation(named);
+    return true;
+}
+
+bool fastVariable(const FastExpression& e, const std::vector<FastOperation>& pool, uint32_t& number) {
+    if (e.count != 1 || pool[e.first].code != 'H') return false;
+    number = pool[e.first].variable;
+    const std::vector<Variable>& records = engine().script.variables->records;
+    return number < records.size() && records[number].type != kTypeNone && records[number].elementCount > 0;
+}
+
+}  // namespace vr

@@ -1,0 +1,41 @@
+// Integer expressions of constants and plain user variables, decoded once
+// when their script loads and computed without the expression machine.
+//
+// Most arguments of a running game are of this shape (counters, flags,
+// comparisons), and the machine's generality costs most of their time.  A
+// decoded expression gives exactly the machine's integer result; whenever
+// that could differ (a variable that is not an integer, or not there at
+// all), the caller falls back to the machine, which also reports.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vr {
+
+struct FastOperation {
+    char code = 0;       // the machine's opcode: 'k' a constant, 'H' a variable, else the operator
+    uint32_t variable = 0;
+    int64_t value = 0;
+};
+
+struct FastExpression {
+    uint32_t first = 0;  // into the image's operation pool
+    uint8_t count = 0;   // 0: not decoded, use the machine
+};
+
+constexpr int kFastDepth = 16;
+constexpr int kFastOperations = 32;
+
+// Decodes expression code into the pool; count 0 when it is not of the
+// shape above.
+FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<FastOperation>& pool);
+
+// The integer result; false when the machine must compute it.  Records the
+// variable the machine would record.
+bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result);
+
+// A bare user variable ("H" alone): its number.
+bool fastVariable(const FastExpression& e, const std::vector<FastOperation>& pool, uint32_t& number);
+
+}  // namespace vr
