@@ -30,22 +30,14 @@ const char* commandName(uint8_t code) {
     return d ? d->name.c_str() : "";
 }
 
-// The raw fields of the current instruction's argument records.
-struct Record {
-    uint8_t id, evalType, relative;
-    uint32_t length, offset;
-    const uint8_t* bytes;
-    const FastExpression* fast;
-};
+// The current instruction's argument records, decoded when the script
+// was loaded.
+using Record = DecodedRecord;
 
-Record record(int index) {
+const Record& record(int index) {
     const ScriptState& s = state();
     const ScriptImage& image = *s.currentThread->image;
-    const uint8_t* r = image.argumentLists[s.currentInstruction] + size_t(index) * kArgumentRecordSize;
-    auto u32 = [](const uint8_t* p) {
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-    };
-    return {r[0], r[2], r[3], u32(r + 4), u32(r + 8), r, &image.fast[image.firstRecord[s.currentInstruction] + uint32_t(index)]};
+    return image.records[image.firstRecord[s.currentInstruction] + uint32_t(index)];
 }
 
 int argumentCount() { return thread().image->argumentCounts[state().currentInstruction]; }
@@ -53,7 +45,7 @@ int argumentCount() { return thread().image->argumentCounts[state().currentInstr
 const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
 int64_t numericOf(const Record& r) {
     int64_t v;
-    if ((r.evalType == 1 || r.evalType == 3) && computeFast(*r.fast, thread().image->fastPool, v)) return v;
+    if ((r.evalType == 1 || r.evalType == 3) && computeFast(r.fast, thread().image->fastPool, v)) return v;
     return evaluateNumeric(r.evalType, codeOf(r), r.length);
 }
 double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
@@ -94,7 +86,7 @@ int labelByName(std::string_view name) {
 int JumpToLabel() {
     if (evaluateArguments(kJump) < 0) return -1;
     if (argumentCount() < 1) return labelByName("") < 0 ? -1 : 0;
-    Record r = record(0);
+    const Record& r = record(0);
     int label = r.length >= kResolvedLabelFlag ? int(r.length & 0x0FFFFFFF)
                                                : labelByName(state().arguments.byPosition[1].text);
     return label < 0 ? -1 : goToLabel(label);
@@ -119,7 +111,7 @@ int CallLabel() {
     int label = -1;
     bool named = false;
     for (int p = 0; p < argc && !named; ++p) {
-        Record r = record(p);
+        const Record& r = record(p);
         if (r.id != 0) continue;
         named = true;
         label = int(uint32_t(r.bytes[2]) | uint32_t(r.bytes[3]) << 8);
@@ -286,11 +278,12 @@ int LoopContinue() { return loopLevels(kLoopContinue); }
 
 int Assign() {
     if (argumentCount() < 2) return 0;
-    Record target = record(0), value = record(1);
+    const Record& target = record(0);
+    const Record& value = record(1);
     uint32_t number = 0;
     int64_t element = 0;
     uint8_t op = target.relative;
-    if (fastVariable(*target.fast, thread().image->fastPool, number)) {
+    if (fastVariable(target.fast, thread().image->fastPool, number)) {
         // A plain variable names itself; the machine would read it only to
         // record which it is.
         if (variableType(number) == kTypeInteger) return assignInteger(number, 0, op, numericOf(value)) < 0 ? -1 : 0;

@@ -84,14 +84,59 @@ FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<Fast
         ops.push_back(op);
     }
     if (!in.ok() || depth != 1) return {};
+    auto is = [&](size_t k, char c) { return ops[k].code == c; };
+    auto binary = [&](size_t k) { return isBinary(ops[k].code); };
+    if (ops.size() == 1 && is(0, 'k')) {
+        e.shape = FastShape::Constant;
+        e.k1 = ops[0].value;
+    } else if (ops.size() == 1 && is(0, 'H')) {
+        e.shape = FastShape::Variable;
+    } else if (ops.size() == 3 && is(0, 'H') && is(1, 'k') && binary(2)) {
+        e.shape = FastShape::VarOp;
+    } else if (ops.size() == 5 && is(0, 'H') && is(1, 'k') && binary(2) && is(3, 'k') && binary(4)) {
+        e.shape = FastShape::VarOpOp;
+        e.k2 = ops[3].value;
+        e.op2 = ops[4].code;
+    } else {
+        e.shape = FastShape::General;
+    }
+    if (e.shape == FastShape::Variable || e.shape == FastShape::VarOp || e.shape == FastShape::VarOpOp) {
+        e.variable = ops[0].variable;
+        if (e.shape != FastShape::Variable) {
+            e.k1 = ops[1].value;
+            e.op1 = ops[2].code;
+        }
+    }
     pool.insert(pool.end(), ops.begin(), ops.end());
     e.count = uint8_t(ops.size());
     return e;
 }
 
 bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
-    if (e.count == 0) return false;
     const std::vector<Variable>& records = engine().script.variables->records;
+    switch (e.shape) {
+    case FastShape::None:
+        return false;
+    case FastShape::Constant:
+        result = e.k1;
+        noteFastEvaluation(0);
+        return true;
+    case FastShape::Variable:
+    case FastShape::VarOp:
+    case FastShape::VarOpOp: {
+        if (e.variable >= records.size()) return false;
+        const Variable& v = records[e.variable];
+        if (v.type != kTypeInteger || v.integers.empty()) return false;
+        int64_t x = v.integers[0];
+        if (e.shape != FastShape::Variable) x = apply(e.op1, x, e.k1);
+        if (e.shape == FastShape::VarOpOp) x = apply(e.op2, x, e.k2);
+        result = x;
+        noteFastEvaluation(e.variable);
+        return true;
+    }
+    case FastShape::General:
+        break;
+    }
     int64_t stack[kFastDepth];
     int top = 0;
     uint32_t named = 0;
@@ -123,9 +168,9 @@ bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool
     return true;
 }
 
-bool fastVariable(const FastExpression& e, const std::vector<FastOperation>& pool, uint32_t& number) {
-    if (e.count != 1 || pool[e.first].code != 'H') return false;
-    number = pool[e.first].variable;
+bool fastVariable(const FastExpression& e, const std::vector<FastOperation>&, uint32_t& number) {
+    if (e.shape != FastShape::Variable) return false;
+    number = e.variable;
     const std::vector<Variable>& records = engine().script.variables->records;
     return number < records.size() && records[number].type != kTypeNone && records[number].elementCount > 0;
 }

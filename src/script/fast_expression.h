@@ -19,9 +19,23 @@ struct FastOperation {
     int64_t value = 0;
 };
 
+// The usual shapes are computed without walking operations.
+enum class FastShape : uint8_t {
+    None,        // not decoded: use the machine
+    Constant,    // k1
+    Variable,    // v
+    VarOp,       // v op1 k1
+    VarOpOp,     // (v op1 k1) op2 k2
+    General,     // the operations in the pool
+};
+
 struct FastExpression {
+    FastShape shape = FastShape::None;
+    char op1 = 0, op2 = 0;
+    uint8_t count = 0;   // operations in the pool
     uint32_t first = 0;  // into the image's operation pool
-    uint8_t count = 0;   // 0: not decoded, use the machine
+    uint32_t variable = 0;
+    int64_t k1 = 0, k2 = 0;
 };
 
 constexpr int kFastDepth = 16;

@@ -64,22 +64,29 @@ void resolveTargets(ScriptImage& image) {
     setConstantMode(false);
 }
 
-uint32_t recordLength(const uint8_t* record) { return readU32(record + 4); }
 
-// Decodes the integer expressions of every argument record that holds code.
-void decodeFastExpressions(ScriptImage& image) {
-    size_t records = 0;
-    for (uint8_t n : image.argumentCounts) records += n;
+// Decodes every argument record once, with the integer expressions of the
+// records that hold code.  Runs after the load-time rewrites.
+void decodeRecords(ScriptImage& image) {
+    size_t total = 0;
+    for (uint8_t n : image.argumentCounts) total += n;
     image.firstRecord.resize(size_t(image.instructionCount));
-    image.fast.assign(records, FastExpression{});
+    image.records.assign(total, DecodedRecord{});
     size_t r = 0;
     for (int32_t i = 0; i < image.instructionCount; ++i) {
         image.firstRecord[size_t(i)] = uint32_t(r);
         uint8_t command = image.commands[size_t(i)];
         for (uint8_t k = 0; k < image.argumentCounts[size_t(i)]; ++k, ++r) {
-            const uint8_t* record = image.argumentLists[size_t(i)] + size_t(k) * kArgumentRecordSize;
+            uint8_t* record = image.argumentLists[size_t(i)] + size_t(k) * kArgumentRecordSize;
+            DecodedRecord& d = image.records[r];
+            d.id = record[0];
+            d.evalType = record[2];
+            d.relative = record[3];
+            d.length = readU32(record + 4);
+            d.offset = readU32(record + 8);
+            d.bytes = record;
             if (isTargetRecord(command, k) || (command == command::kJumpToLabel && k == 0)) continue;
-            image.fast[r] = decodeFast(image.expressionArea + readU32(record + 8), recordLength(record), image.fastPool);
+            d.fast = decodeFast(image.expressionArea + d.offset, d.length, image.fastPool);
         }
     }
 }
@@ -150,8 +157,8 @@ bool loadScript(uint32_t scriptNumber) {
         image.lineTable[size_t(i)] = lines.u32();
     }
     image.instructionCount = count;
-    decodeFastExpressions(image);
     resolveTargets(image);
+    decodeRecords(image);
     initialiseVariables(n);
     return true;
 }

@@ -20,6 +20,13 @@ namespace vr {
 struct VariableTable;    // script/variable_table.h
 struct ExpressionState;  // script/expression_state.h
 
+struct DecodedRecord {
+    uint8_t id = 0, evalType = 0, relative = 0;
+    uint32_t length = 0, offset = 0;
+    uint8_t* bytes = nullptr;  // the record in the file image (the loader rewrites some)
+    FastExpression fast;
+};
+
 // A loaded script: the file image made readable and the per-instruction
 // tables the interpreter indexes.
 struct ScriptImage {
@@ -31,10 +38,11 @@ struct ScriptImage {
     const uint8_t* expressionArea = nullptr;
     uint32_t expressionSize = 0;
     std::vector<uint32_t> lineTable;
-    // Per argument record, in file order (firstRecord[i] is instruction i's
-    // first): the integer expressions decoded at load time.
+    // Every argument record decoded at load time, in file order
+    // (firstRecord[i] is instruction i's first), with its integer
+    // expression when it has one of the decoded shapes.
     std::vector<uint32_t> firstRecord;
-    std::vector<FastExpression> fast;
+    std::vector<DecodedRecord> records;
     std::vector<FastOperation> fastPool;
     std::vector<uint8_t> file;  // the unscrambled file, kept for the run
 };
