@@ -4,6 +4,7 @@
 #include "script/arguments.h"
 #include "script/engine_files.h"
 #include "script/expression_machine.h"
+#include "script/fast_eval.h"
 #include "script/interpreter.h"
 #include "script/script_file.h"
 #include "script/script_loader.h"
@@ -45,7 +46,7 @@ int argumentCount() { return thread().image->argumentCounts[state().currentInstr
 const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
 int64_t numericOf(const Record& r) {
     int64_t v;
-    if ((r.evalType == 1 || r.evalType == 3) && computeFast(r.fast, thread().image->fastPool, v)) return v;
+    if ((r.evalType == 1 || r.evalType == 3) && computeFastInline(r.fast, thread().image->fastPool, v)) return v;
     return evaluateNumeric(r.evalType, codeOf(r), r.length);
 }
 double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
@@ -283,10 +284,21 @@ int Assign() {
     uint32_t number = 0;
     int64_t element = 0;
     uint8_t op = target.relative;
-    if (fastVariable(target.fast, thread().image->fastPool, number)) {
+    if (target.fast.shape == FastShape::Variable) {
         // A plain variable names itself; the machine would read it only to
         // record which it is.
-        if (variableType(number) == kTypeInteger) return assignInteger(number, 0, op, numericOf(value)) < 0 ? -1 : 0;
+        number = target.fast.variable;
+        if (Variable* v = fastInteger(number)) {
+            int64_t x = numericOf(value);
+            if (op != 0) return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
+            v = fastInteger(number);  // the value's evaluation may have redeclared it
+            if (v) v->integers[0] = x;
+            return v || assignInteger(number, 0, op, x) >= 0 ? 0 : -1;
+        }
+        if (!fastVariable(target.fast, thread().image->fastPool, number)) {
+            numericOf(target);
+            number = lastAccess().variable;
+        }
     } else {
         numericOf(target);
         const LastAccess& last = lastAccess();

@@ -1,5 +1,7 @@
 #include "script/fast_expression.h"
 
+#include "script/fast_eval.h"
+
 #include "common/bytes.h"
 #include "engine.h"
 #include "script/expression_machine.h"
@@ -18,30 +20,6 @@ bool isBinary(char c) {
         return true;
     default:
         return false;
-    }
-}
-
-int64_t wrap(uint64_t v) { return int64_t(v); }
-
-// The machine's integer operators, with its answers for division by zero.
-int64_t apply(char op, int64_t a, int64_t b) {
-    switch (op) {
-    case '+': return wrap(uint64_t(a) + uint64_t(b));
-    case '-': return wrap(uint64_t(a) - uint64_t(b));
-    case '*': return wrap(uint64_t(a) * uint64_t(b));
-    case '/': return b == 0 ? 0 : (b == -1 ? wrap(0 - uint64_t(a)) : a / b);
-    case '%': return b == 0 || b == -1 ? 0 : a % b;
-    case '=': return a == b;
-    case '!': return a != b;
-    case '<': return a < b;
-    case '>': return a > b;
-    case 'S': return a <= b;
-    case 'Z': return a >= b;
-    case '&': return a != 0 && b != 0;
-    case '|': return a != 0 || b != 0;
-    case 'A': return a & b;
-    case 'O': return a | b;
-    default: return a ^ b;  // '^'
     }
 }
 
@@ -128,8 +106,8 @@ bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool
         const Variable& v = records[e.variable];
         if (v.type != kTypeInteger || v.integers.empty()) return false;
         int64_t x = v.integers[0];
-        if (e.shape != FastShape::Variable) x = apply(e.op1, x, e.k1);
-        if (e.shape == FastShape::VarOpOp) x = apply(e.op2, x, e.k2);
+        if (e.shape != FastShape::Variable) x = fastApply(e.op1, x, e.k1);
+        if (e.shape == FastShape::VarOpOp) x = fastApply(e.op2, x, e.k2);
         result = x;
         noteFastEvaluation(e.variable);
         return true;
@@ -155,11 +133,11 @@ bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool
             break;
         }
         case 'R':
-            stack[top - 1] = wrap(0 - uint64_t(stack[top - 1]));
+            stack[top - 1] = int64_t(0 - uint64_t(stack[top - 1]));
             break;
         default:
             --top;
-            stack[top - 1] = apply(op->code, stack[top - 1], stack[top]);
+            stack[top - 1] = fastApply(op->code, stack[top - 1], stack[top]);
             break;
         }
     }

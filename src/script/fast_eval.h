@@ -1,0 +1,76 @@
+// The decoded integer expressions computed in line, for the interpreter's
+// hot paths (argument evaluation, conditions, assignment).  The general
+// shape and everything the decoded forms do not cover go out of line.
+#pragma once
+
+#include "engine.h"
+#include "script/expression_state.h"
+#include "script/fast_expression.h"
+#include "script/variable_table.h"
+#include "script/variables.h"
+
+namespace vr {
+
+// The machine's integer operators, with its answers for division by zero.
+inline int64_t fastApply(char op, int64_t a, int64_t b) {
+    uint64_t x = uint64_t(a), y = uint64_t(b);
+    switch (op) {
+    case '+': return int64_t(x + y);
+    case '-': return int64_t(x - y);
+    case '*': return int64_t(x * y);
+    case '/': return b == 0 ? 0 : (b == -1 ? int64_t(0 - x) : a / b);
+    case '%': return b == 0 || b == -1 ? 0 : a % b;
+    case '=': return a == b;
+    case '!': return a != b;
+    case '<': return a < b;
+    case '>': return a > b;
+    case 'S': return a <= b;
+    case 'Z': return a >= b;
+    case '&': return a != 0 && b != 0;
+    case '|': return a != 0 || b != 0;
+    case 'A': return a & b;
+    case 'O': return a | b;
+    default: return a ^ b;  // '^'
+    }
+}
+
+// The integer element 0 of a user variable, or null when the machine must
+// look (another type, no storage).
+inline Variable* fastInteger(uint32_t number) {
+    std::vector<Variable>& records = engine().script.variables->records;
+    if (number >= records.size()) return nullptr;
+    Variable& v = records[number];
+    return v.type == kTypeInteger && !v.integers.empty() ? &v : nullptr;
+}
+
+inline bool computeFastInline(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
+    switch (e.shape) {
+    case FastShape::None:
+        return false;
+    case FastShape::Constant: {
+        result = e.k1;
+        engine().script.expression->last.reference = false;
+        return true;
+    }
+    case FastShape::Variable:
+    case FastShape::VarOp:
+    case FastShape::VarOpOp: {
+        Variable* v = fastInteger(e.variable);
+        if (!v) return false;
+        int64_t x = v->integers[0];
+        if (e.shape != FastShape::Variable) x = fastApply(e.op1, x, e.k1);
+        if (e.shape == FastShape::VarOpOp) x = fastApply(e.op2, x, e.k2);
+        result = x;
+        LastAccess& last = engine().script.expression->last;
+        last.reference = false;
+        last.variable = e.variable;
+        last.element = 0;
+        return true;
+    }
+    case FastShape::General:
+        break;
+    }
+    return computeFast(e, pool, result);
+}
+
+}  // namespace vr
