@@ -71,15 +71,27 @@ InputWaitService& inputWaitService() {
     return service;
 }
 
-// A thread's turn: instructions back to back until one asks to stop.
+// A thread's turn: instructions back to back until one asks to stop.  The
+// script's tables are taken again only when a handler moved the thread to
+// another script.
 void runThread(ScriptThread& t) {
     Engine& e = engine();
     ScriptState& s = e.script;
     s.lastStatus = 0;
+    const ScriptImage* image = nullptr;
+    const CommandHandler* handlers[2] = {};
+    uint32_t count = 0;
+    bool checks = s.loopWatch || s.instructionLimit != 0;
     while (s.lastStatus == 0 && !e.shell.quitRequested) {
-        const ScriptImage* image = t.image;
+        if (t.image != image) {
+            image = t.image;
+            if (!image) break;
+            handlers[0] = image->executors[0].data();
+            handlers[1] = image->executors[1].data();
+            count = uint32_t(image->instructionCount);
+        }
         uint32_t i = t.pc;
-        if (!image || i >= uint32_t(image->instructionCount)) {
+        if (i >= count) {
             // Past the last instruction there is nothing to run: the thread
             // rests there.
             s.lastStatus = 1;
@@ -88,10 +100,13 @@ void runThread(ScriptThread& t) {
         t.pc = i + 1;
         s.currentInstruction = i;
         int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
-        s.lastStatus = uint8_t(image->executors[size_t(k)][i]());
-        if (s.loopWatch) watchStep();
-        if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) e.shell.quitRequested = true;
+        s.lastStatus = uint8_t(handlers[k][i]());
+        if (checks) {
+            if (s.loopWatch) watchStep();
+            if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) e.shell.quitRequested = true;
+        }
     }
+    if (!image) s.lastStatus = 1;
 }
 
 // Where the running thread stands, for the error report.
