@@ -24,8 +24,9 @@ uint32_t u32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// The range check of one numeric argument; false after a report.
-bool inRange(const CommandDefinition* def, uint8_t id, uint8_t range, int64_t value) {
+}  // namespace
+
+bool checkArgumentRange(const CommandDefinition* def, uint8_t id, uint8_t range, int64_t value) {
     if (range == 0 || range > 26) return true;
     const char* command = def ? def->name.c_str() : "";
     const char* name = def && id < def->argumentNames.size() ? def->argumentNames[id].c_str() : "";
@@ -71,6 +72,8 @@ bool inRange(const CommandDefinition* def, uint8_t id, uint8_t range, int64_t va
     }
     }
 }
+
+namespace {
 
 int evaluate(uint8_t commandCode, bool callVariant) {
     Engine& e = engine();
@@ -124,7 +127,7 @@ int evaluate(uint8_t commandCode, bool callVariant) {
         a.variable = last.variable;
         a.element = last.element;
         a.reference = last.reference;
-        if (kind == 0 && !inRange(def, a.id, range, a.integer)) return -1;
+        if (kind == 0 && !checkArgumentRange(def, a.id, range, a.integer)) return -1;
         if (e.shell.quitRequested) return -1;
     }
     return 0;

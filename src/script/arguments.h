@@ -40,6 +40,11 @@ int evaluateArguments(uint8_t commandCode);
 // The call command's variant: string arguments always as evaluation type 3.
 int evaluateCallArguments(uint8_t commandCode);
 
+struct CommandDefinition;
+// The range check of one numeric argument value by range kind (0 to 26);
+// false after its report.
+bool checkArgumentRange(const CommandDefinition* command, uint8_t id, uint8_t range, int64_t value);
+
 // Accessors for handlers, by argument id.
 bool hasArgument(int id);
 const ArgumentValue* argument(int id);  // null when absent
