@@ -288,12 +288,17 @@ int Assign() {
         // A plain variable names itself; the machine would read it only to
         // record which it is.
         number = target.fast.variable;
-        if (Variable* v = fastInteger(number)) {
+        Variable* v = target.fast.record;
+        if (v->type == kTypeInteger && !v->integers.empty()) {
             int64_t x = numericOf(value);
             if (op != 0) return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
-            v = fastInteger(number);  // the value's evaluation may have redeclared it
-            if (v) v->integers[0] = x;
-            return v || assignInteger(number, 0, op, x) >= 0 ? 0 : -1;
+            // The value's evaluation cannot redeclare, but look again all
+            // the same before storing.
+            if (v->type == kTypeInteger && !v->integers.empty()) {
+                v->integers[0] = x;
+                return 0;
+            }
+            return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
         }
         if (!fastVariable(target.fast, thread().image->fastPool, number)) {
             numericOf(target);

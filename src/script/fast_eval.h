@@ -55,8 +55,8 @@ inline bool computeFastInline(const FastExpression& e, const std::vector<FastOpe
     case FastShape::Variable:
     case FastShape::VarOp:
     case FastShape::VarOpOp: {
-        Variable* v = fastInteger(e.variable);
-        if (!v) return false;
+        Variable* v = e.record;
+        if (v->type != kTypeInteger || v->integers.empty()) return false;
         int64_t x = v->integers[0];
         if (e.shape != FastShape::Variable) x = fastApply(e.op1, x, e.k1);
         if (e.shape == FastShape::VarOpOp) x = fastApply(e.op2, x, e.k2);

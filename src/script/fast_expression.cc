@@ -80,6 +80,9 @@ FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<Fast
     }
     if (e.shape == FastShape::Variable || e.shape == FastShape::VarOp || e.shape == FastShape::VarOpOp) {
         e.variable = ops[0].variable;
+        std::vector<Variable>& records = engine().script.variables->records;
+        if (e.variable >= records.size()) return {};
+        e.record = &records[e.variable];
         if (e.shape != FastShape::Variable) {
             e.k1 = ops[1].value;
             e.op1 = ops[2].code;

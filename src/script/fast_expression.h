@@ -13,6 +13,8 @@
 
 namespace vr {
 
+struct Variable;
+
 struct FastOperation {
     char code = 0;       // the machine's opcode: 'k' a constant, 'H' a variable, else the operator
     uint32_t variable = 0;
@@ -35,6 +37,9 @@ struct FastExpression {
     uint8_t count = 0;   // operations in the pool
     uint32_t first = 0;  // into the image's operation pool
     uint32_t variable = 0;
+    // The variable's record: the table is made before any script loads and
+    // never moves, so the record can be taken at load time.
+    Variable* record = nullptr;
     int64_t k1 = 0, k2 = 0;
 };
 
