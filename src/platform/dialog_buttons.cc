@@ -33,9 +33,9 @@ ButtonSet buttonSet(Buttons buttons) {
     return makeSet(kOk, 0);
 }
 
-int defaultResult(const MessageBoxSpec& spec) {
-    ButtonSet set = buttonSet(spec.buttons);
-    size_t index = spec.defaultButton >= 0 && size_t(spec.defaultButton) < set.count ? size_t(spec.defaultButton) : 0;
+int defaultResult(const MessageBoxSpec& desc) {
+    ButtonSet set = buttonSet(desc.buttons);
+    size_t index = desc.defaultButton >= 0 && size_t(desc.defaultButton) < set.count ? size_t(desc.defaultButton) : 0;
     return set.buttons[index].result;
 }
 

@@ -22,7 +22,7 @@ struct ButtonSet {
 ButtonSet buttonSet(Buttons buttons);
 
 // The result of the box's default button (the first when out of range).
-int defaultResult(const MessageBoxSpec& spec);
+int defaultResult(const MessageBoxSpec& desc);
 
 // The error dialog's buttons, without mnemonics.
 const char* editButtonCaption();

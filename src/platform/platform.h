@@ -328,7 +328,7 @@ public:
     // The headless backend reports fixed figures, so runs stay reproducible.
     virtual MemoryStatus memoryStatus() { return hostMemoryStatus(); }
 
-    virtual WindowId createWindow(const WindowSpec& spec) = 0;
+    virtual WindowId createWindow(const WindowSpec& desc) = 0;
     virtual void destroyWindow(WindowId window) = 0;
     virtual void showWindow(WindowId window, bool shown) = 0;
     virtual void setWindowTitle(WindowId window, std::string_view title) = 0;
@@ -344,8 +344,8 @@ public:
     // Takes the next waiting event; false when there is none.
     virtual bool pollEvent(Event& event) = 0;
 
-    virtual int messageBox(const MessageBoxSpec& spec) = 0;
-    virtual void errorDialog(const ErrorDialogSpec& spec) = 0;
+    virtual int messageBox(const MessageBoxSpec& desc) = 0;
+    virtual void errorDialog(const ErrorDialogSpec& desc) = 0;
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
 };

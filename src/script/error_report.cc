@@ -75,19 +75,19 @@ void showErrorDialog(const std::string& text) {
     errors.dialogShown = true;
     e.platform.showCursor(true);
 
-    platform::ErrorDialogSpec spec;
-    spec.text = text;
-    spec.caption = errors.caption;
-    spec.owner = e.windows[0].handle;
+    platform::ErrorDialogSpec desc;
+    desc.text = text;
+    desc.caption = errors.caption;
+    desc.owner = e.windows[0].handle;
     if (e.files.config.debugMode != 1) {
-        spec.edit = platform::EditButton::Absent;
+        desc.edit = platform::EditButton::Absent;
     } else if (!errors.hasLocation) {
-        spec.edit = platform::EditButton::Disabled;
+        desc.edit = platform::EditButton::Disabled;
     } else {
-        spec.edit = platform::EditButton::Enabled;
-        spec.onEdit = openSourceInEditor;
+        desc.edit = platform::EditButton::Enabled;
+        desc.onEdit = openSourceInEditor;
     }
-    e.platform.errorDialog(spec);
+    e.platform.errorDialog(desc);
 }
 
 }  // namespace vr

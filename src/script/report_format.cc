@@ -51,13 +51,13 @@ std::string specOf(const Conversion& c, std::string_view allowed, const char* le
 
 // snprintf of one conversion with one value of the type the conversion expects.
 template <typename V>
-std::string printOne(const std::string& spec, V value) {
+std::string printOne(const std::string& desc, V value) {
     char small[64];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, desc.c_str(), value);
     if (n < 0) return {};
     if (size_t(n) < sizeof small) return std::string(small, size_t(n));
     std::string out(size_t(n) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), desc.c_str(), value);
     out.resize(size_t(n));
     return out;
 }

@@ -12,20 +12,20 @@ namespace {
 platform::WindowSpec mainWindowSpec(const WindowObject& w) {
     const ShellState& shell = engine().shell;
     const EngineConfig& cfg = engine().files.config;
-    platform::WindowSpec spec;
-    spec.width = w.clientWidth;
-    spec.height = w.clientHeight;
-    spec.title = w.title;
+    platform::WindowSpec desc;
+    desc.width = w.clientWidth;
+    desc.height = w.clientHeight;
+    desc.title = w.title;
     if (shell.windowEqualsScreen) {
-        spec.style = platform::WindowStyle::Popup;
+        desc.style = platform::WindowStyle::Popup;
     } else if (!cfg.framed) {
-        spec.style = platform::WindowStyle::Popup;
-        spec.toolWindow = true;
+        desc.style = platform::WindowStyle::Popup;
+        desc.toolWindow = true;
     } else {
-        spec.style = cfg.resizable ? platform::WindowStyle::FramedResizable : platform::WindowStyle::Framed;
-        spec.topmost = shell.screenSaverMode;
+        desc.style = cfg.resizable ? platform::WindowStyle::FramedResizable : platform::WindowStyle::Framed;
+        desc.topmost = shell.screenSaverMode;
     }
-    return spec;
+    return desc;
 }
 
 WindowObject* windowByHandle(platform::WindowId id) {

@@ -69,9 +69,9 @@ TEST(PlatformHeadless, VirtualClockAndCalendar) {
 
 TEST(PlatformHeadless, PresentCopiesTheClippedRectangle) {
     HeadlessPlatform host(HeadlessOptions{});
-    WindowSpec spec;
-    spec.width = 6, spec.height = 4, spec.title = "タイトル";
-    WindowId id = host.createWindow(spec);
+    WindowSpec desc;
+    desc.width = 6, desc.height = 4, desc.title = "タイトル";
+    WindowId id = host.createWindow(desc);
     ASSERT_NE(id, kNoWindow);
     Pattern surface(6, 4, 8);
     ASSERT_TRUE(host.present(id, surface.view(), Rect{-2, -1, 4, 3}));
@@ -109,9 +109,9 @@ TEST(PlatformHeadless, PresentCopiesTheClippedRectangle) {
 TEST(PlatformHeadless, ScreenshotIsOpaqueRgbaPng) {
     test::TempDir tmp;
     HeadlessPlatform host(HeadlessOptions{});
-    WindowSpec spec;
-    spec.width = 3, spec.height = 2;
-    WindowId id = host.createWindow(spec);
+    WindowSpec desc;
+    desc.width = 3, desc.height = 2;
+    WindowId id = host.createWindow(desc);
     Pattern surface(3, 2);
     ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, 3, 2}));
     std::string file = tmp.str() + "shot.png";

@@ -107,16 +107,16 @@ void HeadlessPlatform::sleep(uint32_t milliseconds) {
 
 LocalTime HeadlessPlatform::localTime() { return options_.realTime ? realLocalTime() : virtualLocalTime(clock_); }
 
-WindowId HeadlessPlatform::createWindow(const WindowSpec& spec) {
-    if (spec.width <= 0 || spec.height <= 0) return kNoWindow;
+WindowId HeadlessPlatform::createWindow(const WindowSpec& desc) {
+    if (desc.width <= 0 || desc.height <= 0) return kNoWindow;
     WindowId id = nextWindow_++;
     Window& w = windows_[id];
-    w.spec = spec;
-    w.width = spec.width;
-    w.height = spec.height;
+    w.desc = desc;
+    w.width = desc.width;
+    w.height = desc.height;
     w.pixels.assign(size_t(w.width) * size_t(w.height) * 4, 0);
-    record("window " + std::to_string(id) + " created " + std::to_string(spec.width) + "x" +
-           std::to_string(spec.height) + " " + sjisToUtf8(spec.title));
+    record("window " + std::to_string(id) + " created " + std::to_string(desc.width) + "x" +
+           std::to_string(desc.height) + " " + sjisToUtf8(desc.title));
     return id;
 }
 
@@ -129,7 +129,7 @@ void HeadlessPlatform::showWindow(WindowId window, bool shown) {
 
 void HeadlessPlatform::setWindowTitle(WindowId window, std::string_view title) {
     auto it = windows_.find(window);
-    if (it != windows_.end()) it->second.spec.title.assign(title);
+    if (it != windows_.end()) it->second.desc.title.assign(title);
 }
 
 void HeadlessPlatform::raiseWindow(WindowId window) {
@@ -177,24 +177,24 @@ bool HeadlessPlatform::pollEvent(Event& event) {
     return false;
 }
 
-int HeadlessPlatform::messageBox(const MessageBoxSpec& spec) {
-    record("messagebox: " + sjisToUtf8(spec.caption) + " | " + sjisToUtf8(spec.text));
-    if (boxAnswers_.empty()) return defaultResult(spec);
+int HeadlessPlatform::messageBox(const MessageBoxSpec& desc) {
+    record("messagebox: " + sjisToUtf8(desc.caption) + " | " + sjisToUtf8(desc.text));
+    if (boxAnswers_.empty()) return defaultResult(desc);
     int answer = boxAnswers_.front();
     boxAnswers_.pop_front();
     return answer;
 }
 
-void HeadlessPlatform::errorDialog(const ErrorDialogSpec& spec) {
-    record("error dialog: " + sjisToUtf8(spec.caption) + " | edit=" + editName(spec.edit) + " | " +
-           sjisToUtf8(spec.text));
+void HeadlessPlatform::errorDialog(const ErrorDialogSpec& desc) {
+    record("error dialog: " + sjisToUtf8(desc.caption) + " | edit=" + editName(desc.edit) + " | " +
+           sjisToUtf8(desc.text));
     int edits = 0;
     if (!dialogEdits_.empty()) {
         edits = dialogEdits_.front();
         dialogEdits_.pop_front();
     }
-    if (spec.edit != EditButton::Enabled || !spec.onEdit) return;
-    for (int i = 0; i < edits; ++i) spec.onEdit();
+    if (desc.edit != EditButton::Enabled || !desc.onEdit) return;
+    for (int i = 0; i < edits; ++i) desc.onEdit();
 }
 
 bool HeadlessPlatform::shellOpen(const std::string& file, const std::string& parameters) {

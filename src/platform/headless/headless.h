@@ -26,7 +26,7 @@ public:
     DisplayInfo display() override { return options_.display; }
     MemoryStatus memoryStatus() override { return kMemory; }
 
-    WindowId createWindow(const WindowSpec& spec) override;
+    WindowId createWindow(const WindowSpec& desc) override;
     void destroyWindow(WindowId window) override;
     void showWindow(WindowId window, bool shown) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
@@ -40,8 +40,8 @@ public:
         cursorY_ = y;
     }
     bool pollEvent(Event& event) override;
-    int messageBox(const MessageBoxSpec& spec) override;
-    void errorDialog(const ErrorDialogSpec& spec) override;
+    int messageBox(const MessageBoxSpec& desc) override;
+    void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
 
     // The memory figures of every headless run: 4 GiB, a quarter in use.
@@ -59,7 +59,7 @@ public:
     void advanceClock(uint64_t milliseconds) { clock_ += milliseconds; }
 
     struct Window {
-        WindowSpec spec;
+        WindowSpec desc;
         bool shown = false;
         bool raised = false;
         int width = 0, height = 0;

@@ -42,9 +42,9 @@ int show(SDL_Window* owner, uint32_t flags, const std::string& caption, const st
 
 }  // namespace
 
-int SdlPlatform::messageBox(const MessageBoxSpec& spec) {
-    ButtonSet set = buttonSet(spec.buttons);
-    int defaultIndex = spec.defaultButton >= 0 && size_t(spec.defaultButton) < set.count ? spec.defaultButton : 0;
+int SdlPlatform::messageBox(const MessageBoxSpec& desc) {
+    ButtonSet set = buttonSet(desc.buttons);
+    int defaultIndex = desc.defaultButton >= 0 && size_t(desc.defaultButton) < set.count ? desc.defaultButton : 0;
     std::vector<SDL_MessageBoxButtonData> buttons;
     for (size_t i = 0; i < set.count; ++i) {
         uint32_t flags = 0;
@@ -52,24 +52,24 @@ int SdlPlatform::messageBox(const MessageBoxSpec& spec) {
         if (int(i) == set.escapeIndex) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         buttons.push_back(SDL_MessageBoxButtonData{flags, set.buttons[i].result, set.buttons[i].caption});
     }
-    int chosen = show(sdlWindow(spec.owner), iconFlags(spec.icon), sjisToUtf8(spec.caption), sjisToUtf8(spec.text),
+    int chosen = show(sdlWindow(desc.owner), iconFlags(desc.icon), sjisToUtf8(desc.caption), sjisToUtf8(desc.text),
                       buttons);
     if (chosen == -2) return 0;  // as a box that failed to open reports it
-    if (chosen == -1) return set.escapeIndex >= 0 ? set.buttons[set.escapeIndex].result : defaultResult(spec);
+    if (chosen == -1) return set.escapeIndex >= 0 ? set.buttons[set.escapeIndex].result : defaultResult(desc);
     return chosen;
 }
 
-void SdlPlatform::errorDialog(const ErrorDialogSpec& spec) {
+void SdlPlatform::errorDialog(const ErrorDialogSpec& desc) {
     constexpr int kEdit = 1, kEnd = 2;
     // SDL cannot grey out a button, so a disabled edit button is left out.
-    bool editable = spec.edit == EditButton::Enabled && spec.onEdit;
+    bool editable = desc.edit == EditButton::Enabled && desc.onEdit;
     std::vector<SDL_MessageBoxButtonData> buttons;
     if (editable) buttons.push_back(SDL_MessageBoxButtonData{0, kEdit, editButtonCaption()});
     buttons.push_back(SDL_MessageBoxButtonData{
         SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kEnd, endButtonCaption()});
-    std::string caption = sjisToUtf8(spec.caption), text = sjisToUtf8(spec.text);
-    SDL_Window* owner = sdlWindow(spec.owner);
-    while (show(owner, SDL_MESSAGEBOX_ERROR, caption, text, buttons) == kEdit) spec.onEdit();
+    std::string caption = sjisToUtf8(desc.caption), text = sjisToUtf8(desc.text);
+    SDL_Window* owner = sdlWindow(desc.owner);
+    while (show(owner, SDL_MESSAGEBOX_ERROR, caption, text, buttons) == kEdit) desc.onEdit();
 }
 
 }  // namespace vr::platform

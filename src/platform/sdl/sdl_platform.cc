@@ -110,21 +110,21 @@ void SdlPlatform::release(Window& w) {
     w = Window{};
 }
 
-WindowId SdlPlatform::createWindow(const WindowSpec& spec) {
-    if (spec.width <= 0 || spec.height <= 0) return kNoWindow;
+WindowId SdlPlatform::createWindow(const WindowSpec& desc) {
+    if (desc.width <= 0 || desc.height <= 0) return kNoWindow;
     uint32_t flags = SDL_WINDOW_HIDDEN;
-    if (spec.style == WindowStyle::Popup) flags |= SDL_WINDOW_BORDERLESS;
-    if (spec.style == WindowStyle::FramedResizable) flags |= SDL_WINDOW_RESIZABLE;
-    if (spec.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    if (spec.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    int pos = spec.placeAtOrigin ? 0 : int(SDL_WINDOWPOS_CENTERED);
+    if (desc.style == WindowStyle::Popup) flags |= SDL_WINDOW_BORDERLESS;
+    if (desc.style == WindowStyle::FramedResizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (desc.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    if (desc.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    int pos = desc.placeAtOrigin ? 0 : int(SDL_WINDOWPOS_CENTERED);
     Window w;
-    w.resizable = spec.style == WindowStyle::FramedResizable;
-    w.window = SDL_CreateWindow(sjisToUtf8(spec.title).c_str(), pos, pos, spec.width, spec.height, flags);
+    w.resizable = desc.style == WindowStyle::FramedResizable;
+    w.window = SDL_CreateWindow(sjisToUtf8(desc.title).c_str(), pos, pos, desc.width, desc.height, flags);
     if (!w.window) return kNoWindow;
     w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_ACCELERATED);
     if (!w.renderer) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!w.renderer || !makeTexture(w, spec.width, spec.height)) {
+    if (!w.renderer || !makeTexture(w, desc.width, desc.height)) {
         release(w);
         return kNoWindow;
     }

@@ -25,7 +25,7 @@ public:
     LocalTime localTime() override;
     DisplayInfo display() override;
 
-    WindowId createWindow(const WindowSpec& spec) override;
+    WindowId createWindow(const WindowSpec& desc) override;
     void destroyWindow(WindowId window) override;
     void showWindow(WindowId window, bool shown) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
@@ -34,8 +34,8 @@ public:
     void showCursor(bool shown) override;
     void cursorScreenPosition(int& x, int& y) override;
     bool pollEvent(Event& event) override;
-    int messageBox(const MessageBoxSpec& spec) override;
-    void errorDialog(const ErrorDialogSpec& spec) override;
+    int messageBox(const MessageBoxSpec& desc) override;
+    void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
 
 private:
