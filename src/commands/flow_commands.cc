@@ -24,6 +24,7 @@ enum Slot : uint8_t {
 };
 
 ScriptState& state() { return engine().script; }
+int Assign();
 ScriptThread& thread() { return *state().currentThread; }
 
 const char* commandName(uint8_t code) {
@@ -35,11 +36,14 @@ const char* commandName(uint8_t code) {
 // was loaded.
 using Record = DecodedRecord;
 
-const Record& record(int index) {
+// The current instruction's first record; the others follow it.
+const Record* records() {
     const ScriptState& s = state();
     const ScriptImage& image = *s.currentThread->image;
-    return image.records[image.firstRecord[s.currentInstruction] + uint32_t(index)];
+    return image.records.data() + image.firstRecord[s.currentInstruction];
 }
+
+const Record& record(int index) { return records()[index]; }
 
 int argumentCount() { return thread().image->argumentCounts[state().currentInstruction]; }
 
@@ -159,14 +163,15 @@ int BlockBegin() {
     ScriptThread& t = thread();
     if (t.blockDepth + 1 >= kNestingLimit) return tooDeep(kBlockBegin);
     int argc = argumentCount();
-    uint32_t elseTarget = argc > 1 ? record(1).length : 0;
-    uint32_t endTarget = argc > 2 ? record(2).length : 0;
+    const Record* r = records();
+    uint32_t elseTarget = argc > 1 ? r[1].length : 0;
+    uint32_t endTarget = argc > 2 ? r[2].length : 0;
     size_t level = size_t(t.blockDepth);
     t.blockStart[level] = state().currentInstruction;
     t.blockSavedLoopDepth[level] = uint8_t(t.loopDepth);
     t.blockEnd[level] = endTarget;
     t.blockDepth = int8_t(level + 1);
-    if (argc == 0 || numericOf(record(0)) != 0) return 0;
+    if (argc == 0 || numericOf(r[0]) != 0) return 0;
     if (engine().shell.quitRequested) return -1;
     t.pc = elseTarget != 0 ? elseTarget : endTarget;
     return 0;
@@ -277,6 +282,20 @@ int loopLevels(uint8_t code) {
 int LoopBreak() { return loopLevels(kLoopBreak); }
 int LoopContinue() { return loopLevels(kLoopContinue); }
 
+// Assignment of an integer expression to a plain integer variable, chosen
+// at load time for the instructions of that shape: the general command
+// when anything is not as it was when the script loaded.
+int AssignIntegerVariable() {
+    const Record* r = records();
+    Variable* v = r[0].fast.record;
+    int64_t x;
+    if (v->type != kTypeInteger || v->integers.empty() ||
+        !computeFastInline(r[1].fast, thread().image->fastPool, x))
+        return Assign();
+    v->integers[0] = x;
+    return 0;
+}
+
 int Assign() {
     if (argumentCount() < 2) return 0;
     const Record& target = record(0);
@@ -363,6 +382,15 @@ int Wait() {
 }
 
 }  // namespace
+
+CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction) {
+    if (image.commands[instruction] != kAssign || image.argumentCounts[instruction] != 2) return nullptr;
+    const DecodedRecord* r = image.records.data() + image.firstRecord[instruction];
+    bool plainTarget = r[0].fast.shape == FastShape::Variable && r[0].relative == 0;
+    bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
+                        r[1].fast.shape != FastShape::General;
+    return plainTarget && integerValue ? &AssignIntegerVariable : nullptr;
+}
 
 void installFlowCommands(CommandTable& table) {
     table.slots[kElseIf] = &BlockElseIf;

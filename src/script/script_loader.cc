@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "archive/loader.h"
+#include "commands/flow_commands.h"
 #include "common/bytes.h"
 #include "engine.h"
 #include "script/engine_files.h"
@@ -159,6 +160,8 @@ bool loadScript(uint32_t scriptNumber) {
     image.instructionCount = count;
     resolveTargets(image);
     decodeRecords(image);
+    for (int32_t i = 0; i < count; ++i)
+        if (CommandHandler special = specialisedFlowHandler(image, uint32_t(i))) image.executors[1][size_t(i)] = special;
     initialiseVariables(n);
     return true;
 }
