@@ -177,6 +177,25 @@ int BlockBegin() {
     return 0;
 }
 
+// A block whose condition is a decoded integer expression, with both
+// targets: chosen at load time for the instructions of that shape.
+int BlockBeginInteger() {
+    ScriptState& s = state();
+    ScriptThread& t = *s.currentThread;
+    const ScriptImage& image = *t.image;
+    const Record* r = image.records.data() + image.firstRecord[s.currentInstruction];
+    int64_t condition;
+    if (t.blockDepth + 1 >= kNestingLimit || !computeFastInline(r[0].fast, image.fastPool, condition))
+        return BlockBegin();
+    size_t level = size_t(t.blockDepth);
+    t.blockStart[level] = s.currentInstruction;
+    t.blockSavedLoopDepth[level] = uint8_t(t.loopDepth);
+    t.blockEnd[level] = r[2].length;
+    t.blockDepth = int8_t(level + 1);
+    if (condition == 0) t.pc = r[1].length != 0 ? r[1].length : r[2].length;
+    return 0;
+}
+
 int BlockElseIf() {
     ScriptThread& t = thread();
     if (t.blockDepth == 0) return nothingToClose(kElseIf, kBlockBegin);
@@ -383,9 +402,15 @@ int Wait() {
 
 }  // namespace
 
+bool decodedInteger(const DecodedRecord& r) {
+    return (r.evalType == 1 || r.evalType == 3) && r.fast.shape != FastShape::None;
+}
+
 CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction) {
-    if (image.commands[instruction] != kAssign || image.argumentCounts[instruction] != 2) return nullptr;
     const DecodedRecord* r = image.records.data() + image.firstRecord[instruction];
+    if (image.commands[instruction] == kBlockBegin && image.argumentCounts[instruction] == 3 && decodedInteger(r[0]))
+        return &BlockBeginInteger;
+    if (image.commands[instruction] != kAssign || image.argumentCounts[instruction] != 2) return nullptr;
     bool plainTarget = r[0].fast.shape == FastShape::Variable && r[0].relative == 0;
     bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
                         r[1].fast.shape != FastShape::General;
