@@ -9,6 +9,7 @@
 #include "archive/loader.h"
 #include "catalogue.h"
 #include "commands/command_table.h"
+#include "common/format_secrets.h"
 #include "engine.h"
 #include "platform/headless/headless.h"
 #include "script/engine_files.h"
@@ -53,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         vr::parseLabels(g.labels.data(), g.labels.size(), "vrl") < 0)
         __builtin_trap();
     vr::installCommandHandlers(e.commands);
+    e.shell.scriptKey = vr::secrets::scriptKey();
     vr::createVariableTable();
     vr::createScriptTable();
     e.loader.memoryItems[0].push_back({"vrbin\\vrt00000.vbn", vr::FileType::Other, {data, data + size}});

@@ -1,0 +1,102 @@
+// The interpreter's inner loop must not allocate once it has warmed up: a
+// game runs its scripts every frame for hours.  Every allocation of this
+// test program is counted; the counts of frames after the first are
+// compared.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "catalogue.h"
+#include "common/format_secrets.h"
+#include "compiler.h"
+#include "output.h"
+#include "script/engine_files.h"
+#include "script/interpreter.h"
+#include "script/script_loader.h"
+#include "script/variables.h"
+#include "support/headless_engine.h"
+
+namespace {
+std::atomic<size_t> allocations{0};
+}
+
+// The replacements pair malloc with free themselves; GCC cannot see that
+// through the standard library's inlined allocators.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(std::size_t n) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace vr {
+namespace {
+
+// Compiles a script and loads its files into the bound engine as a game would.
+void loadGame(test::HeadlessEngine& h, const std::string& source) {
+    vrc::Catalogue catalogue;
+    std::string error;
+    ASSERT_TRUE(vrc::loadCatalogue(vrc::embeddedCommands(), vrc::embeddedErrors(), vrc::embeddedErrno(), catalogue,
+                                   error));
+    vrc::Diagnostics diagnostics;
+    std::vector<vrc::SourceText> sources{vrc::readSource("main.vrs", source, diagnostics)};
+    vrc::CompiledGame game;
+    ASSERT_TRUE(vrc::compileGame(sources, catalogue, game, diagnostics));
+    for (auto& [name, bytes] : vrc::compiledFiles(game, catalogue))
+        h.e.loader.memoryItems[0].push_back({name, FileType::Other, bytes});
+    installCommandHandlers(h.e.commands);
+    h.e.shell.scriptKey = secrets::scriptKey();
+    ASSERT_EQ(loadErrorMessages(), 0);
+    ASSERT_EQ(loadCommandDefinitions(), 0);
+    ASSERT_EQ(loadVariableTableSize(), 0);
+    ASSERT_EQ(createVariableTable(), 0);
+    ASSERT_EQ(loadScriptList(), 0);
+    ASSERT_EQ(createScriptTable(), 0);
+    ASSERT_EQ(loadVariableDefinitions(), 0);
+    ASSERT_EQ(initialiseVariables(-1), 0);
+    ASSERT_EQ(loadLabels(), 0);
+    ASSERT_EQ(startMainThread(), 0);
+}
+
+size_t allocationsOfFrames(test::HeadlessEngine& h, int frames) {
+    size_t before = allocations.load();
+    for (int f = 0; f < frames; ++f) {
+        ++h.e.shell.frameCounter;
+        runFrame(h.e.script.root);
+        releaseEndedThreads();
+    }
+    return allocations.load() - before;
+}
+
+TEST(InterpreterAllocation, TheLoopOfAWarmGameAllocatesNothing) {
+    test::HeadlessEngine h;
+    loadGame(h,
+             "global int i\nglobal int c\nglobal float f\nglobal int a[8]\nglobal str s\n*SYSTEM_START\n"
+             "loop -1\n"
+             "  loop 100\n    i = i + 1\n    if i % 7 == 0 && i > 3\n      c += 1\n    elif i % 5 == 0\n"
+             "      f = f * 1.5 + 1\n    end\n    a[i % 8] = i * 2\n    call *sub(i, 2.5)\n  end\n"
+             "  s = \"abc\"\n  s += str(i)\n"
+             "  wait 1\nend\n"
+             "*sub\nreturn param.int[1] + 1\n");
+    ASSERT_FALSE(h.e.shell.quitRequested);
+    allocationsOfFrames(h, 3);  // warm-up: string buffers, argument texts
+    size_t before = allocations.load();
+    std::vector<int> probe(10);
+    ASSERT_GT(allocations.load(), before) << "allocations are counted";
+    EXPECT_EQ(allocationsOfFrames(h, 20), 0u);
+    EXPECT_FALSE(h.e.shell.quitRequested) << (h.e.errors.reports.empty() ? "" : h.e.errors.reports[0]);
+    EXPECT_GT(getInteger(1001, 0), 0) << "the loop ran";
+}
+
+}  // namespace
+}  // namespace vr
