@@ -50,7 +50,7 @@ int argumentCount() { return thread().image->argumentCounts[state().currentInstr
 const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
 int64_t numericOf(const Record& r) {
     int64_t v;
-    if ((r.evalType == 1 || r.evalType == 3) && computeFastInline(r.fast, thread().image->fastPool, v)) return v;
+    if ((r.evalType == 1 || r.evalType == 3) && computeFast(r.fast, thread().image->fastPool, v)) return v;
     return evaluateNumeric(r.evalType, codeOf(r), r.length);
 }
 double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
@@ -185,7 +185,7 @@ int BlockBeginInteger() {
     const ScriptImage& image = *t.image;
     const Record* r = image.records.data() + image.firstRecord[s.currentInstruction];
     int64_t condition;
-    if (t.blockDepth + 1 >= kNestingLimit || !computeFastInline(r[0].fast, image.fastPool, condition))
+    if (t.blockDepth + 1 >= kNestingLimit || !computeFast(r[0].fast, image.fastPool, condition))
         return BlockBegin();
     size_t level = size_t(t.blockDepth);
     t.blockStart[level] = s.currentInstruction;
@@ -214,21 +214,31 @@ int BlockSkip() {
     return 0;
 }
 
-int blockLevels(uint8_t code) {
+// The level that "leave n levels" of a break, repeat or continue lands on:
+// 1 with the level, 0 when there is nothing to do (n below 1), -1 after a
+// report (n beyond the open levels).
+int targetLevel(uint8_t code, int depth, uint8_t opener, size_t& level) {
     if (evaluateArguments(code) < 0) return -1;
-    ScriptThread& t = thread();
     int64_t n = argumentInteger(0, 1);
     if (n < 1) return 0;
-    int64_t m = int64_t(t.blockDepth) - n + 1;
-    if (m <= 0) return nothingToClose(code, kBlockBegin);
-    size_t level = size_t(m - 1);
+    int64_t m = int64_t(depth) - n + 1;
+    if (m <= 0) return nothingToClose(code, opener);
+    level = size_t(m - 1);
+    return 1;
+}
+
+int blockLevels(uint8_t code) {
+    ScriptThread& t = thread();
+    size_t level = 0;
+    int found = targetLevel(code, t.blockDepth, kBlockBegin, level);
+    if (found <= 0) return found;
     t.loopDepth = int8_t(t.blockSavedLoopDepth[level]);
     if (code == kBlockBreak) {
-        t.blockDepth = int8_t(m);
+        t.blockDepth = int8_t(level + 1);
         t.pc = t.blockEnd[level];
     } else {
         t.pc = t.blockStart[level];
-        t.blockDepth = int8_t(m - 1);
+        t.blockDepth = int8_t(level);
     }
     return 0;
 }
@@ -281,14 +291,11 @@ int LoopEnd() {
 }
 
 int loopLevels(uint8_t code) {
-    if (evaluateArguments(code) < 0) return -1;
     ScriptThread& t = thread();
-    int64_t n = argumentInteger(0, 1);
-    if (n < 1) return 0;
-    int64_t m = int64_t(t.loopDepth) - n + 1;
-    if (m <= 0) return nothingToClose(code, kLoopBegin);
-    size_t level = size_t(m - 1);
-    t.loopDepth = int8_t(m);
+    size_t level = 0;
+    int found = targetLevel(code, t.loopDepth, kLoopBegin, level);
+    if (found <= 0) return found;
+    t.loopDepth = int8_t(level + 1);
     t.pc = t.loopExit[level];
     t.blockDepth = int8_t(t.loopSavedBlockDepth[level]);
     if (code == kLoopBreak) {
@@ -309,7 +316,7 @@ int AssignIntegerVariable() {
     Variable* v = r[0].fast.record;
     int64_t x;
     if (v->type != kTypeInteger || v->integers.empty() ||
-        !computeFastInline(r[1].fast, thread().image->fastPool, x))
+        !computeFast(r[1].fast, thread().image->fastPool, x))
         return Assign();
     v->integers[0] = x;
     return 0;

@@ -118,7 +118,7 @@ int evaluate(uint8_t commandCode, bool callVariant) {
             uint32_t length = evaluateString(callVariant ? 3 : a.evalType, buffer, a.raw, a.length);
             a.text.assign(buffer, length);
         } else if ((a.evalType == 1 || a.evalType == 3) &&
-                   computeFastInline(image.records[image.firstRecord[i] + uint32_t(p - 1)].fast, image.fastPool, a.integer)) {
+                   computeFast(image.records[image.firstRecord[i] + uint32_t(p - 1)].fast, image.fastPool, a.integer)) {
             // decoded at load time
         } else {
             a.integer = evaluateNumeric(a.evalType, a.raw, a.length);

@@ -34,16 +34,10 @@ inline int64_t fastApply(char op, int64_t a, int64_t b) {
     }
 }
 
-// The integer element 0 of a user variable, or null when the machine must
-// look (another type, no storage).
-inline Variable* fastInteger(uint32_t number) {
-    std::vector<Variable>& records = engine().script.variables->records;
-    if (number >= records.size()) return nullptr;
-    Variable& v = records[number];
-    return v.type == kTypeInteger && !v.integers.empty() ? &v : nullptr;
-}
-
-inline bool computeFastInline(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
+// The integer result of a decoded expression; false when the machine must
+// compute it (another type, no storage, not decoded).  Records the variable
+// the machine would record.
+inline bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
     switch (e.shape) {
     case FastShape::None:
         return false;
@@ -70,7 +64,7 @@ inline bool computeFastInline(const FastExpression& e, const std::vector<FastOpe
     case FastShape::General:
         break;
     }
-    return computeFast(e, pool, result);
+    return computeGeneral(e, pool, result);
 }
 
 }  // namespace vr

@@ -93,31 +93,8 @@ FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<Fast
     return e;
 }
 
-bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
+bool computeGeneral(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
     const std::vector<Variable>& records = engine().script.variables->records;
-    switch (e.shape) {
-    case FastShape::None:
-        return false;
-    case FastShape::Constant:
-        result = e.k1;
-        noteFastEvaluation(0);
-        return true;
-    case FastShape::Variable:
-    case FastShape::VarOp:
-    case FastShape::VarOpOp: {
-        if (e.variable >= records.size()) return false;
-        const Variable& v = records[e.variable];
-        if (v.type != kTypeInteger || v.integers.empty()) return false;
-        int64_t x = v.integers[0];
-        if (e.shape != FastShape::Variable) x = fastApply(e.op1, x, e.k1);
-        if (e.shape == FastShape::VarOpOp) x = fastApply(e.op2, x, e.k2);
-        result = x;
-        noteFastEvaluation(e.variable);
-        return true;
-    }
-    case FastShape::General:
-        break;
-    }
     int64_t stack[kFastDepth];
     int top = 0;
     uint32_t named = 0;

@@ -50,9 +50,10 @@ constexpr int kFastOperations = 32;
 // shape above.
 FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<FastOperation>& pool);
 
-// The integer result; false when the machine must compute it.  Records the
-// variable the machine would record.
-bool computeFast(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result);
+// The integer result of the general shape (the operations in the pool);
+// false when the machine must compute it.  The usual shapes are computed
+// in line by computeFast (script/fast_eval.h), which calls this for the rest.
+bool computeGeneral(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result);
 
 // A bare user variable ("H" alone): its number.
 bool fastVariable(const FastExpression& e, const std::vector<FastOperation>& pool, uint32_t& number);
