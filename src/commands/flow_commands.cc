@@ -1,5 +1,7 @@
 #include "commands/flow_commands.h"
 
+#include "commands/flow_steps.h"
+
 #include "engine.h"
 #include "script/arguments.h"
 #include "script/engine_files.h"
@@ -50,7 +52,7 @@ int argumentCount() { return thread().image->argumentCounts[state().currentInstr
 const uint8_t* codeOf(const Record& r) { return thread().image->expressionArea + r.offset; }
 int64_t numericOf(const Record& r) {
     int64_t v;
-    if ((r.evalType == 1 || r.evalType == 3) && computeFast(r.fast, thread().image->fastPool, v)) return v;
+    if ((r.evalType == 1 || r.evalType == 3) && computeFast<false>(r.fast, thread().image->fastPool, v)) return v;
     return evaluateNumeric(r.evalType, codeOf(r), r.length);
 }
 double floatingOf(const ArgumentValue& a) { return evaluateFloating(a.evalType, a.raw, a.length); }
@@ -184,16 +186,7 @@ int BlockBeginInteger() {
     ScriptThread& t = *s.currentThread;
     const ScriptImage& image = *t.image;
     const Record* r = image.records.data() + image.firstRecord[s.currentInstruction];
-    int64_t condition;
-    if (t.blockDepth + 1 >= kNestingLimit || !computeFast(r[0].fast, image.fastPool, condition))
-        return BlockBegin();
-    size_t level = size_t(t.blockDepth);
-    t.blockStart[level] = s.currentInstruction;
-    t.blockSavedLoopDepth[level] = uint8_t(t.loopDepth);
-    t.blockEnd[level] = r[2].length;
-    t.blockDepth = int8_t(level + 1);
-    if (condition == 0) t.pc = r[1].length != 0 ? r[1].length : r[2].length;
-    return 0;
+    return blockBeginIntegerStep(t, image, r, s.currentInstruction) ? 0 : BlockBegin();
 }
 
 int BlockElseIf() {
@@ -247,11 +240,7 @@ int BlockBreak() { return blockLevels(kBlockBreak); }
 int BlockRepeat() { return blockLevels(kBlockRepeat); }
 
 int BlockEnd() {
-    ScriptThread& t = thread();
-    if (t.blockDepth == 0) return nothingToClose(kBlockEnd, kBlockBegin);
-    t.blockDepth = int8_t(t.blockDepth - 1);
-    t.blockEnd[size_t(t.blockDepth)] = 0;
-    return 0;
+    return blockEndStep(thread()) ? 0 : nothingToClose(kBlockEnd, kBlockBegin);
 }
 
 int LoopBegin() {
@@ -272,22 +261,9 @@ int LoopBegin() {
 }
 
 int LoopEnd() {
-    ScriptThread& t = thread();
-    if (t.loopDepth == 0) {
-        reportScriptError(108120, true);
-        return -1;
-    }
-    size_t level = size_t(t.loopDepth - 1);
-    if (t.loopCount[level] != -1 && t.loopCounter[level] >= t.loopCount[level]) {
-        t.loopDepth = int8_t(level);
-        t.loopCounter[level] = 0;
-        t.loopCount[level] = 0;
-        return 0;
-    }
-    ++t.loopCounter[level];
-    t.pc = t.loopStart[level];
-    t.blockDepth = int8_t(t.loopSavedBlockDepth[level]);
-    return 0;
+    if (loopEndStep(thread())) return 0;
+    reportScriptError(108120, true);
+    return -1;
 }
 
 int loopLevels(uint8_t code) {
@@ -312,14 +288,7 @@ int LoopContinue() { return loopLevels(kLoopContinue); }
 // at load time for the instructions of that shape: the general command
 // when anything is not as it was when the script loaded.
 int AssignIntegerVariable() {
-    const Record* r = records();
-    Variable* v = r[0].fast.record;
-    int64_t x;
-    if (v->type != kTypeInteger || v->integers.empty() ||
-        !computeFast(r[1].fast, thread().image->fastPool, x))
-        return Assign();
-    v->integers[0] = x;
-    return 0;
+    return assignIntegerStep(*thread().image, records()) ? 0 : Assign();
 }
 
 int Assign() {
@@ -422,6 +391,14 @@ CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruc
     bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
                         r[1].fast.shape != FastShape::General;
     return plainTarget && integerValue ? &AssignIntegerVariable : nullptr;
+}
+
+FlowStep flowStepFor(CommandHandler handler) {
+    if (handler == &AssignIntegerVariable) return FlowStep::AssignInteger;
+    if (handler == &BlockBeginInteger) return FlowStep::BlockBeginInteger;
+    if (handler == &BlockEnd) return FlowStep::BlockEnd;
+    if (handler == &LoopEnd) return FlowStep::LoopEnd;
+    return FlowStep::None;
 }
 
 void installFlowCommands(CommandTable& table) {

@@ -15,4 +15,9 @@ struct ScriptImage;
 // or null: the loader installs it in place of the command's own.
 CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction);
 
+enum class FlowStep : uint8_t;  // commands/flow_steps.h
+// The step the interpreter may run in line for an instruction whose
+// handler is this one (FlowStep::None for all others).
+FlowStep flowStepFor(CommandHandler handler);
+
 }  // namespace vr

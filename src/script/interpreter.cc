@@ -1,5 +1,6 @@
 #include "script/interpreter.h"
 
+#include "commands/flow_steps.h"
 #include "engine.h"
 #include "script/engine_files.h"
 #include "script/script_loader.h"
@@ -80,6 +81,9 @@ void runThread(ScriptThread& t) {
     s.lastStatus = 0;
     const ScriptImage* image = nullptr;
     const CommandHandler* handlers[2] = {};
+    const FlowStep* steps = nullptr;
+    const uint32_t* firstRecord = nullptr;
+    const DecodedRecord* records = nullptr;
     uint32_t count = 0;
     bool checks = s.loopWatch || s.instructionLimit != 0;
     while (s.lastStatus == 0 && !e.shell.quitRequested) {
@@ -88,19 +92,37 @@ void runThread(ScriptThread& t) {
             if (!image) break;
             handlers[0] = image->executors[0].data();
             handlers[1] = image->executors[1].data();
+            steps = image->flowSteps.data();
+            firstRecord = image->firstRecord.data();
+            records = image->records.data();
             count = uint32_t(image->instructionCount);
         }
         uint32_t i = t.pc;
+        int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
+        if (k == 1 && !checks) {
+            // The in-line steps back to back: none of them reports, waits,
+            // changes the script or ends the turn.  A step that declines
+            // leaves its instruction to the handler below.
+            while (i < count) {
+                FlowStep step = steps[i];
+                t.pc = i + 1;
+                if (step == FlowStep::None || !runFlowStep(step, t, *image, records + firstRecord[i], i)) break;
+                i = t.pc;
+            }
+        }
         if (i >= count) {
             // Past the last instruction there is nothing to run: the thread
             // rests there.
+            t.pc = i;
             s.lastStatus = 1;
             break;
         }
         t.pc = i + 1;
         s.currentInstruction = i;
-        int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
-        s.lastStatus = uint8_t(handlers[k][i]());
+        // Under the checks every instruction passes here, the in-line steps
+        // too; otherwise the instruction is one for its handler.
+        if (!checks || k == 0 || !runFlowStep(steps[i], t, *image, records + firstRecord[i], i))
+            s.lastStatus = uint8_t(handlers[k][i]());
         if (checks) {
             if (s.loopWatch) watchStep();
             if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) e.shell.quitRequested = true;

@@ -160,8 +160,11 @@ bool loadScript(uint32_t scriptNumber) {
     image.instructionCount = count;
     resolveTargets(image);
     decodeRecords(image);
-    for (int32_t i = 0; i < count; ++i)
+    image.flowSteps.resize(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
         if (CommandHandler special = specialisedFlowHandler(image, uint32_t(i))) image.executors[1][size_t(i)] = special;
+        image.flowSteps[size_t(i)] = flowStepFor(image.executors[1][size_t(i)]);
+    }
     initialiseVariables(n);
     return true;
 }

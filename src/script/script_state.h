@@ -18,6 +18,7 @@
 namespace vr {
 
 struct VariableTable;    // script/variable_table.h
+enum class FlowStep : uint8_t;  // commands/flow_steps.h
 struct ExpressionState;  // script/expression_state.h
 
 struct DecodedRecord {
@@ -44,6 +45,8 @@ struct ScriptImage {
     std::vector<uint32_t> firstRecord;
     std::vector<DecodedRecord> records;
     std::vector<FastOperation> fastPool;
+    // The instructions the interpreter runs in line (commands/flow_steps.h).
+    std::vector<FlowStep> flowSteps;
     std::vector<uint8_t> file;  // the unscrambled file, kept for the run
 };
 
