@@ -10,12 +10,15 @@
 #include "archive/pack_index.h"
 #include "commands/command_table.h"
 #include "devtools/debug_log.h"
+#include "graphics/graphics_state.h"
 #include "platform/platform.h"
 #include "script/engine_files.h"
 #include "script/error_report.h"
 #include "script/script_state.h"
+#include "shell/display.h"
 #include "shell/shell_state.h"
 #include "shell/window.h"
+#include "shell/window_events.h"
 
 namespace vr {
 
@@ -33,7 +36,10 @@ struct Engine {
     PackIndex packs;
     CommandTable commands;
     ScriptState script;
+    GraphicsState graphics;
     std::array<WindowObject, kWindowCount> windows;
+    WindowEvents windowEvents;
+    DisplayState display;
 };
 
 namespace detail {

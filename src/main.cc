@@ -4,6 +4,10 @@
 // Runs the game in GAMEDIR (by default the executable's own folder).  The
 // headless options make whole games testable without a display; --dump-vars
 // writes the game's variables to FILE when the run ends.
+//
+// In a window, full screen switches the display to a mode of the game's
+// size; with VIRELO_FULLSCREEN=desktop in the environment the picture is
+// scaled to the desktop instead.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

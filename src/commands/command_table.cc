@@ -3,6 +3,7 @@
 #include "commands/flow_commands.h"
 #include "commands/system_commands.h"
 #include "commands/thread_commands.h"
+#include "graphics/object_commands.h"
 #include "commands/variable_commands.h"
 #include "script/error_report.h"
 
@@ -19,6 +20,7 @@ void installCommandHandlers(CommandTable& table) {
     installVariableCommands(table);
     installFlowCommands(table);
     installThreadCommands(table);
+    installObjectCommands(table);
 }
 
 }  // namespace vr

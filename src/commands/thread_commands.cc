@@ -1,6 +1,7 @@
 #include "commands/thread_commands.h"
 
 #include "engine.h"
+#include "script/value_operators.h"
 #include "script/arguments.h"
 #include "script/engine_files.h"
 #include "script/expression_machine.h"
@@ -44,15 +45,7 @@ bool lookUp(std::string_view path, ThreadLookup& found, bool missingPartIsError)
     return true;
 }
 
-int64_t combine(int64_t current, uint8_t op, int64_t value) {
-    switch (op) {
-    case 1: return current + value;
-    case 2: return current - value;
-    case 3: return current * value;
-    case 4: return value == 0 ? current : current / value;
-    default: return value;
-    }
-}
+int64_t combine(int64_t current, uint8_t op, int64_t value) { return applyOperator(op, current, value); }
 
 // ------------------------------------------------------------ state text
 

@@ -271,11 +271,35 @@ enum class EventType {
     FocusLost,
     Exposed,       // the window's contents must be presented again
     RaiseRequest,  // a second instance asked this one to come to the front
+    MouseButtonDown,  // button, x, y
+    MouseButtonUp,    // button, x, y
+    MouseMotion,      // x, y
+    MouseWheel,       // wheel
+    KeyDown,          // key (repeats come as further KeyDown events)
+    KeyUp,            // key
+    DropBegin,        // a drop of files starts; its DropFile events follow
+    DropFile,         // text: one dropped path
+    Minimised,
+    Maximised,
+    Restored,
+    Resized,          // x, y: the window's new client size
+    DragStarted,      // a left click at x, y went to the drag test and moves the window
+    MenuCommand,      // key: the command id of a menu entry
 };
+
+// Mouse buttons as the engine numbers them.
+constexpr int kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4;
+// One notch of the wheel, away from the user positive.
+constexpr int kWheelNotch = 120;
 
 struct Event {
     EventType type = EventType::Quit;
     WindowId window = kNoWindow;
+    int x = 0, y = 0;  // client coordinates of the picture (mouse), or a client size
+    int button = 0;    // kMouseLeft, kMouseRight or kMouseMiddle
+    int wheel = 0;     // in kWheelNotch units per notch
+    int key = 0;       // Windows virtual-key number (0: the key has none); menu command id
+    std::string text;  // Shift_JIS
 };
 
 struct DisplayInfo {
@@ -283,6 +307,20 @@ struct DisplayInfo {
     int bitsPerPixel = 32;
     int refreshHz = 60;
 };
+
+// A mode the display can be switched to; bits per pixel count the bytes a
+// pixel is stored in (a 24-bit colour kept in 4 bytes is 32), as games
+// expect from the desktop depth.
+struct DisplayMode {
+    int width = 0, height = 0;
+    int bitsPerPixel = 32;
+    int refreshHz = 0;  // 0: whatever the display offers
+    bool operator==(const DisplayMode&) const = default;
+};
+
+// Answers whether a left click at a client point of the picture starts
+// moving the window (the drag layer of a frameless window).
+using DragTest = std::function<bool(int x, int y)>;
 
 // Button sets and results of message boxes: the numbers scripts see.
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
@@ -324,6 +362,7 @@ public:
     virtual void sleep(uint32_t milliseconds) = 0;
     virtual LocalTime localTime() = 0;
 
+    // The display as it is now (a full-screen mode while one is set).
     virtual DisplayInfo display() = 0;
     // The headless backend reports fixed figures, so runs stay reproducible.
     virtual MemoryStatus memoryStatus() { return hostMemoryStatus(); }
@@ -334,12 +373,51 @@ public:
     virtual void setWindowTitle(WindowId window, std::string_view title) = 0;
     // Restores a minimised window and brings it to the front.
     virtual void raiseWindow(WindowId window) = 0;
-    // Shows the given rectangle of the surface (the rest of the window keeps
-    // what it showed).  The surface is the window's client area, 1:1.
-    virtual bool present(WindowId window, const SurfaceView& surface, const Rect& changed) = 0;
+    // Restores a minimised or maximised window without raising it.
+    virtual void restoreWindow(WindowId window) = 0;
+    virtual void minimiseWindow(WindowId window) = 0;
+    virtual bool windowMinimised(WindowId window) = 0;
+    // The client size the picture is made for.  A new size starts black;
+    // the engine presents its whole picture again.
+    virtual void setClientSize(WindowId window, int width, int height) = 0;
+    // Screen position of the client area's top-left corner.
+    virtual void windowPosition(WindowId window, int& x, int& y) = 0;
+    virtual void moveWindow(WindowId window, int x, int y) = 0;
+
+    // Shows part of a picture in the window's client area: the rectangle
+    // `part` of the surface, with the surface's top-left pixel placed at
+    // (x, y) of the client area.  Whatever falls outside the surface or the
+    // client area is left out; the rest of the window keeps what it showed.
+    virtual bool present(WindowId window, const SurfaceView& surface, const Rect& part, int x, int y) = 0;
+    // Paints the whole client area black.
+    virtual bool clearWindow(WindowId window) = 0;
+    // Installs (or, with an empty test, removes) the drag test of a window.
+    virtual void setDragTest(WindowId window, DragTest test) = 0;
+
     virtual void showCursor(bool shown) = 0;
     // The cursor in screen coordinates.
     virtual void cursorScreenPosition(int& x, int& y) = 0;
+    // The cursor in the client coordinates of the window's picture (a
+    // picture scaled to the window or the display is accounted for); may lie
+    // outside the client area.
+    virtual void windowCursorPosition(WindowId window, int& x, int& y) = 0;
+
+    // The display modes the display can be switched to, in the host's order.
+    virtual std::vector<DisplayMode> displayModes() = 0;
+    // Switches the display to the mode and makes the window cover it,
+    // without frame or caption.  False when the display refused the mode.
+    virtual bool enterFullScreen(WindowId window, const DisplayMode& mode) = 0;
+    // Covers the desktop with the window, the picture scaled to fit with its
+    // proportions kept; the display mode stays as it is.
+    virtual bool enterDesktopFullScreen(WindowId window) = 0;
+    // Back to the desktop's own mode; the window gets the style of `spec`
+    // again and its former place.  False when the window could not be
+    // changed back.
+    virtual bool leaveFullScreen(WindowId window, const WindowSpec& spec) = 0;
+    // The user would rather have the picture scaled to the desktop than the
+    // display switched to the window's size.  The SDL backend asks the
+    // environment: VIRELO_FULLSCREEN=desktop.
+    virtual bool prefersDesktopFullScreen() = 0;
 
     // Takes the next waiting event; false when there is none.
     virtual bool pollEvent(Event& event) = 0;
@@ -350,8 +428,14 @@ public:
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
 };
 
+// The display modes of the headless display unless a test gives others.
+std::vector<DisplayMode> defaultHeadlessModes();
+
 struct HeadlessOptions {
-    DisplayInfo display{1920, 1080, 32, 60};
+    DisplayInfo display{1920, 1080, 32, 60};  // the desktop
+    std::vector<DisplayMode> modes = defaultHeadlessModes();
+    bool refuseModeChange = false;   // every switch of the display mode fails
+    bool preferDesktopFullScreen = false;
     bool realTime = false;  // use the real clock and really sleep
     bool echoTranscript = false;  // also print every recorded line to stdout
 };

@@ -4,6 +4,7 @@
 #include "archive/pack_index.h"
 #include "common/format_secrets.h"
 #include "engine.h"
+#include "graphics/graphics_init.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/system_variables.h"
@@ -46,7 +47,7 @@ void readSystemInformation() {
 void initialiseTablesOnce() {
     ShellState& shell = engine().shell;
     if (shell.tablesInitialised) return;
-    later::buildBlendTables();
+    buildBlendTables();
     later::enumerateFonts();
     shell.randomSeedClock = uint32_t(engine().platform.millis());
     platform::LocalTime t = engine().platform.localTime();
@@ -109,7 +110,7 @@ int engineInit() {
     // 2.
     readSettings();
     // 3.
-    later::buildKernelTable();
+    buildKernelTable();
     // 4.
     readSystemInformation();
     // 5.
@@ -166,7 +167,7 @@ int engineInit() {
     // 21.
     later::createMenuStrip();
     // 22.
-    if (later::createObjectRoots() < 0) {
+    if (createObjectRoots() < 0) {
         reportError(100010, true);
         return -1;
     }
@@ -206,8 +207,7 @@ int engineInit() {
     // 31.
     if (main.shown) {
         host.showWindow(main.handle, true);
-        bool wantFullScreen = false;  // the remembered state arrives with the display modes
-        if (wantFullScreen && later::setFullScreen(true)) {
+        if (e.display.fullScreenAtStart != e.display.fullScreen && setFullScreen(e.display.fullScreenAtStart)) {
             host.showWindow(main.handle, true);
             uint64_t until = host.millis() + 1500;
             while (host.millis() < until) host.sleep(1);
@@ -249,10 +249,10 @@ void engineShutdown() {
     // 4.
     later::destroyMenus();
     // 5.
-    later::setFullScreen(false);
+    setFullScreen(false);
     // 6.
     host.showCursor(true);
-    later::releaseLayers();
+    releaseLayers();
     destroyWindows();
 }
 

@@ -5,26 +5,20 @@
 
 namespace vr::later {
 
-inline void buildKernelTable() {}          // pixel kernels for this processor
 inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
-inline void buildBlendTables() {}          // blend and division tables, blend operators
 inline void enumerateFonts() {}            // the installed font families
 inline void createMenuStrip() {}           // the full-screen menu strip
-inline int createObjectRoots() { return 0; }  // layer, thread, sound and menu roots
 inline void createSoundDevice() {}         // the sound device, when sound is enabled
 inline void loadMidiPlugin() {}            // the optional MIDI plug-in
 inline void allocateSoundNames() {}        // the name buffers of the sound request queue
 inline void startSoundThread() {}          // the sound thread
 inline void queueInitialSounds() {}        // the sound root "ROOT" and its first requests
-inline bool setFullScreen(bool) { return false; }  // full screen by exact display mode
 inline void updateMenuStrip() {}           // the menu strip follows the cursor
-inline int composeWindow(int) { return 0; }  // the window's dirty rectangles
 inline bool movieHoldsScreen() { return false; }  // a movie presents instead of the layers
 inline void showPopupMenu() {}             // a requested pop-up menu
 inline void updateInputTransitions() {}    // key and mouse counters of the frame
 inline void sampleInput() {}               // keyboard and mouse state
 inline void stopMedia() {}                 // sound, movie, MIDI plug-in and other media
 inline void destroyMenus() {}              // the three menu tables
-inline void releaseLayers() {}             // every layer and surface
 
 }  // namespace vr::later

@@ -1,5 +1,6 @@
 // The main loop and the frame step.
 #include "engine.h"
+#include "graphics/compose.h"
 #include "script/interpreter.h"
 #include "shell/frame_pacer.h"
 #include "shell/later_steps.h"
@@ -68,7 +69,7 @@ bool frameStep() {
     bool draw = !shell.skipNextFrame && !later::movieHoldsScreen();
     if (draw) {
         for (int w = 0; w < kWindowCount; ++w) {
-            if (later::composeWindow(w) < 0) return true;
+            if (composeWindow(w) < 0) return true;
         }
     }
 

@@ -1,70 +1,39 @@
 #include "shell/window.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "engine.h"
-#include "shell/startup.h"
+#include "graphics/compose.h"
+#include "graphics/layer.h"
+#include "shell/window_events.h"
 
 namespace vr {
 
 namespace {
 
-platform::WindowSpec mainWindowSpec(const WindowObject& w) {
-    const ShellState& shell = engine().shell;
-    const EngineConfig& cfg = engine().files.config;
-    platform::WindowSpec desc;
-    desc.width = w.clientWidth;
-    desc.height = w.clientHeight;
-    desc.title = w.title;
-    if (shell.windowEqualsScreen) {
-        desc.style = platform::WindowStyle::Popup;
-    } else if (!cfg.framed) {
-        desc.style = platform::WindowStyle::Popup;
-        desc.toolWindow = true;
-    } else {
-        desc.style = cfg.resizable ? platform::WindowStyle::FramedResizable : platform::WindowStyle::Framed;
-        desc.topmost = shell.screenSaverMode;
-    }
-    return desc;
+void installDragTest(const WindowObject& w) {
+    int index = w.index;
+    engine().platform.setDragTest(w.handle, [index](int x, int y) { return dragLayerHit(index, x, y); });
 }
 
-WindowObject* windowByHandle(platform::WindowId id) {
-    for (auto& w : engine().windows) {
-        if (w.handle == id && id != platform::kNoWindow) return &w;
-    }
-    return nullptr;
+// The surface of a root layer as the platform reads it; false when there is
+// nothing that could be shown.
+bool rootView(const LayerRecord& layer, platform::SurfaceView& view) {
+    const Surface& s = layer.surface;
+    if (s.width == 0 || s.height == 0 || s.width > kMaxImageSide || s.height > kMaxImageSide) return false;
+    if (s.pixels.size() < size_t(s.width) * 4 * s.height) return false;
+    view = platform::SurfaceView{s.pixels.data(), int(s.width), int(s.height), int(s.width) * 4};
+    return true;
 }
 
-// The close box: what happens depends on the window's close mode.
-void closeRequested(WindowObject& w) {
-    Engine& e = engine();
-    switch (w.closeMode) {
-    case CloseMode::RecordOnly:
-        w.closeRequested = true;
-        break;
-    case CloseMode::Confirm: {
-        e.shell.frameSuspended = true;
-        e.platform.showCursor(true);
-        platform::MessageBoxSpec box;
-        box.text = "終了します。よろしいですか？";
-        box.caption = w.title;
-        box.buttons = platform::Buttons::YesNo;
-        box.icon = platform::Icon::Question;
-        box.owner = w.handle;
-        int answer = e.platform.messageBox(box);
-        e.shell.frameSuspended = false;
-        if (answer == platform::kIdYes) e.shell.quitRequested = true;
-        break;
-    }
-    case CloseMode::Quit:
-        e.shell.quitRequested = true;
-        break;
-    case CloseMode::CloseSilently:
-        e.platform.destroyWindow(w.handle);
-        w.handle = platform::kNoWindow;
-        w.shown = false;
-        break;
-    }
+// The present rectangle (right and bottom inclusive) within the surface.
+platform::Rect presentRect(const LayerRecord& layer) {
+    int64_t w = layer.surface.width, h = layer.surface.height;
+    if (layer.contentChanged) return {0, 0, int(w), int(h)};
+    int64_t left = std::clamp<int64_t>(layer.present.left, 0, w), top = std::clamp<int64_t>(layer.present.top, 0, h);
+    int64_t right = std::clamp<int64_t>(layer.present.right + 1, 0, w);
+    int64_t bottom = std::clamp<int64_t>(layer.present.bottom + 1, 0, h);
+    return {int(left), int(top), int(std::max<int64_t>(right - left, 0)), int(std::max<int64_t>(bottom - top, 0))};
 }
 
 }  // namespace
@@ -77,57 +46,95 @@ int createWindowObjects() {
     return 0;
 }
 
+platform::WindowSpec windowSpec(const WindowObject& w) {
+    const ShellState& shell = engine().shell;
+    const EngineConfig& cfg = engine().files.config;
+    platform::WindowSpec desc;
+    desc.width = w.clientWidth;
+    desc.height = w.clientHeight;
+    desc.title = w.title;
+    if (w.index != 0) {
+        desc.style = platform::WindowStyle::Framed;
+        desc.placeAtOrigin = cfg.framed;
+        desc.topmost = shell.screenSaverMode && cfg.framed;
+    } else if (shell.windowEqualsScreen) {
+        desc.style = platform::WindowStyle::Popup;
+    } else if (!cfg.framed) {
+        desc.style = platform::WindowStyle::Popup;
+        desc.toolWindow = true;
+    } else {
+        desc.style = cfg.resizable ? platform::WindowStyle::FramedResizable : platform::WindowStyle::Framed;
+        desc.topmost = shell.screenSaverMode;
+    }
+    return desc;
+}
+
 bool createMainWindow() {
-    WindowObject& w = engine().windows[0];
-    w.handle = engine().platform.createWindow(mainWindowSpec(w));
+    Engine& e = engine();
+    WindowObject& w = e.windows[0];
+    w.handle = e.platform.createWindow(windowSpec(w));
     w.needsClear = true;
-    return w.handle != platform::kNoWindow;
+    if (w.handle == platform::kNoWindow) return false;
+    e.display.width = w.clientWidth;
+    e.display.height = w.clientHeight;
+    installDragTest(w);
+    return true;
+}
+
+bool openWindow(int index) {
+    if (index < 1 || index >= kWindowCount) return false;
+    Engine& e = engine();
+    WindowObject& w = e.windows[size_t(index)];
+    if (w.handle != platform::kNoWindow || w.clientWidth <= 0 || w.clientHeight <= 0) return false;
+    w.handle = e.platform.createWindow(windowSpec(w));
+    if (w.handle == platform::kNoWindow) return false;
+    w.needsClear = true;
+    installDragTest(w);
+    return true;
+}
+
+void closeWindow(int index) {
+    if (index < 0 || index >= kWindowCount) return;
+    WindowObject& w = engine().windows[size_t(index)];
+    if (w.handle != platform::kNoWindow) engine().platform.destroyWindow(w.handle);
+    w.handle = platform::kNoWindow;
+    w.shown = false;
+    w.active = false;
+}
+
+void markForFullPresent(WindowObject& w) {
+    LayerRecord* layer = w.root ? w.root->layer : nullptr;
+    if (!layer || layer->surface.width == 0 || layer->surface.height == 0) return;
+    layer->needsPresent = true;
+    layer->present = {0, 0, int64_t(layer->surface.width) - 1, int64_t(layer->surface.height) - 1};
 }
 
 bool presentWindow(WindowObject& w) {
     Engine& e = engine();
     if (e.shell.quitRequested) return true;
     if (!w.shown || w.handle == platform::kNoWindow) return false;
-    // Until the window has a composed root layer, its client area is
-    // cleared to black once.
-    if (w.needsClear && w.clientWidth > 0 && w.clientHeight > 0) {
-        std::vector<uint8_t> black(size_t(w.clientWidth) * size_t(w.clientHeight) * 4, 0);
-        platform::SurfaceView view{black.data(), w.clientWidth, w.clientHeight, w.clientWidth * 4};
-        e.platform.present(w.handle, view, {0, 0, w.clientWidth, w.clientHeight});
+    LayerRecord* layer = w.root ? w.root->layer : nullptr;
+    platform::SurfaceView view;
+    bool showsRoot = layer && layer->visible && rootView(*layer, view);
+    // A clear wipes the picture too, so the root is shown whole after it.
+    if (w.needsClear) {
+        e.platform.clearWindow(w.handle);
         w.needsClear = false;
+        if (showsRoot) markForFullPresent(w);
+    }
+    if (showsRoot && (!layer->presentEmpty() || layer->contentChanged)) {
+        platform::Rect part = presentRect(*layer);
+        // Positions beyond the int range cannot be on screen at all.
+        int64_t x = std::clamp<int64_t>(layer->x, -int64_t(kMaxImageSide) * 2, int64_t(kMaxImageSide) * 2);
+        int64_t y = std::clamp<int64_t>(layer->y, -int64_t(kMaxImageSide) * 2, int64_t(kMaxImageSide) * 2);
+        if (part.width > 0 && part.height > 0) e.platform.present(w.handle, view, part, int(x), int(y));
+        clearPresented(*w.root);
     }
     return e.shell.quitRequested;
 }
 
-void handleWindowEvent(const platform::Event& event) {
-    Engine& e = engine();
-    WindowObject* w = windowByHandle(event.window);
-    switch (event.type) {
-    case platform::EventType::Quit:
-        requestQuit();
-        break;
-    case platform::EventType::RaiseRequest:
-        if (e.windows[0].handle != platform::kNoWindow) e.platform.raiseWindow(e.windows[0].handle);
-        break;
-    case platform::EventType::CloseRequest:
-        if (w) closeRequested(*w);
-        break;
-    case platform::EventType::FocusGained:
-    case platform::EventType::FocusLost:
-        if (w) w->active = event.type == platform::EventType::FocusGained;
-        [[fallthrough]];
-    case platform::EventType::Exposed:
-        if (w) w->needsClear = true;
-        break;
-    }
-}
-
 void destroyWindows() {
-    for (auto& w : engine().windows) {
-        if (w.handle != platform::kNoWindow) engine().platform.destroyWindow(w.handle);
-        w.handle = platform::kNoWindow;
-        w.shown = false;
-    }
+    for (int i = 0; i < kWindowCount; ++i) closeWindow(i);
 }
 
 }  // namespace vr

@@ -74,36 +74,67 @@ TEST(PlatformHeadless, PresentCopiesTheClippedRectangle) {
     WindowId id = host.createWindow(desc);
     ASSERT_NE(id, kNoWindow);
     Pattern surface(6, 4, 8);
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{-2, -1, 4, 3}));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{-2, -1, 4, 3}, 0, 0));
     const auto* w = host.window(id);
     ASSERT_NE(w, nullptr);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x) EXPECT_TRUE(x < 2 && y < 2 ? copied(*w, x, y) : blank(*w, x, y)) << x << "," << y;
+    ASSERT_EQ(w->presented.size(), 1u);
+    EXPECT_EQ((std::vector<int>{w->presented[0].x, w->presented[0].y, w->presented[0].width, w->presented[0].height}),
+              (std::vector<int>{0, 0, 2, 2}));
 
     // Rectangles past the edges, empty and huge ones.
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{5, 3, INT_MAX, INT_MAX}));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{5, 3, INT_MAX, INT_MAX}, 0, 0));
     EXPECT_TRUE(copied(*w, 5, 3));
     EXPECT_TRUE(blank(*w, 4, 3));
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{INT_MAX, 0, INT_MAX, 4}));
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, -5, 4}));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{INT_MAX, 0, INT_MAX, 4}, 0, 0));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, -5, 4}, 0, 0));
     EXPECT_TRUE(blank(*w, 0, 3));
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0, 0));
     EXPECT_TRUE(blank(*w, 0, 3));
-    EXPECT_EQ(w->presents, 5u);
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, 6, 4}, INT_MAX, INT_MIN));
+    EXPECT_EQ(w->presents, 6u);
+    EXPECT_EQ(w->presented.size(), 2u) << "only the presents that showed something";
 
-    // A surface of another size becomes the client area.
-    Pattern bigger(8, 5);
-    ASSERT_TRUE(host.present(id, bigger.view(), Rect{0, 0, 8, 5}));
-    EXPECT_EQ(w->width, 8);
-    EXPECT_TRUE(copied(*w, 7, 4));
-
-    EXPECT_FALSE(host.present(id + 100, surface.view(), Rect{0, 0, 1, 1}));
+    EXPECT_FALSE(host.present(id + 100, surface.view(), Rect{0, 0, 1, 1}, 0, 0));
     SurfaceView bad = surface.view();
     bad.stride = 4;
-    EXPECT_FALSE(host.present(id, bad, Rect{0, 0, 1, 1}));
+    EXPECT_FALSE(host.present(id, bad, Rect{0, 0, 1, 1}, 0, 0));
     EXPECT_EQ(host.transcript().at(0), u8s(u8"window 1 created 6x4 タイトル"));
     host.destroyWindow(id);
     EXPECT_EQ(host.window(id), nullptr);
+}
+
+// The surface lands at its place in the client area; a surface larger than
+// the window is cut at the client area's edges and never resizes it.
+TEST(PlatformHeadless, PresentPlacesTheSurfaceInTheClientArea) {
+    HeadlessPlatform host(HeadlessOptions{});
+    WindowSpec desc;
+    desc.width = 5, desc.height = 4;
+    WindowId id = host.createWindow(desc);
+    const auto* w = host.window(id);
+    Pattern surface(4, 3);
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{1, 1, 3, 2}, 2, 1));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const uint8_t* p = w->pixels.data() + (size_t(y) * 5 + size_t(x)) * 4;
+            bool inside = x >= 3 && y >= 2;  // surface (1..3, 1..2) at client (3..5, 2..3), cut at x = 4
+            if (inside)
+                EXPECT_TRUE(p[0] == x - 2 && p[1] == y - 1) << x << "," << y;
+            else
+                EXPECT_TRUE(blank(*w, x, y)) << x << "," << y;
+        }
+    EXPECT_EQ((std::vector<int>{w->presented.back().x, w->presented.back().y, w->presented.back().width,
+                                w->presented.back().height}),
+              (std::vector<int>{3, 2, 2, 2}));
+    EXPECT_EQ(w->width, 5);
+
+    ASSERT_TRUE(host.clearWindow(id));
+    EXPECT_TRUE(blank(*w, 4, 3));
+    EXPECT_EQ(w->clears, 1u);
+    host.setClientSize(id, 8, 2);
+    EXPECT_EQ(w->width, 8);
+    EXPECT_EQ(w->pixels.size(), 8u * 2 * 4);
 }
 
 TEST(PlatformHeadless, ScreenshotIsOpaqueRgbaPng) {
@@ -113,7 +144,7 @@ TEST(PlatformHeadless, ScreenshotIsOpaqueRgbaPng) {
     desc.width = 3, desc.height = 2;
     WindowId id = host.createWindow(desc);
     Pattern surface(3, 2);
-    ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, 3, 2}));
+    ASSERT_TRUE(host.present(id, surface.view(), Rect{0, 0, 3, 2}, 0, 0));
     std::string file = tmp.str() + "shot.png";
     ASSERT_TRUE(host.screenshot(id, file));
     EXPECT_FALSE(host.screenshot(id + 1, file));

@@ -73,18 +73,6 @@ const char* editName(EditButton e) {
     return "absent";
 }
 
-// Keeps what the old picture and the new size share; the rest is black.
-void resizePixels(HeadlessPlatform::Window& w, int width, int height) {
-    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4, 0);
-    int rows = std::min(height, w.height), bytes = std::min(width, w.width) * 4;
-    for (int y = 0; y < rows; ++y)
-        std::memcpy(pixels.data() + size_t(y) * size_t(width) * 4, w.pixels.data() + size_t(y) * size_t(w.width) * 4,
-                    size_t(bytes));
-    w.pixels = std::move(pixels);
-    w.width = width;
-    w.height = height;
-}
-
 }  // namespace
 
 HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options) : options_(options) {
@@ -107,6 +95,26 @@ void HeadlessPlatform::sleep(uint32_t milliseconds) {
 
 LocalTime HeadlessPlatform::localTime() { return options_.realTime ? realLocalTime() : virtualLocalTime(clock_); }
 
+std::vector<DisplayMode> defaultHeadlessModes() {
+    return {{640, 480, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 720, 32, 60}, {1920, 1080, 32, 60}};
+}
+
+DisplayInfo HeadlessPlatform::display() {
+    DisplayInfo d = options_.display;
+    if (current_.width > 0) {
+        d.width = current_.width;
+        d.height = current_.height;
+        d.bitsPerPixel = current_.bitsPerPixel;
+        if (current_.refreshHz > 0) d.refreshHz = current_.refreshHz;
+    }
+    return d;
+}
+
+HeadlessPlatform::Window* HeadlessPlatform::find(WindowId id) {
+    auto it = windows_.find(id);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
 WindowId HeadlessPlatform::createWindow(const WindowSpec& desc) {
     if (desc.width <= 0 || desc.height <= 0) return kNoWindow;
     WindowId id = nextWindow_++;
@@ -115,45 +123,109 @@ WindowId HeadlessPlatform::createWindow(const WindowSpec& desc) {
     w.width = desc.width;
     w.height = desc.height;
     w.pixels.assign(size_t(w.width) * size_t(w.height) * 4, 0);
+    if (!desc.placeAtOrigin) {
+        w.x = (options_.display.width - desc.width) / 2;
+        w.y = (options_.display.height - desc.height) / 2;
+    }
     record("window " + std::to_string(id) + " created " + std::to_string(desc.width) + "x" +
            std::to_string(desc.height) + " " + sjisToUtf8(desc.title));
+    const char* style = desc.style == WindowStyle::Popup ? "popup" : desc.style == WindowStyle::Framed ? "framed" : "framed resizable";
+    record("window " + std::to_string(id) + " style " + style + (desc.toolWindow ? " tool" : "") +
+           (desc.topmost ? " topmost" : "") + " at " + std::to_string(w.x) + "," + std::to_string(w.y));
     return id;
 }
 
 void HeadlessPlatform::destroyWindow(WindowId window) { windows_.erase(window); }
 
 void HeadlessPlatform::showWindow(WindowId window, bool shown) {
-    auto it = windows_.find(window);
-    if (it != windows_.end()) it->second.shown = shown;
+    if (Window* w = find(window)) w->shown = shown;
 }
 
 void HeadlessPlatform::setWindowTitle(WindowId window, std::string_view title) {
-    auto it = windows_.find(window);
-    if (it != windows_.end()) it->second.desc.title.assign(title);
+    if (Window* w = find(window)) w->desc.title.assign(title);
 }
 
 void HeadlessPlatform::raiseWindow(WindowId window) {
-    auto it = windows_.find(window);
-    if (it != windows_.end()) it->second.raised = true;
+    if (Window* w = find(window)) {
+        w->raised = true;
+        w->minimised = false;
+    }
     record("raise window " + std::to_string(window));
 }
 
-bool HeadlessPlatform::present(WindowId window, const SurfaceView& surface, const Rect& changed) {
-    auto it = windows_.find(window);
-    if (it == windows_.end()) return false;
+void HeadlessPlatform::restoreWindow(WindowId window) {
+    if (Window* w = find(window)) w->minimised = false;
+    record("restore window " + std::to_string(window));
+}
+
+void HeadlessPlatform::minimiseWindow(WindowId window) {
+    if (Window* w = find(window)) w->minimised = true;
+    record("minimise window " + std::to_string(window));
+}
+
+bool HeadlessPlatform::windowMinimised(WindowId window) {
+    Window* w = find(window);
+    return w && w->minimised;
+}
+
+void HeadlessPlatform::setClientSize(WindowId window, int width, int height) {
+    Window* w = find(window);
+    if (!w || width <= 0 || height <= 0) return;
+    w->desc.width = width;
+    w->desc.height = height;
+    if (w->width == width && w->height == height) return;
+    w->pixels.assign(size_t(width) * size_t(height) * 4, 0);
+    w->width = width;
+    w->height = height;
+}
+
+void HeadlessPlatform::windowPosition(WindowId window, int& x, int& y) {
+    Window* w = find(window);
+    x = w ? w->x : 0;
+    y = w ? w->y : 0;
+}
+
+void HeadlessPlatform::moveWindow(WindowId window, int x, int y) {
+    if (Window* w = find(window)) {
+        w->x = x;
+        w->y = y;
+    }
+}
+
+bool HeadlessPlatform::present(WindowId window, const SurfaceView& surface, const Rect& part, int x, int y) {
+    Window* w = find(window);
+    if (!w) return false;
     if (!surface.pixels || surface.width <= 0 || surface.height <= 0 || surface.stride < surface.width * 4)
         return false;
-    Window& w = it->second;
-    if (w.width != surface.width || w.height != surface.height) resizePixels(w, surface.width, surface.height);
-    // Clipped in 64 bits: a rectangle far outside must not wrap into view.
-    int64_t x0 = std::max<int64_t>(changed.x, 0), y0 = std::max<int64_t>(changed.y, 0);
-    int64_t x1 = std::min<int64_t>(int64_t(changed.x) + std::max(changed.width, 0), w.width);
-    int64_t y1 = std::min<int64_t>(int64_t(changed.y) + std::max(changed.height, 0), w.height);
-    for (int64_t y = y0; y < y1 && x0 < x1; ++y)
-        std::memcpy(w.pixels.data() + (size_t(y) * size_t(w.width) + size_t(x0)) * 4,
-                    surface.pixels + size_t(y) * size_t(surface.stride) + size_t(x0) * 4, size_t(x1 - x0) * 4);
-    ++w.presents;
+    // The part within the surface, then moved into the client area and
+    // clipped there; in 64 bits, so that far-off rectangles cannot wrap
+    // into view.
+    int64_t sx0 = std::max<int64_t>(part.x, 0), sy0 = std::max<int64_t>(part.y, 0);
+    int64_t sx1 = std::min<int64_t>(int64_t(part.x) + std::max(part.width, 0), surface.width);
+    int64_t sy1 = std::min<int64_t>(int64_t(part.y) + std::max(part.height, 0), surface.height);
+    int64_t dx0 = std::max<int64_t>(sx0 + x, 0), dy0 = std::max<int64_t>(sy0 + y, 0);
+    int64_t dx1 = std::min<int64_t>(sx1 + x, w->width), dy1 = std::min<int64_t>(sy1 + y, w->height);
+    ++w->presents;
+    if (dx0 >= dx1 || dy0 >= dy1) return true;
+    for (int64_t dy = dy0; dy < dy1; ++dy) {
+        const uint8_t* from = surface.pixels + size_t(dy - y) * size_t(surface.stride) + size_t(dx0 - x) * 4;
+        std::memcpy(w->pixels.data() + (size_t(dy) * size_t(w->width) + size_t(dx0)) * 4, from, size_t(dx1 - dx0) * 4);
+    }
+    if (w->presented.size() == kPresentLogSize) w->presented.erase(w->presented.begin());
+    w->presented.push_back(Rect{int(dx0), int(dy0), int(dx1 - dx0), int(dy1 - dy0)});
     return true;
+}
+
+bool HeadlessPlatform::clearWindow(WindowId window) {
+    Window* w = find(window);
+    if (!w) return false;
+    std::fill(w->pixels.begin(), w->pixels.end(), uint8_t(0));
+    ++w->clears;
+    return true;
+}
+
+void HeadlessPlatform::setDragTest(WindowId window, DragTest test) {
+    if (Window* w = find(window)) w->dragTest = std::move(test);
 }
 
 void HeadlessPlatform::showCursor(bool shown) { cursorShown_ = shown; }
@@ -163,10 +235,90 @@ void HeadlessPlatform::cursorScreenPosition(int& x, int& y) {
     y = cursorY_;
 }
 
+void HeadlessPlatform::windowCursorPosition(WindowId window, int& x, int& y) {
+    int wx = 0, wy = 0;
+    windowPosition(window, wx, wy);
+    x = cursorX_ - wx;
+    y = cursorY_ - wy;
+}
+
+bool HeadlessPlatform::enterFullScreen(WindowId window, const DisplayMode& mode) {
+    Window* w = find(window);
+    if (!w) return false;
+    if (options_.refuseModeChange) {
+        record("display mode " + std::to_string(mode.width) + "x" + std::to_string(mode.height) + "x" +
+               std::to_string(mode.bitsPerPixel) + " refused");
+        return false;
+    }
+    current_ = mode;
+    if (!w->fullScreen) {
+        w->savedX = w->x;
+        w->savedY = w->y;
+    }
+    w->fullScreen = true;
+    w->x = w->y = 0;
+    record("display mode " + std::to_string(mode.width) + "x" + std::to_string(mode.height) + "x" +
+           std::to_string(mode.bitsPerPixel));
+    record("window " + std::to_string(window) + " full screen");
+    return true;
+}
+
+bool HeadlessPlatform::enterDesktopFullScreen(WindowId window) {
+    Window* w = find(window);
+    if (!w) return false;
+    if (!w->fullScreen) {
+        w->savedX = w->x;
+        w->savedY = w->y;
+    }
+    w->fullScreen = true;
+    record("window " + std::to_string(window) + " desktop full screen");
+    return true;
+}
+
+bool HeadlessPlatform::leaveFullScreen(WindowId window, const WindowSpec& spec) {
+    if (current_.width > 0) {
+        current_ = DisplayMode{};
+        record("display mode desktop");
+    }
+    Window* w = find(window);
+    if (!w) return false;
+    if (w->fullScreen) {
+        w->x = w->savedX;
+        w->y = w->savedY;
+    }
+    w->fullScreen = false;
+    w->desc.style = spec.style;
+    w->desc.toolWindow = spec.toolWindow;
+    w->desc.topmost = spec.topmost;
+    record("window " + std::to_string(window) + " windowed");
+    return true;
+}
+
+void HeadlessPlatform::queueDrop(WindowId window, const std::vector<std::string>& sjisPaths) {
+    pushEvent(Event{EventType::DropBegin, window});
+    for (const std::string& p : sjisPaths) {
+        Event e{EventType::DropFile, window};
+        e.text = p;
+        pushEvent(e);
+    }
+}
+
 bool HeadlessPlatform::pollEvent(Event& event) {
     if (!events_.empty()) {
-        event = events_.front();
+        event = std::move(events_.front());
         events_.pop_front();
+        Window* w = find(event.window);
+        if (w && (event.type == EventType::MouseButtonDown || event.type == EventType::MouseButtonUp ||
+                  event.type == EventType::MouseMotion)) {
+            cursorX_ = w->x + event.x;
+            cursorY_ = w->y + event.y;
+        }
+        if (w && event.type == EventType::MouseButtonDown && event.button == kMouseLeft && w->dragTest &&
+            w->dragTest(event.x, event.y)) {
+            event.type = EventType::DragStarted;
+            record("window " + std::to_string(event.window) + " drag started at " + std::to_string(event.x) + "," +
+                   std::to_string(event.y));
+        }
         return true;
     }
     if (!quitDelivered_ && quitSignalled()) {

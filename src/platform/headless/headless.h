@@ -23,7 +23,7 @@ public:
     uint64_t millis() override;
     void sleep(uint32_t milliseconds) override;
     LocalTime localTime() override;
-    DisplayInfo display() override { return options_.display; }
+    DisplayInfo display() override;
     MemoryStatus memoryStatus() override { return kMemory; }
 
     WindowId createWindow(const WindowSpec& desc) override;
@@ -31,14 +31,28 @@ public:
     void showWindow(WindowId window, bool shown) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
     void raiseWindow(WindowId window) override;
-    bool present(WindowId window, const SurfaceView& surface, const Rect& changed) override;
+    void restoreWindow(WindowId window) override;
+    void minimiseWindow(WindowId window) override;
+    bool windowMinimised(WindowId window) override;
+    void setClientSize(WindowId window, int width, int height) override;
+    void windowPosition(WindowId window, int& x, int& y) override;
+    void moveWindow(WindowId window, int x, int y) override;
+    bool present(WindowId window, const SurfaceView& surface, const Rect& part, int x, int y) override;
+    bool clearWindow(WindowId window) override;
+    void setDragTest(WindowId window, DragTest test) override;
     void showCursor(bool shown) override;
     void cursorScreenPosition(int& x, int& y) override;
+    void windowCursorPosition(WindowId window, int& x, int& y) override;
     // Where the cursor stands on the fake display (tests move it).
     void setCursorScreenPosition(int x, int y) {
         cursorX_ = x;
         cursorY_ = y;
     }
+    std::vector<DisplayMode> displayModes() override { return options_.modes; }
+    bool enterFullScreen(WindowId window, const DisplayMode& mode) override;
+    bool enterDesktopFullScreen(WindowId window) override;
+    bool leaveFullScreen(WindowId window, const WindowSpec& spec) override;
+    bool prefersDesktopFullScreen() override { return options_.preferDesktopFullScreen; }
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
@@ -55,17 +69,32 @@ public:
     // Answers for the next error dialogs: the number of times the edit
     // button is pressed before the end button.
     void queueErrorDialogEdits(int edits) { dialogEdits_.push_back(edits); }
+    // Events as the host would send them.  A left button press on a point
+    // the window's drag test accepts arrives as DragStarted, as a window
+    // system that took the click for moving the window reports it.
     void pushEvent(const Event& event) { events_.push_back(event); }
+    // One drop of files on a window: DropBegin, then a DropFile per path.
+    void queueDrop(WindowId window, const std::vector<std::string>& sjisPaths);
     void advanceClock(uint64_t milliseconds) { clock_ += milliseconds; }
 
     struct Window {
         WindowSpec desc;
         bool shown = false;
         bool raised = false;
+        bool minimised = false;
+        bool fullScreen = false;
+        int x = 0, y = 0;             // screen position of the client area
+        int savedX = 0, savedY = 0;   // the place before full screen
         int width = 0, height = 0;
         std::vector<uint8_t> pixels;  // BGRA, width * 4 bytes per row
         uint64_t presents = 0;
+        uint64_t clears = 0;
+        // The client rectangles written by the latest presents, oldest
+        // first (at most kPresentLogSize), for tests of what was uploaded.
+        std::vector<Rect> presented;
+        DragTest dragTest;
     };
+    static constexpr size_t kPresentLogSize = 256;
     const Window* window(WindowId id) const;
     bool cursorShown() const { return cursorShown_; }
     // Writes the window's picture as a PNG file; false on failure.
@@ -76,6 +105,7 @@ public:
 
 private:
     void record(std::string line);
+    Window* find(WindowId id);
 
     HeadlessOptions options_;
     uint64_t clock_ = 0;
@@ -89,6 +119,7 @@ private:
     bool quitDelivered_ = false;  // a quit signal is reported once
     bool cursorShown_ = true;
     int cursorX_ = 0, cursorY_ = 0;
+    DisplayMode current_;  // the fake display's mode now
 };
 
 }  // namespace vr::platform

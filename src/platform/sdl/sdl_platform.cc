@@ -68,150 +68,6 @@ LocalTime SdlPlatform::localTime() {
     return t;
 }
 
-DisplayInfo SdlPlatform::display() {
-    DisplayInfo info;
-    SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return info;
-    info.width = mode.w;
-    info.height = mode.h;
-    info.bitsPerPixel = SDL_BITSPERPIXEL(mode.format) ? int(SDL_BITSPERPIXEL(mode.format)) : 32;
-    info.refreshHz = mode.refresh_rate > 0 ? mode.refresh_rate : 60;
-    return info;
-}
-
-SdlPlatform::Window* SdlPlatform::find(WindowId id) {
-    auto it = windows_.find(id);
-    return it == windows_.end() ? nullptr : &it->second;
-}
-
-SDL_Window* SdlPlatform::sdlWindow(WindowId id) {
-    Window* w = find(id);
-    return w ? w->window : nullptr;
-}
-
-WindowId SdlPlatform::idOf(uint32_t sdlWindowId) const {
-    for (const auto& [id, w] : windows_)
-        if (SDL_GetWindowID(w.window) == sdlWindowId) return id;
-    return kNoWindow;
-}
-
-bool SdlPlatform::makeTexture(Window& w, int width, int height) {
-    if (w.texture) SDL_DestroyTexture(w.texture);
-    w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    w.textureWidth = w.texture ? width : 0;
-    w.textureHeight = w.texture ? height : 0;
-    return w.texture != nullptr;
-}
-
-void SdlPlatform::release(Window& w) {
-    if (w.texture) SDL_DestroyTexture(w.texture);
-    if (w.renderer) SDL_DestroyRenderer(w.renderer);
-    if (w.window) SDL_DestroyWindow(w.window);
-    w = Window{};
-}
-
-WindowId SdlPlatform::createWindow(const WindowSpec& desc) {
-    if (desc.width <= 0 || desc.height <= 0) return kNoWindow;
-    uint32_t flags = SDL_WINDOW_HIDDEN;
-    if (desc.style == WindowStyle::Popup) flags |= SDL_WINDOW_BORDERLESS;
-    if (desc.style == WindowStyle::FramedResizable) flags |= SDL_WINDOW_RESIZABLE;
-    if (desc.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    if (desc.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    int pos = desc.placeAtOrigin ? 0 : int(SDL_WINDOWPOS_CENTERED);
-    Window w;
-    w.resizable = desc.style == WindowStyle::FramedResizable;
-    w.window = SDL_CreateWindow(sjisToUtf8(desc.title).c_str(), pos, pos, desc.width, desc.height, flags);
-    if (!w.window) return kNoWindow;
-    w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_ACCELERATED);
-    if (!w.renderer) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!w.renderer || !makeTexture(w, desc.width, desc.height)) {
-        release(w);
-        return kNoWindow;
-    }
-    WindowId id = nextWindow_++;
-    windows_[id] = w;
-    return id;
-}
-
-void SdlPlatform::destroyWindow(WindowId window) {
-    Window* w = find(window);
-    if (!w) return;
-    release(*w);
-    windows_.erase(window);
-}
-
-void SdlPlatform::showWindow(WindowId window, bool shown) {
-    if (SDL_Window* w = sdlWindow(window)) shown ? SDL_ShowWindow(w) : SDL_HideWindow(w);
-}
-
-void SdlPlatform::setWindowTitle(WindowId window, std::string_view title) {
-    if (SDL_Window* w = sdlWindow(window)) SDL_SetWindowTitle(w, sjisToUtf8(title).c_str());
-}
-
-void SdlPlatform::raiseWindow(WindowId window) {
-    if (SDL_Window* w = sdlWindow(window)) {
-        SDL_RestoreWindow(w);
-        SDL_RaiseWindow(w);
-    }
-}
-
-bool SdlPlatform::present(WindowId window, const SurfaceView& surface, const Rect& changed) {
-    Window* w = find(window);
-    if (!w || !surface.pixels || surface.width <= 0 || surface.height <= 0 || surface.stride < surface.width * 4)
-        return false;
-    if (surface.width != w->textureWidth || surface.height != w->textureHeight) {
-        if (!makeTexture(*w, surface.width, surface.height)) return false;
-        // The surface is the client area 1:1; a window the user may resize
-        // keeps its size and has the picture scaled into it.
-        if (!w->resizable) SDL_SetWindowSize(w->window, surface.width, surface.height);
-        SDL_UpdateTexture(w->texture, nullptr, surface.pixels, surface.stride);
-    } else {
-        int64_t x0 = std::max<int64_t>(changed.x, 0), y0 = std::max<int64_t>(changed.y, 0);
-        int64_t x1 = std::min<int64_t>(int64_t(changed.x) + std::max(changed.width, 0), surface.width);
-        int64_t y1 = std::min<int64_t>(int64_t(changed.y) + std::max(changed.height, 0), surface.height);
-        if (x0 < x1 && y0 < y1) {
-            SDL_Rect r{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
-            SDL_UpdateTexture(w->texture, &r, surface.pixels + size_t(y0) * size_t(surface.stride) + size_t(x0) * 4,
-                              surface.stride);
-        }
-    }
-    // The back buffer is undefined after a present, so the whole texture is
-    // drawn every time; only the upload is limited to what changed.
-    SDL_RenderClear(w->renderer);
-    SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
-    SDL_RenderPresent(w->renderer);
-    return true;
-}
-
-void SdlPlatform::showCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
-
-void SdlPlatform::cursorScreenPosition(int& x, int& y) { SDL_GetGlobalMouseState(&x, &y); }
-
-bool SdlPlatform::pollEvent(Event& event) {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_QUIT) {
-            event = Event{EventType::Quit, kNoWindow};
-            return true;
-        }
-        if (e.type != SDL_WINDOWEVENT) continue;
-        WindowId id = idOf(e.window.windowID);
-        switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: event = Event{EventType::CloseRequest, id}; return true;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: event = Event{EventType::FocusGained, id}; return true;
-            case SDL_WINDOWEVENT_FOCUS_LOST: event = Event{EventType::FocusLost, id}; return true;
-            case SDL_WINDOWEVENT_EXPOSED: event = Event{EventType::Exposed, id}; return true;
-            default: break;
-        }
-    }
-    if (!quitDelivered_ && quitSignalled()) {
-        quitDelivered_ = true;
-        event = Event{EventType::Quit, kNoWindow};
-        return true;
-    }
-    return false;
-}
-
 bool SdlPlatform::shellOpen(const std::string& file, const std::string& parameters) {
     // An engine name of an existing file goes by its host path; anything
     // else (an address, a program on the PATH) by its text.
@@ -229,6 +85,8 @@ bool SdlPlatform::shellOpen(const std::string& file, const std::string& paramete
 std::unique_ptr<Platform> createSdlPlatform() {
     // Quit signals are ours (installQuitSignals), not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The click that activates a window counts, as it does on Windows.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
     // Without a display SDL falls back to drivers that show nothing; those
     // count only when asked for by name.

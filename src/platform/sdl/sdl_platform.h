@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -30,29 +31,53 @@ public:
     void showWindow(WindowId window, bool shown) override;
     void setWindowTitle(WindowId window, std::string_view title) override;
     void raiseWindow(WindowId window) override;
-    bool present(WindowId window, const SurfaceView& surface, const Rect& changed) override;
+    void restoreWindow(WindowId window) override;
+    void minimiseWindow(WindowId window) override;
+    bool windowMinimised(WindowId window) override;
+    void setClientSize(WindowId window, int width, int height) override;
+    void windowPosition(WindowId window, int& x, int& y) override;
+    void moveWindow(WindowId window, int x, int y) override;
+    bool present(WindowId window, const SurfaceView& surface, const Rect& part, int x, int y) override;
+    bool clearWindow(WindowId window) override;
+    void setDragTest(WindowId window, DragTest test) override;
     void showCursor(bool shown) override;
     void cursorScreenPosition(int& x, int& y) override;
+    void windowCursorPosition(WindowId window, int& x, int& y) override;
+    std::vector<DisplayMode> displayModes() override;
+    bool enterFullScreen(WindowId window, const DisplayMode& mode) override;
+    bool enterDesktopFullScreen(WindowId window) override;
+    bool leaveFullScreen(WindowId window, const WindowSpec& spec) override;
+    bool prefersDesktopFullScreen() override;
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
 
 private:
+    // Each window has a streaming texture of its client size that keeps the
+    // whole picture between frames: a present uploads only what changed.
+    // The renderer's logical size is the client size, so a window larger
+    // than its picture (resized by the user, or covering the desktop) shows
+    // it scaled with its proportions kept.
     struct Window {
         SDL_Window* window = nullptr;
         SDL_Renderer* renderer = nullptr;
         SDL_Texture* texture = nullptr;
-        int textureWidth = 0, textureHeight = 0;
-        bool resizable = false;
+        int clientWidth = 0, clientHeight = 0;
+        DragTest dragTest;
     };
 
     Window* find(WindowId id);
     SDL_Window* sdlWindow(WindowId id);
     WindowId idOf(uint32_t sdlWindowId) const;
     bool makeTexture(Window& w, int width, int height);
+    void render(Window& w);
     void release(Window& w);
+    bool translate(const SDL_Event& e, Event& event);
+    static SDL_HitTestResult hitTest(SDL_Window* window, const SDL_Point* area, void* data);
 
+    // std::map: a window's record stays where it is while others come and
+    // go, so the hit-test callback can hold its address.
     std::map<WindowId, Window> windows_;
     WindowId nextWindow_ = 1;
     bool quitDelivered_ = false;

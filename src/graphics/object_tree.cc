@@ -1,0 +1,326 @@
+#include "graphics/object_tree.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "common/sjis.h"
+#include "engine.h"
+#include "graphics/image/image_load.h"
+
+namespace vr {
+
+namespace {
+
+// Calls f for each component of a resolved path ("a/b/c"), double-byte
+// characters kept whole.
+template <typename F>
+bool forEachComponent(std::string_view path, F f) {
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size();) {
+        size_t n = i < path.size() ? sjis::charLength(path, i) : 1;
+        if (i == path.size() || (n == 1 && path[i] == '/')) {
+            if (i > start && !f(path.substr(start, i - start), i == path.size())) return false;
+            start = i + 1;
+        }
+        i += n;
+    }
+    return true;
+}
+
+std::string_view lastComponent(std::string_view path) {
+    std::string_view last;
+    forEachComponent(path, [&](std::string_view c, bool) {
+        last = c;
+        return true;
+    });
+    return last;
+}
+
+void linkChild(ObjectNode& parent, ObjectNode& node) {
+    ObjectNode* above = parent.firstChild;
+    while (above && above->order <= node.order) above = above->nextSibling;
+    node.parent = &parent;
+    node.nextSibling = above;
+    node.prevSibling = above ? above->prevSibling : parent.lastChild;
+    if (node.prevSibling) node.prevSibling->nextSibling = &node;
+    else parent.firstChild = &node;
+    if (above) above->prevSibling = &node;
+    else parent.lastChild = &node;
+    ++parent.childCount;
+}
+
+void unlinkChild(ObjectNode& node) {
+    ObjectNode* parent = node.parent;
+    if (!parent) return;
+    if (node.prevSibling) node.prevSibling->nextSibling = node.nextSibling;
+    else parent->firstChild = node.nextSibling;
+    if (node.nextSibling) node.nextSibling->prevSibling = node.prevSibling;
+    else parent->lastChild = node.prevSibling;
+    node.prevSibling = node.nextSibling = node.parent = nullptr;
+    --parent->childCount;
+}
+
+DirtyRect rectInParent(const LayerRecord& l) {
+    return {l.x, l.y, l.x + int64_t(l.width()) - 1, l.y + int64_t(l.height()) - 1};
+}
+
+void forgetNode(ObjectNode& node) {
+    Engine& e = engine();
+    for (auto& w : e.windows)
+        if (w.root == &node) w.root = nullptr;
+    if (node.layer && e.graphics.drawingTarget == node.layer && node.layer->refCount <= 1)
+        e.graphics.drawingTarget = nullptr;
+}
+
+void freeNode(ObjectNode* node) {
+    forgetNode(*node);
+    unlinkChild(*node);
+    releaseLayer(*node);
+    delete node;
+}
+
+void deleteDescendants(ObjectNode& node) {
+    while (ObjectNode* c = node.lastChild) {
+        deleteDescendants(*c);
+        freeNode(c);
+    }
+}
+
+}  // namespace
+
+uint32_t objectNameHash(std::string_view name, bool container) {
+    uLong h = adler32(0L, reinterpret_cast<const Bytef*>(name.data()), uInt(name.size()));
+    return (uint32_t(h) & 0x7FFFFFFFu) | (container ? 0x80000000u : 0u);
+}
+
+int resolvePath(std::string& out, std::string_view path, std::string_view currentPath, bool allowSpaces) {
+    std::string joined;
+    bool simple = path.find_first_of(".:/") == std::string_view::npos;
+    if (simple) {
+        joined = currentPath.empty() ? std::string(path) : std::string(currentPath) + "/" + std::string(path);
+    } else if (path.substr(0, 2) == ":/") {
+        joined = path.substr(2);
+    } else if (!path.empty() && path[0] == ':') {
+        joined = path.substr(1);
+    } else {
+        joined = std::string(currentPath);
+        if (!joined.empty() && (path.empty() || path[0] != '/')) joined += '/';
+        joined += path;
+    }
+    bool container = false;
+    {
+        size_t i = 0, lastChar = std::string::npos;
+        while (i < joined.size()) {
+            lastChar = i;
+            i += sjis::charLength(joined, i);
+        }
+        container = lastChar != std::string::npos && joined[lastChar] == '/';
+    }
+    std::vector<std::string_view> parts;
+    bool spaced = false;
+    forEachComponent(joined, [&](std::string_view c, bool) {
+        if (c == ".") return true;
+        if (c == "..") {
+            if (!parts.empty()) parts.pop_back();
+            return true;
+        }
+        for (size_t i = 0; i < c.size(); i += sjis::charLength(c, i))
+            if (c[i] == ' ') spaced = true;
+        parts.push_back(c);
+        return true;
+    });
+    if (spaced && !allowSpaces) {
+        reportScriptErrorArgs(100242, true, std::string(path));
+        return -1;
+    }
+    out.clear();
+    for (size_t k = 0; k < parts.size(); ++k) {
+        if (k) out += '/';
+        out += parts[k];
+    }
+    return container ? 1 : 0;
+}
+
+ObjectNode* findChild(const ObjectNode& parent, std::string_view name, bool container) {
+    uint32_t hash = objectNameHash(name, container);
+    for (ObjectNode* c = parent.firstChild; c; c = c->nextSibling)
+        if (c->nameHash == hash && c->name == name) return c;
+    return nullptr;
+}
+
+ObjectNode* findResolvedNode(std::string_view resolved, bool container) {
+    ObjectNode* at = &engine().graphics.layerRoot;
+    bool any = false;
+    bool found = forEachComponent(resolved, [&](std::string_view c, bool last) {
+        any = true;
+        at = findChild(*at, c, last ? container : true);
+        return at != nullptr;
+    });
+    return found && any ? at : nullptr;
+}
+
+ObjectNode* findNode(std::string_view path) {
+    std::string resolved;
+    int r = resolvePath(resolved, path, engine().script.system.defaultRoots[0], true);
+    if (r < 0) return nullptr;
+    return findResolvedNode(resolved, r == 1);
+}
+
+ObjectNode* createNode(std::string_view resolved, bool container, int64_t order) {
+    std::string_view name = lastComponent(resolved);
+    if (name.empty()) return nullptr;
+    ObjectNode* parent = &engine().graphics.layerRoot;
+    bool ok = forEachComponent(resolved, [&](std::string_view c, bool last) {
+        if (last) return true;
+        parent = findChild(*parent, c, true);
+        if (!parent) reportScriptErrorArgs(100230, true, std::string(c));
+        return parent != nullptr;
+    });
+    if (!ok) return nullptr;
+    auto* node = new (std::nothrow) ObjectNode;
+    if (!node) {
+        reportScriptError(100010, true);
+        return nullptr;
+    }
+    node->name = std::string(name);
+    node->nameHash = objectNameHash(name, container);
+    node->order = order;
+    node->isContainer = container;
+    linkChild(*parent, *node);
+    return node;
+}
+
+LayerRecord* newLayerRecord() {
+    auto* layer = new (std::nothrow) LayerRecord;
+    if (!layer) return nullptr;
+    layer->surface.width = layer->surface.height = 1;
+    layer->surface.pixels.assign(surfaceStorageBytes(1, 1), 0);
+    layer->refCount = 0;
+    return layer;
+}
+
+void attachLayer(ObjectNode& node, LayerRecord* layer) {
+    releaseLayer(node);
+    node.layer = layer;
+    if (layer) ++layer->refCount;
+}
+
+void releaseLayer(ObjectNode& node) {
+    LayerRecord* layer = node.layer;
+    node.layer = nullptr;
+    if (!layer || --layer->refCount > 0) return;
+    if (engine().graphics.drawingTarget == layer) engine().graphics.drawingTarget = nullptr;
+    delete layer;
+}
+
+bool allocateLayerPixels(LayerRecord& layer, uint32_t width, uint32_t height, std::string_view name) {
+    if (!allocateSurfacePixels(layer.surface, width, height, name)) return false;
+    layer.surface.frames.clear();
+    layer.contentChanged = true;
+    return true;
+}
+
+ObjectNode* createLayerNode(std::string_view resolved, uint32_t width, uint32_t height, int64_t order) {
+    ObjectNode* node = createNode(resolved, true, order);
+    if (!node) return nullptr;
+    LayerRecord* layer = newLayerRecord();
+    if (!layer) {
+        reportScriptError(100010, true);
+        deleteNode(node, false);
+        return nullptr;
+    }
+    attachLayer(*node, layer);
+    if (!allocateLayerPixels(*layer, width, height, node->name)) {
+        deleteNode(node, false);
+        return nullptr;
+    }
+    markWholeForRedraw(*node);
+    return node;
+}
+
+void reorderNode(ObjectNode& node, int64_t order) {
+    ObjectNode* parent = node.parent;
+    if (!parent) {
+        node.order = order;
+        return;
+    }
+    unlinkChild(node);
+    node.order = order;
+    linkChild(*parent, node);
+}
+
+void addDirtyRect(LayerRecord& p, const DirtyRect& c) {
+    p.needsPresent = true;
+    if (p.dirtyCount == 0) {
+        p.dirty[0] = c;
+        p.dirtyUsed.fill(false);
+        p.dirtyUsed[0] = true;
+        p.dirtyCount = 1;
+        return;
+    }
+    auto grow = [&](DirtyRect& r) {
+        r.left = std::min(r.left, c.left);
+        r.top = std::min(r.top, c.top);
+        r.right = std::max(r.right, c.right);
+        r.bottom = std::max(r.bottom, c.bottom);
+    };
+    for (int k = 0; k < kDirtySlots; ++k) {
+        DirtyRect& r = p.dirty[size_t(k)];
+        if (p.dirtyUsed[size_t(k)] && c.right + 1 >= r.left && c.left <= r.right && c.bottom + 1 >= r.top &&
+            c.top <= r.bottom) {
+            grow(r);
+            return;
+        }
+    }
+    for (int k = 0; k < kDirtySlots; ++k) {
+        if (!p.dirtyUsed[size_t(k)]) {
+            p.dirty[size_t(k)] = c;
+            p.dirtyUsed[size_t(k)] = true;
+            ++p.dirtyCount;
+            return;
+        }
+    }
+    grow(p.dirty[0]);
+}
+
+void markForRedraw(ObjectNode& node) {
+    for (ObjectNode* child = &node; child->parent && child->parent->layer && child->layer; child = child->parent) {
+        LayerRecord& p = *child->parent->layer;
+        DirtyRect c = rectInParent(*child->layer);
+        if (c.left >= int64_t(p.width()) || c.top >= int64_t(p.height()) || c.right < 0 || c.bottom < 0) continue;
+        addDirtyRect(p, c);
+    }
+}
+
+// The node's own area first: a container redraws all of itself from its
+// children, and every ancestor redraws the rectangle the node covers.
+void markWholeForRedraw(ObjectNode& node) {
+    if (!node.layer) return;
+    LayerRecord& l = *node.layer;
+    addDirtyRect(l, {0, 0, int64_t(l.width()) - 1, int64_t(l.height()) - 1});
+    markForRedraw(node);
+}
+
+void absolutePosition(const ObjectNode& node, int64_t& x, int64_t& y) {
+    x = y = 0;
+    for (const ObjectNode* n = &node; n; n = n->parent) {
+        if (!n->layer) continue;
+        x += n->layer->x;
+        y += n->layer->y;
+    }
+}
+
+// Without "/" only the node is meant, but its children cannot be reached
+// once it is unlinked: they are freed with it rather than lost.
+void deleteNode(ObjectNode* node, bool /*withChildren*/) {
+    if (!node || node == &engine().graphics.layerRoot) return;
+    deleteDescendants(*node);
+    freeNode(node);
+}
+
+void deleteTree(ObjectNode& root) { deleteDescendants(root); }
+
+}  // namespace vr

@@ -1,0 +1,185 @@
+// The window of a real run: headless, and in a real X window on Xvfb whose
+// picture, grabbed from the X server, must equal the headless screenshot of
+// the same frame.
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace vr {
+namespace {
+
+using test::runProcess;
+
+// ImageMagick's own tools, by full path: another "convert" may come first
+// on the PATH.
+const char* kConvert = "/usr/bin/convert";
+const char* kImport = "/usr/bin/import";
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // 3 bytes a pixel, rows top-down
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = rgb.data() + (size_t(y) * size_t(width) + size_t(x)) * 3;
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+};
+
+bool readPng(const std::string& file, Picture& out) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    out.width = int(image.width);
+    out.height = int(image.height);
+    out.rgb.assign(PNG_IMAGE_SIZE(image), 0);
+    bool ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+// True when `part` equals the rectangle of `whole` at (x, y); else the first
+// difference is described in `why`.
+bool sameAt(const Picture& whole, int x, int y, const Picture& part, std::string& why) {
+    if (x < 0 || y < 0 || x + part.width > whole.width || y + part.height > whole.height) {
+        why = "the window does not fit the grab";
+        return false;
+    }
+    for (int py = 0; py < part.height; ++py)
+        for (int px = 0; px < part.width; ++px) {
+            if (whole.at(x + px, y + py) == part.at(px, py)) continue;
+            char text[96];
+            std::snprintf(text, sizeof text, "pixel %d,%d: window %06x, headless %06x", px, py, whole.at(x + px, y + py),
+                          part.at(px, py));
+            why = text;
+            return false;
+        }
+    return true;
+}
+
+// A background above a strip the layers leave transparent, a half
+// transparent image there, a box that moves after a second (only its old
+// and new places are presented then), and a frameless window when asked.
+std::string scene(bool framed) {
+    return std::string("#config width=320 height=240 title=\"virelo window test\" images=png sound=0 framed=") +
+           (framed ? "1" : "0") +
+           "\n"
+           "*SYSTEM_START\n"
+           "ObjectSet path=\"bg\" image=\"bg\" order=1\n"
+           "ObjectSet path=\"box\" image=\"box\" order=2 x=40 y=30\n"
+           "ObjectSet path=\"glass\" image=\"glass\" order=3 x=10 y=210\n"
+           "wait 60\n"
+           "ObjectSet path=\"box\" x+=150 y+=100\n"
+           "*idle\nwait 1\ngoto *idle\n";
+}
+
+class WindowE2E : public testing::Test {
+protected:
+    test::TempDir src, game, work;
+
+    void SetUp() override {
+        if (!std::filesystem::exists(kConvert)) GTEST_SKIP() << "ImageMagick is not installed";
+    }
+    void build(bool framed) {
+        src.write("main.vrs", scene(framed));
+        auto c = runProcess({test::vrc(), "build", src.str(), "--out", game.str()});
+        ASSERT_EQ(c.exitCode, 0) << c.output;
+        ASSERT_EQ(runProcess({kConvert, "-size", "320x200", "xc:#203080", game.str() + "bg.png"}).exitCode, 0);
+        ASSERT_EQ(runProcess({kConvert, "-size", "30x20", "xc:#40ff8080", "PNG32:" + game.str() + "glass.png"}).exitCode,
+                  0);
+        ASSERT_EQ(runProcess({kConvert, "-size", "50x40", "xc:#e0c010", game.str() + "box.png"}).exitCode, 0);
+    }
+    // The headless screenshot of a frame, and the run's output.
+    std::string headlessShot(int frame, Picture& shot) {
+        std::string png = work.str() + "headless.png";
+        auto r = runProcess({test::virelo(), "--headless", "--transcript", "--frames", std::to_string(frame + 1),
+                             "--screenshot-at", std::to_string(frame) + ":" + png, game.str()});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_TRUE(readPng(png, shot)) << r.output;
+        return r.output;
+    }
+};
+
+TEST_F(WindowE2E, HeadlessFramelessWindowShowsTheComposedPicture) {
+    build(false);
+    Picture shot;
+    std::string out = headlessShot(70, shot);
+    EXPECT_NE(out.find("window 1 style popup tool at 800,420"), std::string::npos) << out;
+    ASSERT_EQ(shot.width, 320);
+    EXPECT_EQ(shot.at(0, 0), 0x203080u);
+    EXPECT_EQ(shot.at(40, 30), 0x203080u) << "the box has moved away";
+    EXPECT_EQ(shot.at(190, 130), 0xE0C010u);
+    EXPECT_EQ(shot.at(239, 169), 0xE0C010u);
+    EXPECT_EQ(shot.at(240, 170), 0x203080u);
+}
+
+// Xvfb picks a free display and writes its number to the descriptor given.
+std::unique_ptr<test::BackgroundProcess> startXvfb(const std::string& log, int& display) {
+    display = -1;
+    auto server = std::make_unique<test::BackgroundProcess>(
+        std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, log);
+    for (int waited = 0; waited < 5000; waited += 20) {
+        std::string out = server->output();
+        size_t start = 0;
+        while (start < out.size()) {
+            size_t end = out.find('\n', start);
+            if (end == std::string::npos) break;
+            std::string line = out.substr(start, end - start);
+            if (!line.empty() && line.size() < 6 && line.find_first_not_of("0123456789") == std::string::npos) {
+                display = std::stoi(line);
+                return server;
+            }
+            start = end + 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return server;
+}
+
+TEST_F(WindowE2E, RealWindowOnXvfbShowsTheHeadlessPicture) {
+    if (!std::filesystem::exists(kImport)) GTEST_SKIP() << "ImageMagick's import is not installed";
+    build(true);
+    Picture shot;
+    headlessShot(70, shot);
+    ASSERT_EQ(shot.width, 320);
+
+    int display = -1;
+    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
+    std::string dpy = ":" + std::to_string(display);
+
+    test::BackgroundProcess run({"/usr/bin/env", "DISPLAY=" + dpy, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                 test::virelo(), "--frames", "1200", game.str()},
+                                work.str() + "run.txt");
+    // No window manager: the window is centred on the 1024 x 768 screen
+    // with nothing around its client area.
+    const int x = (1024 - 320) / 2, y = (768 - 240) / 2;
+    std::string why = "nothing grabbed";
+    bool same = false;
+    std::string grab = work.str() + "grab.png";
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!same && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        Picture screen;
+        if (runProcess({kImport, "-display", dpy, "-window", "root", grab}).exitCode != 0 || !readPng(grab, screen))
+            continue;
+        same = sameAt(screen, x, y, shot, why);
+    }
+    EXPECT_TRUE(same) << why << "\n" << run.output();
+    EXPECT_EQ(run.stop(), 0) << run.output();
+    EXPECT_EQ(run.output().find("no display"), std::string::npos) << run.output();
+}
+
+}  // namespace
+}  // namespace vr
