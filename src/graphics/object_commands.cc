@@ -138,15 +138,7 @@ ObjectNode* objectToSet(const std::string& resolved, bool container, bool& skip)
     }
     ObjectNode* node = createNode(resolved, false, order);
     if (!node) return nullptr;
-    if (!hasArgument(kShare)) {
-        LayerRecord* layer = newLayerRecord();
-        if (!layer) {
-            reportScriptError(100010, true);
-            deleteNode(node, false);
-            return nullptr;
-        }
-        attachLayer(*node, layer);
-    }
+    if (!hasArgument(kShare) && !attachNewLayer(*node)) return nullptr;
     return node;
 }
 

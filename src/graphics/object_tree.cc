@@ -202,6 +202,17 @@ LayerRecord* newLayerRecord() {
     return layer;
 }
 
+bool attachNewLayer(ObjectNode& node) {
+    LayerRecord* layer = newLayerRecord();
+    if (!layer) {
+        reportScriptError(100010, true);
+        deleteNode(&node, false);
+        return false;
+    }
+    attachLayer(node, layer);
+    return true;
+}
+
 void attachLayer(ObjectNode& node, LayerRecord* layer) {
     releaseLayer(node);
     node.layer = layer;
@@ -225,15 +236,8 @@ bool allocateLayerPixels(LayerRecord& layer, uint32_t width, uint32_t height, st
 
 ObjectNode* createLayerNode(std::string_view resolved, uint32_t width, uint32_t height, int64_t order) {
     ObjectNode* node = createNode(resolved, true, order);
-    if (!node) return nullptr;
-    LayerRecord* layer = newLayerRecord();
-    if (!layer) {
-        reportScriptError(100010, true);
-        deleteNode(node, false);
-        return nullptr;
-    }
-    attachLayer(*node, layer);
-    if (!allocateLayerPixels(*layer, width, height, node->name)) {
+    if (!node || !attachNewLayer(*node)) return nullptr;
+    if (!allocateLayerPixels(*node->layer, width, height, node->name)) {
         deleteNode(node, false);
         return nullptr;
     }

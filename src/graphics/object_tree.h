@@ -36,6 +36,9 @@ ObjectNode* createLayerNode(std::string_view resolved, uint32_t width, uint32_t 
 // A fresh layer record with its defaults and a 1 x 1 transparent surface.
 LayerRecord* newLayerRecord();
 void attachLayer(ObjectNode& node, LayerRecord* layer);
+// Gives a new node a fresh layer record; false after a report (100010), the
+// node then deleted.
+bool attachNewLayer(ObjectNode& node);
 void releaseLayer(ObjectNode& node);
 
 // Moves a node among its siblings to its (new) order.
