@@ -38,7 +38,7 @@ uint32_t at(const std::string& raw, int width, int x, int y) {
 
 constexpr const char* kScene =
     "#config width=128 height=96 images=png\n"
-    "global int w\nglobal int colour\nglobal int clear\nglobal int gone = 5\n"
+    "global int w\nglobal int colour\nglobal int clear\nglobal int gone = 5\nglobal int under\nglobal int edge\nglobal int outside\n"
     "*SYSTEM_START\n"
     "ObjectSet path=\"bg\" image=\"bg\" order=1\n"
     "ObjectSet path=\"chara\" image=\"chara\" order=2 x=10 y=5\n"
@@ -46,6 +46,9 @@ constexpr const char* kScene =
     "ObjectQuery path=\"chara\" width=1 result=w\n"
     "ObjectQuery path=\"chara\" colourAt=1 atX=0 atY=0 result=colour\n"
     "ObjectQuery path=\"chara\" colourAt=1 atX=12 atY=0 result=clear\n"
+    "ObjectQuery path=\"chara\" pointerPixel=0 atX=12 atY=7 result=under\n"
+    "ObjectQuery path=\"chara\" pointerPixel=0 atX=200 atY=7 result=outside\n"
+    "ObjectQuery path=\"chara\" opaqueEdge=1 atX=4 result=edge\n"
     "wait 3\n"
     "ObjectSet path=\"chara\" x+=20\n"
     "ObjectDelete path=\"half\"\n"
@@ -108,6 +111,9 @@ TEST(GraphicsE2E, ImagesAreComposedMovedAndDeleted) {
     EXPECT_NE(vars.find("1001 int = 16711680"), std::string::npos) << vars;
     EXPECT_NE(vars.find("1002 int = 0"), std::string::npos) << vars;
     EXPECT_NE(vars.find("1003 int = 0"), std::string::npos) << "a query of a missing object gives 0: " << vars;
+    EXPECT_NE(vars.find("1004 int = 4294901760"), std::string::npos) << "opaque red under (12, 7): " << vars;
+    EXPECT_NE(vars.find("1005 int = 7"), std::string::npos) << "the right edge of the opaque half: " << vars;
+    EXPECT_NE(vars.find("1006 int = -1"), std::string::npos) << "a point outside the window: " << vars;
 }
 
 }  // namespace
