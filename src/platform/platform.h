@@ -410,10 +410,10 @@ public:
     // Covers the desktop with the window, the picture scaled to fit with its
     // proportions kept; the display mode stays as it is.
     virtual bool enterDesktopFullScreen(WindowId window) = 0;
-    // Back to the desktop's own mode; the window gets the style of `spec`
+    // Back to the desktop's own mode; the window gets the style of `desc`
     // again and its former place.  False when the window could not be
     // changed back.
-    virtual bool leaveFullScreen(WindowId window, const WindowSpec& spec) = 0;
+    virtual bool leaveFullScreen(WindowId window, const WindowSpec& desc) = 0;
     // The user would rather have the picture scaled to the desktop than the
     // display switched to the window's size.  The SDL backend asks the
     // environment: VIRELO_FULLSCREEN=desktop.

@@ -275,7 +275,7 @@ bool HeadlessPlatform::enterDesktopFullScreen(WindowId window) {
     return true;
 }
 
-bool HeadlessPlatform::leaveFullScreen(WindowId window, const WindowSpec& spec) {
+bool HeadlessPlatform::leaveFullScreen(WindowId window, const WindowSpec& desc) {
     if (current_.width > 0) {
         current_ = DisplayMode{};
         record("display mode desktop");
@@ -287,9 +287,9 @@ bool HeadlessPlatform::leaveFullScreen(WindowId window, const WindowSpec& spec) 
         w->y = w->savedY;
     }
     w->fullScreen = false;
-    w->desc.style = spec.style;
-    w->desc.toolWindow = spec.toolWindow;
-    w->desc.topmost = spec.topmost;
+    w->desc.style = desc.style;
+    w->desc.toolWindow = desc.toolWindow;
+    w->desc.topmost = desc.topmost;
     record("window " + std::to_string(window) + " windowed");
     return true;
 }

@@ -51,7 +51,7 @@ public:
     std::vector<DisplayMode> displayModes() override { return options_.modes; }
     bool enterFullScreen(WindowId window, const DisplayMode& mode) override;
     bool enterDesktopFullScreen(WindowId window) override;
-    bool leaveFullScreen(WindowId window, const WindowSpec& spec) override;
+    bool leaveFullScreen(WindowId window, const WindowSpec& desc) override;
     bool prefersDesktopFullScreen() override { return options_.preferDesktopFullScreen; }
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& desc) override;

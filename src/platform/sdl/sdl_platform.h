@@ -46,7 +46,7 @@ public:
     std::vector<DisplayMode> displayModes() override;
     bool enterFullScreen(WindowId window, const DisplayMode& mode) override;
     bool enterDesktopFullScreen(WindowId window) override;
-    bool leaveFullScreen(WindowId window, const WindowSpec& spec) override;
+    bool leaveFullScreen(WindowId window, const WindowSpec& desc) override;
     bool prefersDesktopFullScreen() override;
     bool pollEvent(Event& event) override;
     int messageBox(const MessageBoxSpec& desc) override;

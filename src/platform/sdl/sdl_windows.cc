@@ -281,14 +281,14 @@ bool SdlPlatform::enterDesktopFullScreen(WindowId window) {
     return w && SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
-bool SdlPlatform::leaveFullScreen(WindowId window, const WindowSpec& spec) {
+bool SdlPlatform::leaveFullScreen(WindowId window, const WindowSpec& desc) {
     Window* w = find(window);
     if (!w) return false;
     // SDL puts the desktop mode back and the window at its former place.
     bool ok = SDL_SetWindowFullscreen(w->window, 0) == 0;
-    SDL_SetWindowBordered(w->window, spec.style == WindowStyle::Popup ? SDL_FALSE : SDL_TRUE);
-    SDL_SetWindowResizable(w->window, spec.style == WindowStyle::FramedResizable ? SDL_TRUE : SDL_FALSE);
-    SDL_SetWindowAlwaysOnTop(w->window, spec.topmost ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowBordered(w->window, desc.style == WindowStyle::Popup ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(w->window, desc.style == WindowStyle::FramedResizable ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowAlwaysOnTop(w->window, desc.topmost ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowSize(w->window, w->clientWidth, w->clientHeight);
     return ok;
 }
