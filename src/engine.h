@@ -16,6 +16,7 @@
 #include "script/error_report.h"
 #include "script/script_state.h"
 #include "shell/display.h"
+#include "shell/input.h"
 #include "shell/shell_state.h"
 #include "shell/window.h"
 #include "shell/window_events.h"
@@ -39,6 +40,7 @@ struct Engine {
     GraphicsState graphics;
     std::array<WindowObject, kWindowCount> windows;
     WindowEvents windowEvents;
+    InputState input;
     DisplayState display;
 };
 

@@ -1,9 +1,10 @@
 // virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]...
-//        [--transcript] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]
+//        [--transcript] [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]
 //
 // Runs the game in GAMEDIR (by default the executable's own folder).  The
-// headless options make whole games testable without a display; --dump-vars
-// writes the game's variables to FILE when the run ends.
+// headless options make whole games testable without a display: --input
+// plays the keyboard and mouse from a script (docs/headless-input.md), and
+// --dump-vars writes the game's variables to FILE when the run ends.
 //
 // In a window, full screen switches the display to a mode of the game's
 // size; with VIRELO_FULLSCREEN=desktop in the environment the picture is
@@ -19,6 +20,7 @@
 #include "engine.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "shell/input_script.h"
 #include "shell/startup.h"
 
 namespace {
@@ -35,6 +37,7 @@ struct CommandLine {
     uint64_t frames = 0;
     std::vector<Screenshot> screenshots;
     std::string dumpVars;
+    std::shared_ptr<vr::InputScript> input;
     std::string gameFolder;
     std::vector<std::string> gameArguments;
 };
@@ -42,7 +45,31 @@ struct CommandLine {
 void usage() {
     std::fprintf(stderr,
                  "usage: virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]... [--transcript]\n"
-                 "              [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n");
+                 "              [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n");
+}
+
+void help() {
+    usage();
+    std::fprintf(stderr,
+                 "\n"
+                 "  --headless          run without a display\n"
+                 "  --realtime          headless, but on the real clock\n"
+                 "  --frames N          end the run after N frames\n"
+                 "  --screenshot-at N:FILE  write window 0's picture after frame N as PNG (headless)\n"
+                 "  --transcript        print what the headless platform shows and does\n"
+                 "  --input FILE        play the keyboard and mouse from FILE (implies --headless)\n"
+                 "  --dump-vars FILE    write the game's variables to FILE at the end of the run\n"
+                 "\n"
+                 "An input file has one action a line, '#' starts a comment; frames count from 1\n"
+                 "and the lines of frame N are applied before frame N reads the input:\n"
+                 "  N key down|up|tap KEY               KEY: a name (space, return, a, digit1, f1,\n"
+                 "                                      lshift...) or a virtual-key number 8 to 255\n"
+                 "  N mouse move X Y [window W]         client coordinates of window W (default 0)\n"
+                 "  N mouse down|up|click BUTTON [X Y] [window W]   BUTTON: left, right or middle\n"
+                 "  N wheel up|down [NOTCHES] [window W]\n"
+                 "  N focus lost|gained [window W]\n"
+                 "tap and click let go in frame N + 1.  A bad line stops the run before it starts\n"
+                 "(exit code 2).\n");
 }
 
 bool parseNumber(const char* text, uint64_t& out) {
@@ -79,8 +106,20 @@ int parse(int argc, char** argv, CommandLine& cl) {
             if (!v || !*v) return usage(), 2;
             // The run changes into the game folder; the file is named from here.
             cl.dumpVars = std::filesystem::absolute(v).lexically_normal().string();
+        } else if (a == "--input") {
+            const char* v = value();
+            if (!v || !*v) return usage(), 2;
+            auto script = std::make_shared<vr::InputScript>();
+            std::string error;
+            if (!vr::loadInputScript(v, *script, error)) {
+                std::fprintf(stderr, "virelo: %s\n", error.c_str());
+                return 2;
+            }
+            // Only the headless platform can be played from a script.
+            cl.input = std::move(script);
+            cl.headless = true;
         } else if (a == "--help" || a == "-h") {
-            usage();
+            help();
             return 1;
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "virelo: unknown option %s\n", a.c_str());
@@ -122,6 +161,10 @@ int main(int argc, char** argv) {
     options.gameArguments = cl.gameArguments;
     options.frameLimit = cl.frames;
     options.dumpVarsFile = cl.dumpVars;
+    if (cl.input) {
+        cl.input->host = headless;
+        options.inputScript = cl.input;
+    }
     for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
     if (headless && !cl.screenshots.empty()) {
         options.afterFrame = [&](uint64_t frame) {

@@ -1,6 +1,7 @@
 #include "commands/command_table.h"
 
 #include "commands/flow_commands.h"
+#include "commands/input_commands.h"
 #include "commands/system_commands.h"
 #include "commands/thread_commands.h"
 #include "graphics/object_commands.h"
@@ -19,6 +20,7 @@ void installCommandHandlers(CommandTable& table) {
     installSystemCommands(table);
     installVariableCommands(table);
     installFlowCommands(table);
+    installInputCommands(table);
     installThreadCommands(table);
     installObjectCommands(table);
 }

@@ -10,6 +10,7 @@
 // the backends convert them to UTF-8 for the host.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -287,6 +288,15 @@ enum class EventType {
     MenuCommand,      // key: the command id of a menu entry
 };
 
+// The cursor shapes scripts can choose, by the numbers they use.
+enum class CursorShape {
+    Arrow = 0, IBeam = 1, Wait = 2, Cross = 3, UpArrow = 4, SizeNwse = 5, SizeNesw = 6, SizeWe = 7,
+    SizeNs = 8, SizeAll = 9, No = 10, Hand = 11, ArrowWait = 12, Help = 13,
+};
+
+using KeyboardState = std::array<uint8_t, 256>;
+constexpr uint8_t kKeyDownBit = 0x80;
+
 // Mouse buttons as the engine numbers them.
 constexpr int kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4;
 // One notch of the wheel, away from the user positive.
@@ -395,6 +405,16 @@ public:
     virtual void setDragTest(WindowId window, DragTest test) = 0;
 
     virtual void showCursor(bool shown) = 0;
+    // Moves the cursor to a client point of the window's picture (the
+    // inverse of windowCursorPosition).
+    virtual void moveCursor(WindowId window, int x, int y) = 0;
+    // The cursor shown over every engine window.
+    virtual void setCursorShape(CursorShape shape) = 0;
+    // The keyboard and the mouse buttons as they are now, by Windows
+    // virtual-key number: bit 7 of a byte is set while its key is down.  A
+    // modifier sets both its sided number (160 to 165) and its generic one
+    // (16 to 18); the left, right and middle mouse buttons are 1, 2 and 4.
+    virtual void keyboardState(KeyboardState& state) = 0;
     // The cursor in screen coordinates.
     virtual void cursorScreenPosition(int& x, int& y) = 0;
     // The cursor in the client coordinates of the window's picture (a

@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "script/error_texts.h"
 #include "script/report_format.h"
+#include "shell/input.h"
 
 namespace vr {
 namespace {
@@ -73,7 +74,7 @@ void showErrorDialog(const std::string& text) {
     ErrorState& errors = e.errors;
     if (errors.dialogShown) return;
     errors.dialogShown = true;
-    e.platform.showCursor(true);
+    cancelCursorAutoHide();
 
     platform::ErrorDialogSpec desc;
     desc.text = text;

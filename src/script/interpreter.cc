@@ -6,6 +6,7 @@
 #include "script/script_loader.h"
 #include "script/script_state.h"
 #include "script/thread_tree.h"
+#include "shell/input.h"
 #include "shell/startup.h"
 
 namespace vr {
@@ -22,6 +23,8 @@ bool mainWindowActive() {
     const WindowObject& w = engine().windows[0];
     return w.handle == platform::kNoWindow || w.active;
 }
+
+}  // namespace
 
 void updatePauseState() {
     ScriptState& s = engine().script;
@@ -40,6 +43,8 @@ void updatePauseState() {
         s.pauseState = 0;
     }
 }
+
+namespace {
 
 // A developer's way out of a script that loops without waiting: the cursor
 // taken to all four corners of the screen.
@@ -181,6 +186,7 @@ int pausedExecutor() {
     while (s.pauseState == 1) {
         updatePauseState();
         if (s.pauseState != 1) break;
+        feedInputWhilePaused();
         pumpMessages();
         if (!e.shell.running || e.shell.quitRequested) return 1;
         e.platform.sleep(10);

@@ -13,6 +13,11 @@ struct ScriptThread;
 // for a re-run.
 int runFrame(ThreadNode& list);
 
+// The pause of a game that does not run in the background: it starts when
+// the main window loses the focus and ends, with the script timers moved on
+// past the time paused, when it comes back.
+void updatePauseState();
+
 // Executor [0] of every instruction: holds the thread while the window is
 // inactive (and the game does not run in the background), then runs the
 // instruction's handler.

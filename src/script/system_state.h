@@ -24,10 +24,9 @@ struct SystemState {
     std::array<std::string, 4> defaultRoots{"W0", "", "", "ROOT"};
     std::string saveFolder = "save\\";  // 57
 
-    // Values assigned to the window-procedure and input rows (15, 65-67,
-    // 78, 90-92, 93 and up), read back as stored until the window and input
-    // code own them.  Keyed by variable number and element (element 0 for
-    // the rows that ignore it); bounded, see system_variables.cc.
+    // Values assigned to the window-procedure rows (15, 65-67, 78, 91, 92),
+    // read back as stored until the window code owns them.  Keyed by
+    // variable number and element (always 0: these rows ignore it).
     std::map<std::pair<uint32_t, int64_t>, int64_t> pendingWrites;
 
     // MT19937 with the standard initialisation; every random draw of the

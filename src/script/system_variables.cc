@@ -2,11 +2,11 @@
 //
 // Rows whose state belongs to code that does not exist yet read as their
 // owners will start them: the window sizes 79 to 89 and the engine text
-// tables 12, 14 and 71 read 0 or the empty text.  The assignable window and
-// input rows (15, 65-67, 78, 90-92, 93-488) keep what scripts assign in
+// tables 12, 14 and 71 read 0 or the empty text.  The assignable window
+// rows (15, 65-67, 78, 91, 92) keep what scripts assign in
 // SystemState::pendingWrites and give it back, without side effects, until
-// the window and input code take them over; until a script assigns them
-// they read 0.
+// the window code takes them over; until a script assigns them they read 0.
+// The input rows (90, 93-488) are the input state's (shell/input.h).
 //
 // Start-up values: 4 is the processor count of the system information, 13
 // the debug mode of the engine configuration.
@@ -15,6 +15,7 @@
 #include "engine.h"
 #include "script/error_report.h"
 #include "script/variables.h"
+#include "shell/input.h"
 
 namespace vr {
 
@@ -26,11 +27,6 @@ constexpr int64_t kGraphicsVersion = 9 * 65536 + 0 * 256 + 3;
 constexpr int64_t kCompiledFamilyVersion = 412;
 constexpr int64_t kConstant999 = 999;
 constexpr double kPi = 3.141592653589793;
-
-// Elements of the element-indexed input rows kept while their owner is
-// missing: enough for every key code and device row, bounded so that a
-// script writing far-out elements cannot grow the table without end.
-constexpr int64_t kPendingElements = 4096;
 
 bool isFloatRow(uint32_t n) { return n == 10 || n == 35 || n == 39 || n == 43; }
 
@@ -45,8 +41,7 @@ bool isStringRow(uint32_t n) {
     }
 }
 
-// The rows that use their element as an index into per-device input tables.
-bool isElementIndexedInput(uint32_t n) { return n == 90 || (n >= 222 && n <= 226) || (n >= 356 && n <= 360); }
+bool isInputRow(uint32_t n) { return n == 90 || (n >= 93 && n <= 488); }
 
 // Rows 489 to 493 are computed from the number and element; there is
 // nothing to keep for them.
@@ -63,9 +58,9 @@ bool isAssignableInteger(uint32_t n) {
 
 bool isAssignableString(uint32_t n) { return n == 68 || n == 69 || n == 74 || n == 77; }
 
-int64_t pendingValue(uint32_t n, int64_t element) {
+int64_t pendingValue(uint32_t n) {
     const auto& table = engine().script.system.pendingWrites;
-    auto it = table.find({n, isElementIndexedInput(n) ? element : 0});
+    auto it = table.find({n, 0});
     return it == table.end() ? 0 : it->second;
 }
 
@@ -170,11 +165,11 @@ int64_t readSystemInteger(uint32_t number, int64_t element) {
     case 64: return shell.screenHeight;
     case 70: return e.files.publishedValue;
     case 72: return int64_t(e.script.root.children.size());
-    case 90: return element >= 1 ? pendingValue(number, element) : 0;
     default: break;
     }
     if (number == 15 || (number >= 65 && number <= 67) || number == 78 || number == 91 || number == 92)
-        return pendingValue(number, element);
+        return pendingValue(number);
+    if (isInputRow(number)) return readInputVariable(number, element);
     // The table position the input rows use; wrapping, as any element may
     // come from a script.
     if (number >= 489 && number <= 492) return int64_t(uint64_t(number) + uint64_t(element) * 36u - 233u);
@@ -182,7 +177,6 @@ int64_t readSystemInteger(uint32_t number, int64_t element) {
         uint64_t rowStart = uint64_t(element / 32) * 36u;
         return int64_t(rowStart + uint64_t(element % 32) + 260u);
     }
-    if (number >= 93 && number <= 488) return pendingValue(number, element);
     return 0;
 }
 
@@ -231,13 +225,11 @@ int writeSystemInteger(uint32_t number, int64_t element, int64_t value) {
     if (type == kTypeFloat) return 0;
     if (type != kTypeInteger || !isAssignableInteger(number)) return reportReadOnly(number);
     if (isComputedRow(number)) return 0;
-    int64_t key = 0;
-    if (isElementIndexedInput(number)) {
-        // Elements no table has are dropped, as the owners will drop them.
-        if (element < 0 || element >= kPendingElements || (number == 90 && element < 1)) return 0;
-        key = element;
+    if (isInputRow(number)) {
+        writeInputVariable(number, element, value);
+        return 0;
     }
-    engine().script.system.pendingWrites[{number, key}] = value;
+    engine().script.system.pendingWrites[{number, 0}] = value;
     return 0;
 }
 

@@ -16,8 +16,6 @@ inline void queueInitialSounds() {}        // the sound root "ROOT" and its firs
 inline void updateMenuStrip() {}           // the menu strip follows the cursor
 inline bool movieHoldsScreen() { return false; }  // a movie presents instead of the layers
 inline void showPopupMenu() {}             // a requested pop-up menu
-inline void updateInputTransitions() {}    // key and mouse counters of the frame
-inline void sampleInput() {}               // keyboard and mouse state
 inline void stopMedia() {}                 // sound, movie, MIDI plug-in and other media
 inline void destroyMenus() {}              // the three menu tables
 

@@ -3,6 +3,7 @@
 #include "graphics/compose.h"
 #include "script/interpreter.h"
 #include "shell/frame_pacer.h"
+#include "shell/input.h"
 #include "shell/later_steps.h"
 #include "shell/startup.h"
 
@@ -34,7 +35,7 @@ void mainLoop() {
         if (shell.quitRequested) {
             e.platform.sleep(1);
         } else {
-            later::sampleInput();
+            sampleInput();
             if (shell.frameThreadMode) {
                 e.platform.sleep(1);
             } else if (frameStep()) {
@@ -51,7 +52,7 @@ bool frameStep() {
     if (shell.frameSuspended) return false;
     if (shell.quitRequested) return true;
 
-    later::updateInputTransitions();
+    updateKeyStates();
 
     // One count per frame, not per pass: a thread stamped in the first pass
     // must not get a second turn in a re-run pass of the same frame.

@@ -104,6 +104,7 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     shell.frameLimit = options.frameLimit;
     shell.afterFrame = options.afterFrame;
     shell.dumpVarsFile = options.dumpVarsFile;
+    e->input.script = options.inputScript;
 
     // Single-start guard: another instance is between here and the per-folder guard.
     platform::NamedLock startGuard;

@@ -3,12 +3,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace vr {
+
+struct InputScript;  // shell/input_script.h
 
 struct RunOptions {
     std::string programName;                // as written on the command line
@@ -18,6 +21,7 @@ struct RunOptions {
     std::function<void(uint64_t frame)> afterFrame;  // called after each frame step
     std::vector<std::string> restartArguments;      // the command line to start again with
     std::string dumpVarsFile;               // host path for the user variables at shutdown; empty = none
+    std::shared_ptr<InputScript> inputScript;  // the scripted input of a headless run; null = none
 };
 
 // The program entry: instance guards, the appended-data check, the

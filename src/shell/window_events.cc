@@ -3,6 +3,7 @@
 #include "engine.h"
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
+#include "shell/input.h"
 #include "shell/startup.h"
 
 namespace vr {
@@ -26,7 +27,7 @@ void closeRequested(WindowObject& w) {
         break;
     case CloseMode::Confirm: {
         e.shell.frameSuspended = true;
-        e.platform.showCursor(true);
+        cancelCursorAutoHide();
         platform::MessageBoxSpec box;
         box.text = "終了します。よろしいですか？";
         box.caption = w.title;

@@ -339,7 +339,7 @@ TEST_F(VrpackTest, AppendPutsTheArchiveAfterTheProgramAndReplacesAnOldOne) {
 
     // Only a runtime with its size recorded takes an archive, and only an archive.
     for (const auto& [exeArg, message] : std::vector<std::pair<std::string, std::string>>{
-             {test::vrpack(), ".vr_built_size"}, {archive.string(), "not a 64-bit little-endian ELF file"}}) {
+             {test::vrpack(), "not a runtime executable"}, {archive.string(), "not a 64-bit little-endian ELF file"}}) {
         r = vrpack({"append", exeArg, archive.string(), (dir.path() / "no").string()});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.output.find("vrpack: " + exeArg + ": "), std::string::npos) << r.output;

@@ -1,5 +1,7 @@
 #include "symbols.h"
 
+#include "shell/input_keys.h"
+
 namespace vrc {
 
 namespace {
@@ -82,15 +84,27 @@ const char* typeName(Type t) {
 std::vector<const Variable*> systemVariables() {
     static const std::vector<Variable> table = [] {
         std::vector<Variable> v;
-        for (const SystemEntry& e : kSystem) {
+        auto add = [&](std::string name, uint16_t number, Type type, int dimensions, bool writable) {
             Variable s;
-            s.name = e.name;
-            s.number = e.number;
-            s.type = e.type;
-            s.dimensions = e.dimensions;
+            s.name = std::move(name);
+            s.number = number;
+            s.type = type;
+            s.dimensions = dimensions;
             s.system = true;
-            s.writable = e.writable;
+            s.writable = writable;
             v.push_back(s);
+        };
+        for (const SystemEntry& e : kSystem) add(e.name, e.number, e.type, e.dimensions, e.writable);
+        // One variable per slot of the engine's key map, named by the key
+        // the slot holds at start: key.space is the space bar's counter,
+        // keycount.space its press count, keycode.space its key number.
+        vr::KeyMap map = vr::defaultKeyMap();
+        for (int slot = 0; slot < vr::kKeySlots; ++slot) {
+            const char* key = vr::keyName(map[size_t(slot)]);
+            if (!key) continue;
+            add(std::string("key.") + key, uint16_t(93 + slot), Type::Int, 0, true);
+            add(std::string("keycount.") + key, uint16_t(227 + slot), Type::Int, 0, true);
+            add(std::string("keycode.") + key, uint16_t(361 + slot), Type::Int, 0, true);
         }
         return v;
     }();

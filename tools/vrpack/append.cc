@@ -33,7 +33,8 @@ uint32_t builtSizeOf(const std::string& path, const std::vector<uint8_t>& exe) {
     if (section.size < 4) throw Failure{path, "the built size section is too small"};
     const uint8_t* at = exe.data() + section.offset;
     uint32_t size = uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-    if (size == 0) throw Failure{path, "its built size was never recorded (vrbuildsize runs after linking)"};
+    if (size == 0)
+        throw Failure{path, "its built size was never recorded (vrbuildsize runs after linking); not a runtime executable"};
     if (size > exe.size() || section.offset + 4 > size)
         throw Failure{path, "its built size (" + std::to_string(size) + " bytes) does not fit the file"};
     return size;

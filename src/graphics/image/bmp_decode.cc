@@ -38,20 +38,15 @@ using Palette = std::array<std::array<uint8_t, 4>, 256>;
 
 bool paletted(uint16_t bits) { return bits == 1 || bits == 4 || bits == 8; }
 
-// Bytes from one row's start to the start of the next.
-size_t rowStride(uint16_t bits, size_t w) {
-    switch (bits) {
-    case 1: return (w + 31) / 32 * 4;
-    case 4: return (w + 7) / 8 * 4;
-    case 8: return (w + 3) & ~size_t(3);
-    case 24: return (3 * w + 3) & ~size_t(3);
-    case 32: return 4 * w;
-    default: return 0;
-    }
-}
+// Bytes from one row's start to the start of the next: rows are padded to
+// whole 32-bit words (for 1, 4, 8, 24 and 32 bits the same as (w + 31) / 32
+// * 4, (w + 7) / 8 * 4, (w + 3) & ~3, (3w + 3) & ~3 and 4w).
+size_t rowStride(uint16_t bits, size_t w) { return (w * bits + 31) / 32 * 4; }
 
 // Bytes of a row that hold pixels; the last row's padding may be missing.
 size_t rowUsed(uint16_t bits, size_t w) { return (w * bits + 7) / 8; }
+
+bool drawn(uint16_t bits) { return paletted(bits) || bits == 24 || bits == 32; }
 
 int refuse(uint32_t code, std::string_view name) {
     reportErrorArgs(code, true, std::string(name));
@@ -132,7 +127,7 @@ int decodeBmp(Surface& surface, const uint8_t* data, size_t size, std::string_vi
         if (end > size) return refuse(kBmpLayout, name);
     }
     if (!allocateSurfacePixels(surface, w, height, name)) return kReported;
-    if (!stride) return 0;  // 16 bits and other counts: the pixels stay zero
+    if (!drawn(h.bitCount)) return 0;  // 16 bits and other counts: the pixels stay zero
 
     for (uint32_t i = 0; i < height; ++i) {
         const uint8_t* row = data + h.dataOffset + stride * i;

@@ -24,9 +24,13 @@ enum : uint8_t { kPlainText = 0x01, kGraphicControl = 0xF9, kComment = 0xFE, kAp
 // refused before its indices are allocated.
 constexpr size_t kMaxIndicesPerByte = 4 * 4096;
 
-// What carries over from one frame to the next.
+using GifPalette = std::array<uint8_t, 768>;
+
+// What carries over from one frame to the next: the global colour table,
+// and the values of the last graphic-control extension, which stay in
+// effect for frames that have none of their own.
 struct GifState {
-    std::array<uint8_t, 768> palette{};
+    GifPalette global{};
     int32_t disposal = 0, transparent = 0, delay = 0, transparentIndex = 0;
     int32_t loopCount = 1;
 };
@@ -59,11 +63,11 @@ private:
     size_t position_ = 0;
 };
 
-bool readColourTable(GifReader& in, uint8_t flags, GifState& state) {
+bool readColourTable(GifReader& in, uint8_t flags, GifPalette& palette) {
     if (!(flags & 0x80)) return true;
     size_t bytes = size_t(3) << ((flags & 7) + 1);
     if (!in.has(bytes)) return false;
-    std::copy(in.here(), in.here() + bytes, state.palette.begin());
+    std::copy(in.here(), in.here() + bytes, palette.begin());
     return in.skip(bytes);
 }
 
@@ -80,7 +84,8 @@ bool readGraphicControl(GifReader& in, GifState& state) {
 }
 
 bool isAnimationExtension(const uint8_t* identifier) {
-    return std::equal(identifier, identifier + 11, "NETSCAPE2.0") || std::equal(identifier, identifier + 11, "ANIMEXTS1.0");
+    return std::equal(identifier, identifier + 11, "NETSCAPE2.0") ||
+           std::equal(identifier, identifier + 11, "ANIMEXTS1.0");
 }
 
 bool readApplication(GifReader& in, GifState& state) {
@@ -141,7 +146,10 @@ int readImage(GifReader& in, GifState& state, Surface& surface, std::string_view
     frame.width = in.u16();
     frame.height = in.u16();
     uint8_t flags = in.u8();
-    if (!readColourTable(in, flags, state)) return kUnreported;
+    // A local colour table is the frame's own; frames without one use the
+    // global table, also after a frame that had one.
+    frame.palette = state.global;
+    if (!readColourTable(in, flags, frame.palette)) return kUnreported;
     if (surface.frames.size() >= kMaxGifFrames) return kUnreported;
     if (uint32_t(frame.width) > kMaxImageSide || uint32_t(frame.height) > kMaxImageSide) {
         reportErrorArgs(kImageUnsupported, true, std::string(name));
@@ -152,7 +160,6 @@ int readImage(GifReader& in, GifState& state, Surface& surface, std::string_view
     frame.delay = state.delay;
     frame.transparentIndex = state.transparentIndex;
     frame.loopCount = state.loopCount;
-    frame.palette = state.palette;
 
     size_t count = size_t(frame.width) * size_t(frame.height);
     if (count / kMaxIndicesPerByte > in.size() - in.position()) return kUnreported;
@@ -197,7 +204,7 @@ int decodeGif(Surface& surface, const uint8_t* data, size_t size, std::string_vi
     const uint8_t flags = in.u8();
     in.skip(2);  // background index and aspect
     GifState state;
-    if (!readColourTable(in, flags, state)) return kUnreported;
+    if (!readColourTable(in, flags, state.global)) return kUnreported;
     if (screenWidth > kMaxImageSide || screenHeight > kMaxImageSide) {
         reportErrorArgs(kImageUnsupported, true, std::string(name));
         return kReported;

@@ -135,10 +135,17 @@ WindowId HeadlessPlatform::createWindow(const WindowSpec& desc) {
     return id;
 }
 
-void HeadlessPlatform::destroyWindow(WindowId window) { windows_.erase(window); }
+void HeadlessPlatform::destroyWindow(WindowId window) {
+    windows_.erase(window);
+    if (focused_ == window) focused_ = kNoWindow;
+}
 
 void HeadlessPlatform::showWindow(WindowId window, bool shown) {
-    if (Window* w = find(window)) w->shown = shown;
+    Window* w = find(window);
+    if (!w) return;
+    w->shown = shown;
+    if (shown && focused_ == kNoWindow) setFocus(window, true);
+    if (!shown && focused_ == window) setFocus(window, false);
 }
 
 void HeadlessPlatform::setWindowTitle(WindowId window, std::string_view title) {
@@ -240,6 +247,87 @@ void HeadlessPlatform::windowCursorPosition(WindowId window, int& x, int& y) {
     windowPosition(window, wx, wy);
     x = cursorX_ - wx;
     y = cursorY_ - wy;
+}
+
+void HeadlessPlatform::moveCursor(WindowId window, int x, int y) {
+    int wx = 0, wy = 0;
+    windowPosition(window, wx, wy);
+    cursorX_ = wx + x;
+    cursorY_ = wy + y;
+    record("cursor moved to " + std::to_string(x) + "," + std::to_string(y) + " of window " + std::to_string(window));
+}
+
+void HeadlessPlatform::setCursorShape(CursorShape shape) {
+    cursorShape_ = shape;
+    record("cursor shape " + std::to_string(int(shape)));
+}
+
+namespace {
+
+constexpr int kLeftKeyOfGeneric[3] = {160, 162, 164};  // shift, control, menu (alt)
+
+}  // namespace
+
+void HeadlessPlatform::keyboardState(KeyboardState& state) {
+    for (size_t k = 0; k < state.size(); ++k) state[k] = keysDown_[k] ? kKeyDownBit : 0;
+    for (int g = 0; g < 3; ++g) {
+        int left = kLeftKeyOfGeneric[g];
+        if (keysDown_[size_t(left)] || keysDown_[size_t(left + 1)]) state[size_t(16 + g)] = kKeyDownBit;
+    }
+    for (int button : {kMouseLeft, kMouseRight, kMouseMiddle})
+        if (buttonsDown_ & button) state[size_t(button)] = kKeyDownBit;
+}
+
+void HeadlessPlatform::setKey(int key, bool down) {
+    if (key < 0 || key > 255) return;
+    int sided = key >= 16 && key <= 18 ? kLeftKeyOfGeneric[key - 16] : key;
+    keysDown_[size_t(sided)] = down;
+    int generic = sided >= 160 && sided <= 165 ? 16 + (sided - 160) / 2 : sided;
+    Event e{down ? EventType::KeyDown : EventType::KeyUp, focused_};
+    e.key = generic;
+    pushEvent(e);
+}
+
+void HeadlessPlatform::setMouseButton(WindowId window, int button, bool down) {
+    if (button != kMouseLeft && button != kMouseRight && button != kMouseMiddle) return;
+    buttonsDown_ = down ? (buttonsDown_ | button) : (buttonsDown_ & ~button);
+    Event e{down ? EventType::MouseButtonDown : EventType::MouseButtonUp, window};
+    windowCursorPosition(window, e.x, e.y);
+    e.button = button;
+    pushEvent(e);
+}
+
+void HeadlessPlatform::moveMouse(WindowId window, int x, int y) {
+    // At once, so that a button pressed next goes down at the new point.
+    if (Window* w = find(window)) {
+        cursorX_ = w->x + x;
+        cursorY_ = w->y + y;
+    }
+    Event e{EventType::MouseMotion, window};
+    e.x = x;
+    e.y = y;
+    pushEvent(e);
+}
+
+void HeadlessPlatform::turnWheel(WindowId window, int notches) {
+    if (notches == 0) return;
+    Event e{EventType::MouseWheel, window};
+    e.wheel = notches * kWheelNotch;
+    pushEvent(e);
+}
+
+void HeadlessPlatform::setFocus(WindowId window, bool focused) {
+    if (!find(window)) return;
+    if (!focused) {
+        if (focused_ != window) return;
+        focused_ = kNoWindow;
+        pushEvent(Event{EventType::FocusLost, window});
+        return;
+    }
+    if (focused_ == window) return;
+    if (focused_ != kNoWindow) pushEvent(Event{EventType::FocusLost, focused_});
+    focused_ = window;
+    pushEvent(Event{EventType::FocusGained, window});
 }
 
 bool HeadlessPlatform::enterFullScreen(WindowId window, const DisplayMode& mode) {

@@ -3,6 +3,7 @@
 // everything shown is recorded in a transcript that tests can read.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -43,6 +44,9 @@ public:
     void showCursor(bool shown) override;
     void cursorScreenPosition(int& x, int& y) override;
     void windowCursorPosition(WindowId window, int& x, int& y) override;
+    void moveCursor(WindowId window, int x, int y) override;
+    void setCursorShape(CursorShape shape) override;
+    void keyboardState(KeyboardState& state) override;
     // Where the cursor stands on the fake display (tests move it).
     void setCursorScreenPosition(int x, int y) {
         cursorX_ = x;
@@ -77,6 +81,20 @@ public:
     void queueDrop(WindowId window, const std::vector<std::string>& sjisPaths);
     void advanceClock(uint64_t milliseconds) { clock_ += milliseconds; }
 
+    // The keyboard, mouse and focus as a user would work them.  Each
+    // control changes the state keyboardState() reports and queues the
+    // events the window system would send.  A generic modifier (16, 17,
+    // 18) stands for its left key.  Keys go to the focused window; the
+    // mouse controls name the window under the cursor, and a button goes
+    // down or up where the cursor stands.
+    void setKey(int key, bool down);
+    void setMouseButton(WindowId window, int button, bool down);
+    void moveMouse(WindowId window, int x, int y);  // client coordinates
+    void turnWheel(WindowId window, int notches);   // away from the user positive
+    // A window that gains the focus takes it from the one that had it.
+    void setFocus(WindowId window, bool focused);
+    WindowId focusedWindow() const { return focused_; }
+
     struct Window {
         WindowSpec desc;
         bool shown = false;
@@ -97,6 +115,7 @@ public:
     static constexpr size_t kPresentLogSize = 256;
     const Window* window(WindowId id) const;
     bool cursorShown() const { return cursorShown_; }
+    CursorShape cursorShape() const { return cursorShape_; }
     // Writes the window's picture as a PNG file; false on failure.
     bool screenshot(WindowId id, const std::string& pngPath) const;
 
@@ -119,6 +138,11 @@ private:
     bool quitDelivered_ = false;  // a quit signal is reported once
     bool cursorShown_ = true;
     int cursorX_ = 0, cursorY_ = 0;
+    CursorShape cursorShape_ = CursorShape::Arrow;
+    std::array<bool, 256> keysDown_{};
+    int buttonsDown_ = 0;  // kMouseLeft | kMouseRight | kMouseMiddle
+    // The first window shown takes the focus, as it does on a desktop.
+    WindowId focused_ = kNoWindow;
     DisplayMode current_;  // the fake display's mode now
 };
 

@@ -1,44 +1,9 @@
 // SDL events as the engine's window events, keys as Windows virtual-key
-// numbers (the numbers the scripts use).
+// numbers (the numbers the scripts use, sdl_keys.cc).
 #include "platform/sdl/sdl_platform.h"
 
 namespace vr::platform {
 namespace {
-
-// The keys games use most; every other key has no number yet.
-int virtualKey(SDL_Keycode k) {
-    if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
-    if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
-    if (k >= SDLK_F1 && k <= SDLK_F12) return 0x70 + (k - SDLK_F1);
-    if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return 0x61 + (k - SDLK_KP_1);
-    switch (k) {
-        case SDLK_BACKSPACE: return 0x08;
-        case SDLK_TAB: return 0x09;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return 0x0D;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return 0x10;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return 0x11;
-        case SDLK_LALT:
-        case SDLK_RALT: return 0x12;
-        case SDLK_PAUSE: return 0x13;
-        case SDLK_ESCAPE: return 0x1B;
-        case SDLK_SPACE: return 0x20;
-        case SDLK_PAGEUP: return 0x21;
-        case SDLK_PAGEDOWN: return 0x22;
-        case SDLK_END: return 0x23;
-        case SDLK_HOME: return 0x24;
-        case SDLK_LEFT: return 0x25;
-        case SDLK_UP: return 0x26;
-        case SDLK_RIGHT: return 0x27;
-        case SDLK_DOWN: return 0x28;
-        case SDLK_INSERT: return 0x2D;
-        case SDLK_DELETE: return 0x2E;
-        case SDLK_KP_0: return 0x60;
-        default: return 0;
-    }
-}
 
 int mouseButton(uint8_t b) {
     switch (b) {
@@ -81,7 +46,7 @@ bool SdlPlatform::translate(const SDL_Event& e, Event& event) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             event = Event{e.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, idOf(e.key.windowID)};
-            event.key = virtualKey(e.key.keysym.sym);
+            event.key = eventVirtualKey(e.key.keysym.scancode, e.key.keysym.sym);
             return true;
         case SDL_DROPBEGIN: event = Event{EventType::DropBegin, idOf(e.drop.windowID)}; return true;
         case SDL_DROPFILE: {

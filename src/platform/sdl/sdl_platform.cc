@@ -40,6 +40,7 @@ std::vector<std::string> splitCommandLine(const std::string& line) {
 SdlPlatform::~SdlPlatform() {
     for (auto& [id, w] : windows_) release(w);
     windows_.clear();
+    if (cursor_) SDL_FreeCursor(cursor_);
     SDL_Quit();
 }
 

@@ -14,6 +14,12 @@
 
 namespace vr::platform {
 
+// The Windows virtual-key number of a key (0 when it has none), with the
+// sided numbers of the modifiers; events name modifiers by their generic
+// numbers (sdl_keys.cc).
+int virtualKeyOf(SDL_Scancode scancode, SDL_Keycode key);
+int eventVirtualKey(SDL_Scancode scancode, SDL_Keycode key);
+
 class SdlPlatform : public Platform {
 public:
     SdlPlatform() = default;
@@ -43,6 +49,9 @@ public:
     void showCursor(bool shown) override;
     void cursorScreenPosition(int& x, int& y) override;
     void windowCursorPosition(WindowId window, int& x, int& y) override;
+    void moveCursor(WindowId window, int x, int y) override;
+    void setCursorShape(CursorShape shape) override;
+    void keyboardState(KeyboardState& state) override;
     std::vector<DisplayMode> displayModes() override;
     bool enterFullScreen(WindowId window, const DisplayMode& mode) override;
     bool enterDesktopFullScreen(WindowId window) override;
@@ -80,6 +89,7 @@ private:
     // go, so the hit-test callback can hold its address.
     std::map<WindowId, Window> windows_;
     WindowId nextWindow_ = 1;
+    SDL_Cursor* cursor_ = nullptr;  // the shape set last; null: SDL's own arrow
     bool quitDelivered_ = false;
 };
 

@@ -247,6 +247,38 @@ void SdlPlatform::windowCursorPosition(WindowId window, int& x, int& y) {
     y = int(std::floor(ly));
 }
 
+void SdlPlatform::moveCursor(WindowId window, int x, int y) {
+    Window* w = find(window);
+    if (!w) return;
+    int wx = 0, wy = 0;
+    SDL_RenderLogicalToWindow(w->renderer, float(x), float(y), &wx, &wy);
+    SDL_WarpMouseInWindow(w->window, wx, wy);
+}
+
+void SdlPlatform::setCursorShape(CursorShape shape) {
+    // SDL has no up arrow and no help cursor; those stay plain arrows.
+    SDL_SystemCursor system = SDL_SYSTEM_CURSOR_ARROW;
+    switch (shape) {
+    case CursorShape::IBeam: system = SDL_SYSTEM_CURSOR_IBEAM; break;
+    case CursorShape::Wait: system = SDL_SYSTEM_CURSOR_WAIT; break;
+    case CursorShape::Cross: system = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+    case CursorShape::SizeNwse: system = SDL_SYSTEM_CURSOR_SIZENWSE; break;
+    case CursorShape::SizeNesw: system = SDL_SYSTEM_CURSOR_SIZENESW; break;
+    case CursorShape::SizeWe: system = SDL_SYSTEM_CURSOR_SIZEWE; break;
+    case CursorShape::SizeNs: system = SDL_SYSTEM_CURSOR_SIZENS; break;
+    case CursorShape::SizeAll: system = SDL_SYSTEM_CURSOR_SIZEALL; break;
+    case CursorShape::No: system = SDL_SYSTEM_CURSOR_NO; break;
+    case CursorShape::Hand: system = SDL_SYSTEM_CURSOR_HAND; break;
+    case CursorShape::ArrowWait: system = SDL_SYSTEM_CURSOR_WAITARROW; break;
+    default: break;
+    }
+    SDL_Cursor* made = SDL_CreateSystemCursor(system);
+    if (!made) return;
+    SDL_SetCursor(made);
+    if (cursor_) SDL_FreeCursor(cursor_);
+    cursor_ = made;
+}
+
 std::vector<DisplayMode> SdlPlatform::displayModes() {
     std::vector<DisplayMode> modes;
     int count = SDL_GetNumDisplayModes(0);

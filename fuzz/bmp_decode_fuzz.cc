@@ -1,0 +1,25 @@
+// Arbitrary bytes as a BMP file, decoded on a fresh headless engine; every
+// pixel of a decoded surface is read, so a size that does not match the
+// storage shows.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine.h"
+#include "graphics/image/image_load.h"
+#include "platform/headless/headless.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vr::platform::HeadlessPlatform host{vr::platform::HeadlessOptions{}};
+    vr::Engine e(host);
+    vr::EngineBinding binding(e);
+    vr::Surface surface;
+    if (vr::decodeImage(surface, data, size, vr::FileType::Bmp, "fuzz.bmp") < 0) return 0;
+    if (surface.pixels.size() < vr::surfaceStorageBytes(surface.width, surface.height)) __builtin_trap();
+    volatile uint32_t sum = 0;
+    for (uint32_t y = 0; y < surface.height; ++y) {
+        const uint8_t* row = surface.row(y);
+        for (size_t x = 0; x < surface.stride(); ++x) sum = sum + row[x];
+    }
+    return 0;
+}
