@@ -11,6 +11,8 @@
 #include "commands/command_table.h"
 #include "devtools/debug_log.h"
 #include "graphics/graphics_state.h"
+#include "graphics/message/message_state.h"
+#include "graphics/text/text_state.h"
 #include "platform/platform.h"
 #include "script/engine_files.h"
 #include "script/error_report.h"
@@ -38,6 +40,8 @@ struct Engine {
     CommandTable commands;
     ScriptState script;
     GraphicsState graphics;
+    TextState text;
+    MessageWindowState messageWindow;
     std::array<WindowObject, kWindowCount> windows;
     WindowEvents windowEvents;
     InputState input;

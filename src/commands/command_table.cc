@@ -4,6 +4,7 @@
 #include "commands/input_commands.h"
 #include "commands/system_commands.h"
 #include "commands/thread_commands.h"
+#include "graphics/message/message_commands.h"
 #include "graphics/object_commands.h"
 #include "commands/variable_commands.h"
 #include "script/error_report.h"
@@ -23,6 +24,7 @@ void installCommandHandlers(CommandTable& table) {
     installInputCommands(table);
     installThreadCommands(table);
     installObjectCommands(table);
+    installMessageCommands(table);
 }
 
 }  // namespace vr

@@ -73,6 +73,7 @@ void forgetNode(ObjectNode& node) {
         if (w.root == &node) w.root = nullptr;
     if (node.layer && e.graphics.drawingTarget == node.layer && node.layer->refCount <= 1)
         e.graphics.drawingTarget = nullptr;
+    if (e.text.message.target == &node) e.text.message.target = nullptr;
 }
 
 void freeNode(ObjectNode* node) {

@@ -5,6 +5,8 @@
 #include "common/format_secrets.h"
 #include "engine.h"
 #include "graphics/graphics_init.h"
+#include "graphics/message/input_wait.h"
+#include "graphics/text/font_list.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/system_variables.h"
@@ -48,7 +50,7 @@ void initialiseTablesOnce() {
     ShellState& shell = engine().shell;
     if (shell.tablesInitialised) return;
     buildBlendTables();
-    later::enumerateFonts();
+    enumerateFonts();
     shell.randomSeedClock = uint32_t(engine().platform.millis());
     platform::LocalTime t = engine().platform.localTime();
     // A seed, not a count of seconds: the product wraps in unsigned arithmetic.
@@ -82,6 +84,8 @@ int prepareStartScript() {
     if (initialiseVariables(-1) < 0) return -1;
     if (loadLabels() < 0) return -1;
     engine().script.loopWatch = engine().files.config.debugMode != 0;
+    // A thread that ended a message waits until the message has been shown.
+    setInputWaitService(&serveInputWait);
     // Every game defines the start label; without it there is nothing to run.
     return startMainThread();
 }

@@ -6,7 +6,6 @@
 namespace vr::later {
 
 inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
-inline void enumerateFonts() {}            // the installed font families
 inline void createMenuStrip() {}           // the full-screen menu strip
 inline void createSoundDevice() {}         // the sound device, when sound is enabled
 inline void loadMidiPlugin() {}            // the optional MIDI plug-in

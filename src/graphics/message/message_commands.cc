@@ -1,0 +1,218 @@
+#include "graphics/message/message_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "common/sjis.h"
+#include "engine.h"
+#include "graphics/message/input_wait.h"
+#include "graphics/message/message_buffer.h"
+#include "graphics/object_tree.h"
+#include "script/arguments.h"
+#include "script/expression_machine.h"
+#include "script/variables.h"
+
+namespace vr {
+
+namespace {
+
+enum Slot : uint8_t {
+    kFontSetSlot = 21, kFontQuerySlot = 22, kMessageEndSlot = 63, kWindowSetSlot = 79, kWindowQuerySlot = 80,
+    kPrintValueSlot = 85, kMessageTextSlot = 90,
+};
+
+// Argument ids of the window settings command.
+enum WindowSetArgument {
+    kPath = 0, kMode = 1, kFirstClickKey = 2, kFirstSkipKey = 6, kDelay = 10, kWait = 15, kLineFeed = 16,
+    kClearPage = 17, kLineFeed2 = 18, kClearPage2 = 19, kReset = 20, kEndLineFeed = 21, kEndClearPage = 22,
+    kEndWait = 23,
+};
+
+// A printed value longer than this is refused.
+constexpr size_t kPrintLimit = 1024;
+
+MessageTextState& message() { return engine().text.message; }
+
+int32_t saturated32(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// The text of a printed value by its evaluation type; false after the
+// evaluation reported.
+bool printedText(const ArgumentValue& a, char (&buffer)[kStringCapacity], size_t& length) {
+    length = 0;
+    if (!a.raw) return true;
+    int n = 0;
+    switch (a.evalType) {
+    case 1:
+        n = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(evaluateNumeric(1, a.raw, a.length)));
+        break;
+    case 2: n = std::snprintf(buffer, sizeof buffer, "%f", evaluateFloating(2, a.raw, a.length)); break;
+    case 3: n = int(evaluateString(3, buffer, a.raw, a.length)); break;
+    default: return true;
+    }
+    if (evaluationFailed()) return false;
+    length = size_t(std::clamp(n, 0, int(sizeof buffer) - 1));
+    return true;
+}
+
+// The next component of a resolved path from `at`; empty at its end.
+std::string_view nextComponent(std::string_view path, size_t& at) {
+    size_t start = at;
+    while (at < path.size()) {
+        size_t n = sjis::charLength(path, at);
+        if (n == 1 && path[at] == '/') break;
+        at += n;
+    }
+    std::string_view c = path.substr(start, at - start);
+    if (at < path.size()) ++at;
+    return c;
+}
+
+// Argument 0 of the settings command: the text layer, looked up from the
+// root of the object tree.  The old target loses its mark whether or not
+// the new one is found.
+int setMessageTarget(std::string_view path) {
+    if (ObjectNode* old = engine().text.message.target; old && old->layer) old->layer->targetFlag = false;
+    std::string resolved;
+    int kind = resolvePath(resolved, path, "", true);
+    if (kind < 0) return -1;
+    ObjectNode* at = &engine().graphics.layerRoot;
+    size_t pos = 0;
+    std::string_view component = nextComponent(resolved, pos);
+    while (!component.empty()) {
+        std::string_view next = nextComponent(resolved, pos);
+        bool last = next.empty();
+        at = findChild(*at, component, last ? kind == 1 : true);
+        if (!at && !last) {
+            reportScriptErrorArgs(100230, true, std::string(component));
+            return -1;
+        }
+        component = next;
+    }
+    if (!at || at == &engine().graphics.layerRoot || !at->layer) {
+        reportScriptErrorArgs(101250, true, std::string(path));
+        return -1;
+    }
+    message().target = at;
+    at->layer->targetFlag = true;
+    return 0;
+}
+
+int64_t keyOrNone(int64_t key) { return key == 0 ? kNoMessageKey : key; }
+
+// Arguments 15 to 19: a click wait, line feeds and page clears put into the
+// message where the script stands.  -1 when the thread must stop.
+int appendWindowControls() {
+    MessageTextState& m = message();
+    if (hasArgument(kWait) && argumentInteger(kWait) == 1) {
+        if (appendControlEntry('C', true) < 0) return -1;
+        if (m.messageMode != 0) return -1;
+    }
+    constexpr std::pair<int, char> kControls[] = {
+        {kLineFeed, 'R'}, {kClearPage, 'P'}, {kLineFeed2, 'r'}, {kClearPage2, 'p'}};
+    for (auto [id, kind] : kControls)
+        if (hasArgument(id) && argumentInteger(id) == 1 && appendControlEntry(kind, true) < 0) return -1;
+    return 0;
+}
+
+}  // namespace
+
+int MessageText() {
+    if (evaluateArguments(kMessageTextSlot) < 0) return -1;
+    const EvaluatedArguments& args = engine().script.arguments;
+    if (args.count < 1) return 0;
+    const ArgumentValue& a = args.byPosition[1];
+    if (!a.raw) return 0;
+    return appendMessageCharacters(std::string_view(reinterpret_cast<const char*>(a.raw), a.length), false);
+}
+
+int PrintValue() {
+    if (evaluateArguments(kPrintValueSlot) < 0) return -1;
+    const ArgumentValue* a = argument(1);
+    char buffer[kStringCapacity];
+    size_t length = 0;
+    if (a && !printedText(*a, buffer, length)) return -1;
+    if (int64_t(message().textLength) + int64_t(length) >= kMessageTextLimit) {
+        reportScriptError(102000, true);
+        return -1;
+    }
+    if (length > kPrintLimit) {
+        reportScriptError(102030, true);
+        return -1;
+    }
+    return appendMessageCharacters(std::string_view(buffer, length), true);
+}
+
+int MessageEnd() {
+    if (evaluateArguments(kMessageEndSlot) < 0) return -1;
+    ScriptState& s = engine().script;
+    ScriptThread& t = *s.currentThread;
+    t.messageEndMark.fill(0);
+    if (t.image && s.currentInstruction < t.image->argumentCounts.size() &&
+        t.image->argumentCounts[s.currentInstruction] > 0)
+        std::memcpy(t.messageEndMark.data(), t.image->argumentLists[s.currentInstruction], t.messageEndMark.size());
+    MessageTextState& m = message();
+    if (m.messageMode != 0) {
+        // The end codes go in together or not at all.
+        if (!roomForEntries(1 + (m.endWait != 0) + (m.endLineFeed != 0) + (m.endClearPage != 0))) return -1;
+        if (m.endWait) appendControlEntry('C', false);
+        if (m.endLineFeed) appendControlEntry('R', true);
+        if (m.endClearPage) appendControlEntry('P', false);
+    } else {
+        m.finished = 1;
+    }
+    if (appendControlEntry('E', false) < 0) return -1;
+    t.inputWait = true;
+    return -1;
+}
+
+int MessageWindowSet() {
+    if (evaluateArguments(kWindowSetSlot) < 0) return -1;
+    Engine& e = engine();
+    MessageTextState& m = e.text.message;
+    MessageWindowState& w = e.messageWindow;
+    if (hasArgument(kPath) && setMessageTarget(argumentText(kPath)) < 0) return -1;
+    if (hasArgument(kMode)) m.messageMode = int8_t(argumentInteger(kMode));
+    for (int k = 0; k < kMessageKeys; ++k) {
+        if (hasArgument(kFirstClickKey + k)) w.clickKeys[size_t(k)] = keyOrNone(argumentInteger(kFirstClickKey + k));
+        if (hasArgument(kFirstSkipKey + k)) w.skipKeys[size_t(k)] = keyOrNone(argumentInteger(kFirstSkipKey + k));
+    }
+    if (hasArgument(kDelay)) m.delay = saturated32(argumentInteger(kDelay));
+    if (appendWindowControls() < 0) return -1;
+    if (hasArgument(kReset) && argumentInteger(kReset) == 1) {
+        m.finished = 1;
+        resetMessage();
+    }
+    if (hasArgument(kEndLineFeed)) m.endLineFeed = saturated32(argumentInteger(kEndLineFeed));
+    if (hasArgument(kEndClearPage)) m.endClearPage = saturated32(argumentInteger(kEndClearPage));
+    if (hasArgument(kEndWait)) m.endWait = saturated32(argumentInteger(kEndWait));
+    return 0;
+}
+
+int MessageWindowQuery() {
+    if (evaluateArguments(kWindowQuerySlot) < 0) return -1;
+    const MessageTextState& m = message();
+    const ArgumentValue* result = argument(8);
+    if (!result) return 0;
+    const int64_t values[] = {m.messageMode, m.cursorX, m.cursorY, m.waiting, m.endLineFeed, m.endClearPage, m.endWait};
+    for (int id = 1; id <= 7; ++id)
+        if (hasArgument(id)) return setNumber(result->variable, result->element, values[id - 1]) < 0 ? -1 : 0;
+    return 0;
+}
+
+void installMessageCommands(CommandTable& table) {
+    table.slots[kFontSetSlot] = &FontSet;
+    table.slots[kFontQuerySlot] = &FontQuery;
+    table.slots[kMessageEndSlot] = &MessageEnd;
+    table.slots[kWindowSetSlot] = &MessageWindowSet;
+    table.slots[kWindowQuerySlot] = &MessageWindowQuery;
+    table.slots[kPrintValueSlot] = &PrintValue;
+    table.slots[kMessageTextSlot] = &MessageText;
+}
+
+}  // namespace vr
