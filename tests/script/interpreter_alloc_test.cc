@@ -8,15 +8,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "catalogue.h"
-#include "common/format_secrets.h"
-#include "compiler.h"
-#include "output.h"
-#include "script/engine_files.h"
 #include "script/interpreter.h"
-#include "script/script_loader.h"
 #include "script/variables.h"
 #include "support/headless_engine.h"
+#include "support/memory_game.h"
 
 namespace {
 std::atomic<size_t> allocations{0};
@@ -52,32 +47,6 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 namespace vr {
 namespace {
 
-// Compiles a script and loads its files into the bound engine as a game would.
-void loadGame(test::HeadlessEngine& h, const std::string& source) {
-    vrc::Catalogue catalogue;
-    std::string error;
-    ASSERT_TRUE(vrc::loadCatalogue(vrc::embeddedCommands(), vrc::embeddedErrors(), vrc::embeddedErrno(), catalogue,
-                                   error));
-    vrc::Diagnostics diagnostics;
-    std::vector<vrc::SourceText> sources{vrc::readSource("main.vrs", source, diagnostics)};
-    vrc::CompiledGame game;
-    ASSERT_TRUE(vrc::compileGame(sources, catalogue, game, diagnostics));
-    for (auto& [name, bytes] : vrc::compiledFiles(game, catalogue))
-        h.e.loader.memoryItems[0].push_back({name, FileType::Other, bytes});
-    installCommandHandlers(h.e.commands);
-    h.e.shell.scriptKey = secrets::scriptKey();
-    ASSERT_EQ(loadErrorMessages(), 0);
-    ASSERT_EQ(loadCommandDefinitions(), 0);
-    ASSERT_EQ(loadVariableTableSize(), 0);
-    ASSERT_EQ(createVariableTable(), 0);
-    ASSERT_EQ(loadScriptList(), 0);
-    ASSERT_EQ(createScriptTable(), 0);
-    ASSERT_EQ(loadVariableDefinitions(), 0);
-    ASSERT_EQ(initialiseVariables(-1), 0);
-    ASSERT_EQ(loadLabels(), 0);
-    ASSERT_EQ(startMainThread(), 0);
-}
-
 size_t allocationsOfFrames(test::HeadlessEngine& h, int frames) {
     size_t before = allocations.load();
     for (int f = 0; f < frames; ++f) {
@@ -91,7 +60,7 @@ size_t allocationsOfFrames(test::HeadlessEngine& h, int frames) {
 TEST(InterpreterAllocation, TheLoopOfAWarmGameAllocatesNothing) {
     if (!VIRELO_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
     test::HeadlessEngine h;
-    loadGame(h,
+    test::loadCompiledGame(h,
              "global int i\nglobal int c\nglobal float f\nglobal int a[8]\nglobal str s\n*SYSTEM_START\n"
              "loop -1\n"
              "  loop 100\n    i = i + 1\n    if i % 7 == 0 && i > 3\n      c += 1\n    elif i % 5 == 0\n"
