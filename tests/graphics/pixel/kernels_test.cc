@@ -96,6 +96,31 @@ TEST(PixelKernelsTest, VectorKernelsGiveTheSseModelsPixels) {
     if (!ranAny) GTEST_SKIP() << "no vector set on this processor";
 }
 
+// Sprites are long runs of opaque and of transparent pixels, which the
+// vector sets blend by shortcuts over whole groups of vectors; a run that
+// ends inside a group must still give the mixed result.
+TEST(PixelKernelsTest, SourceAlphaShortcutsOverLongRunsGiveTheModelsPixels) {
+    std::mt19937 rng(7);
+    for (PixelSetKind kind : {PixelSetKind::Sse2, PixelSetKind::Avx2}) {
+        const PixelSet& set = pixelSetFor(kind);
+        if (set.kind != kind) continue;
+        for (size_t run : {1, 7, 8, 15, 16, 17, 31, 64}) {
+            Bytes src;
+            while (src.size() < 4 * 300) {
+                uint8_t alpha = std::array<uint8_t, 3>{0, 255, uint8_t(rng())}[rng() % 3];
+                for (size_t p = 0; p < run; ++p) src.insert(src.end(), {uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), alpha});
+            }
+            for (size_t start : {0, 4, 12}) {
+                size_t bytes = src.size() - start - 4 * (run % 5);
+                Bytes want = test::testPixels(rng, bytes), got = want;
+                modelKernels().normalSourceAlpha(want.data(), src.data() + start, bytes);
+                set.kernels.normalSourceAlpha(got.data(), src.data() + start, bytes);
+                ASSERT_EQ(got, want) << set.name << " runs of " << run << " from byte " << start;
+            }
+        }
+    }
+}
+
 Bytes repeat(std::initializer_list<uint8_t> pixel, size_t count) {
     Bytes out;
     for (size_t i = 0; i < count; ++i) out.insert(out.end(), pixel);
