@@ -37,7 +37,6 @@ struct Worker {
     int index = 0;
     WorkerJob job;
     platform::AutoResetEvent start{false};
-    platform::AutoResetEvent started{false};
     platform::AutoResetEvent idle{true};
     platform::Thread thread;
 };

@@ -10,8 +10,6 @@ void workerMain(Engine* e, Worker* w) {
     ShellState& shell = e->shell;
     for (;;) {
         w->start.wait();
-        w->idle.reset();
-        w->started.set();
         if (shell.quitRequested) break;
         if (shell.runJob) shell.runJob(w->job);
         w->idle.set();
@@ -37,10 +35,11 @@ int createWorkerPool() {
 
 void startWorker(int index) {
     Worker& w = *engine().shell.workers.at(size_t(index));
+    // Cleared here, while the worker sleeps on its start mark, so that the
+    // wait that follows cannot see the idle mark it was created with; every
+    // other idle mark was taken by the wait for the job that set it.
+    w.idle.reset();
     w.start.set();
-    // The worker clears its idle mark before it says it started, so a wait
-    // that follows cannot see the idle mark of the previous job.
-    w.started.wait();
 }
 
 void waitWorker(int index) { engine().shell.workers.at(size_t(index))->idle.wait(); }

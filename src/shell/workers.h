@@ -7,7 +7,7 @@
 
 namespace vr {
 
-// Creates workerCount workers, each with its three events and its thread.
+// Creates workerCount workers, each with its start and idle events and its thread.
 int createWorkerPool();
 void startWorker(int index);
 void waitWorker(int index);
