@@ -29,11 +29,6 @@ ScriptState& state() { return engine().script; }
 int Assign();
 ScriptThread& thread() { return *state().currentThread; }
 
-const char* commandName(uint8_t code) {
-    const CommandDefinition* d = commandDefinition(code);
-    return d ? d->name.c_str() : "";
-}
-
 // The current instruction's argument records, decoded when the script
 // was loaded.
 using Record = DecodedRecord;

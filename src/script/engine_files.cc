@@ -186,6 +186,16 @@ const CommandDefinition* commandDefinition(int code) {
     return &commands[size_t(code)];
 }
 
+const char* commandName(int code) {
+    const CommandDefinition* def = commandDefinition(code);
+    return def ? def->name.c_str() : "";
+}
+
+const char* argumentName(int code, int id) {
+    const CommandDefinition* def = commandDefinition(code);
+    return def && id >= 0 && size_t(id) < def->argumentNames.size() ? def->argumentNames[size_t(id)].c_str() : "";
+}
+
 const char* scriptSourceName(int scriptNumber) {
     const auto& names = engine().files.scriptNames;
     if (scriptNumber < 0 || size_t(scriptNumber) >= names.size()) return nullptr;

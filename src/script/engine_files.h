@@ -132,6 +132,9 @@ int findLabelIndex(std::string_view name);
 
 // Lookups for the argument evaluator and error messages.
 const CommandDefinition* commandDefinition(int code);
+// A command's and an argument's names for reports; empty when unknown.
+const char* commandName(int code);
+const char* argumentName(int code, int id);
 // Null when the number has no entry in the script list.
 const char* scriptSourceName(int scriptNumber);
 

@@ -33,16 +33,6 @@ enum QueryArgument {
 
 constexpr int64_t kColourLimit = 0xFFFFFF, kSwitchLimit = 1, kSizeLimit = 256;
 
-const char* commandName(uint8_t code) {
-    const CommandDefinition* def = commandDefinition(code);
-    return def ? def->name.c_str() : "";
-}
-
-const char* argumentName(uint8_t code, int id) {
-    const CommandDefinition* def = commandDefinition(code);
-    return def && size_t(id) < def->argumentNames.size() ? def->argumentNames[size_t(id)].c_str() : "";
-}
-
 // A 1-based font number as a list index; -1 after 101010 or 101240.
 int fontIndexOf(uint8_t code, int id, int64_t number) {
     if (number < 1) {

@@ -14,6 +14,7 @@
 #include "script/interpreter.h"
 #include "script/variables.h"
 #include "support/headless_engine.h"
+#include "support/ipa_fonts.h"
 #include "support/memory_game.h"
 
 namespace vr::test {
@@ -30,11 +31,7 @@ struct MessageGame {
         setInputWaitService(&serveInputWait);
     }
 
-    bool haveIpaFonts() const {
-        for (int i = 0; i < fontCount(); ++i)
-            if (fontName(i) == "IPAGothic") return true;
-        return false;
-    }
+    bool haveIpaFonts() const { return ipaFontsInstalled(); }
 
     // Compiles the script and starts it at *SYSTEM_START; nothing runs yet.
     void load(const std::string& source) { loadCompiledGame(h, source); }

@@ -12,6 +12,7 @@
 #include "graphics/object_tree.h"
 #include "graphics/text/font_list.h"
 #include "support/headless_engine.h"
+#include "support/ipa_fonts.h"
 
 namespace vr::test {
 
@@ -21,12 +22,7 @@ struct TextFixture : ::testing::Test {
 
     void SetUp() override { enumerateFonts(); }
 
-    // The Windows face names are there only when the IPA fonts are.
-    bool haveIpaFonts() const {
-        for (int i = 0; i < fontCount(); ++i)
-            if (fontName(i) == "IPAGothic") return true;
-        return false;
-    }
+    bool haveIpaFonts() const { return ipaFontsInstalled(); }
     bool useFont(std::string_view name) { return setSlotFontByName(name) == 0; }
 
     ObjectNode* makeLayer(uint32_t width, uint32_t height) {
