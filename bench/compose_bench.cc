@@ -5,12 +5,12 @@
 
 #include <random>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
-#include "shell/workers.h"
+#include "core/workers.h"
 
 namespace {
 
@@ -48,11 +48,11 @@ void ComposeScene(benchmark::State& state) {
     leaf("W0/bg", 1, 0, 0, 1280, 720, random, false);
     for (int k = 0; k < 6; ++k) leaf("W0/c" + std::to_string(k), 2 + k, 20 + k * 200, 100, 400, 600, random, true);
     leaf("W0/text", 10, 40, 520, 1200, 180, random, true);
-    e.shell.workerCount = int(state.range(0));
+    e.core.workers.workerCount = int(state.range(0));
     createWorkerPool();
     for (auto _ : state) {
         addDirtyRect(*root->layer, {0, 0, 1279, 719});
-        ++e.graphics.composePass;
+        ++e.graphics.scene.composePass;
         composeLayer(*root, false);
         clearPresented(*root);
     }

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "archive/loader.h"
-#include "archive/pack_index.h"
-#include "archive/pack_writer.h"
-#include "engine.h"
+#include "core/archive/loader.h"
+#include "core/archive/pack_index.h"
+#include "core/archive/pack_writer.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -58,7 +58,7 @@ void BuildIndex100kMembers(benchmark::State& state) {
     for (auto _ : state) {
         BoundEngine b;
         if (!vr::buildPackIndex()) state.SkipWithError("index not built");
-        benchmark::DoNotOptimize(b.e.packs.hashes.data());
+        benchmark::DoNotOptimize(b.e.core.packs.hashes.data());
     }
 }
 BENCHMARK(BuildIndex100kMembers)->Unit(benchmark::kMillisecond);

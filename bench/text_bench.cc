@@ -4,7 +4,7 @@
 // character needs a new face at the anti-aliasing size).
 #include <benchmark/benchmark.h>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/object_tree.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
-#include "script/engine_files.h"
+#include "core/engine_files.h"
 
 namespace {
 
@@ -37,17 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         FreshEngine f;
         if (vr::parseLabels(data, size, "vrbin\\vrl.vbn") == 0) {
-            for (const vr::Label& label : f.e.files.labels) vr::findLabelIndex(label.name);
+            for (const vr::Label& label : f.e.core.files.labels) vr::findLabelIndex(label.name);
             vr::findLabelIndex("SYSTEM_START");
         }
     }
     {
         FreshEngine f;
-        f.e.files.variables.resize(2048);
+        f.e.core.files.variables.resize(2048);
         if (vr::parseVariableDefinitions(data, size, "vrbin\\vrv.vbn") == 0) {
             vr::applyVariableDefinitions(-1);
             vr::applyVariableDefinitions(0);
-            f.e.files.createVariable = &countingCreator;
+            f.e.core.files.createVariable = &countingCreator;
             vr::applyVariableDefinitions(-1);
             vr::applyVariableDefinitions(1);
         }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/image/image_load.h"
 #include "platform/headless/headless.h"
 

@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "archive/pack_format.h"
-#include "archive/pack_repair.h"
+#include "core/archive/pack_format.h"
+#include "core/archive/pack_repair.h"
 #include "archive_image.h"
 #include "member_check.h"
 #include "names.h"

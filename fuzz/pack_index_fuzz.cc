@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "archive/loader.h"
-#include "archive/pack_index.h"
-#include "engine.h"
+#include "core/archive/loader.h"
+#include "core/archive/pack_index.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vr::Engine e(host);
     vr::EngineBinding binding(e);
     if (!vr::buildPackIndex()) return 0;
-    for (size_t i = 0; i < e.packs.hashes.size() && i < 64; ++i) {
+    for (size_t i = 0; i < e.core.packs.hashes.size() && i < 64; ++i) {
         std::string name;
-        if (!vr::readEntryName(e.packs.archiveNumbers[i], e.packs.entryPositions[i], name)) continue;
+        if (!vr::readEntryName(e.core.packs.archiveNumbers[i], e.core.packs.entryPositions[i], name)) continue;
         vr::FileRequest r;
         vr::loadFile(r, name, true, true);
     }

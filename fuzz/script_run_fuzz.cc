@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/loader.h"
+#include "core/archive/loader.h"
 #include "catalogue.h"
-#include "commands/command_table.h"
+#include "script/command_table.h"
 #include "common/format_secrets.h"
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
-#include "script/engine_files.h"
-#include "script/engine_files_writer.h"
+#include "core/engine_files.h"
+#include "core/engine_files_writer.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/variables.h"
@@ -53,15 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         vr::parseScriptList(g.list.data(), g.list.size(), "vrt_list") < 0 ||
         vr::parseLabels(g.labels.data(), g.labels.size(), "vrl") < 0)
         __builtin_trap();
-    vr::installCommandHandlers(e.commands);
-    e.shell.scriptKey = vr::secrets::scriptKey();
+    vr::installCommandHandlers(e.script.commands);
+    e.core.run.scriptKey = vr::secrets::scriptKey();
     vr::createVariableTable();
     vr::createScriptTable();
-    e.loader.memoryItems[0].push_back({"vrbin\\vrt00000.vbn", vr::FileType::Other, {data, data + size}});
+    e.core.loader.memoryItems[0].push_back({"vrbin\\vrt00000.vbn", vr::FileType::Other, {data, data + size}});
     e.script.instructionLimit = 20000;
     if (vr::startMainThread() < 0) return 0;
-    for (int frame = 0; frame < 8 && !e.shell.quitRequested; ++frame) {
-        ++e.shell.frameCounter;
+    for (int frame = 0; frame < 8 && !e.core.run.quitRequested; ++frame) {
+        ++e.core.run.frameCounter;
         vr::runFrame(e.script.root);
         vr::releaseEndedThreads();
         host.sleep(16);

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/input_script.h"
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
         options.afterFrame = [&](uint64_t frame) {
             for (const Screenshot& s : cl.screenshots) {
                 if (s.frame != frame) continue;
-                if (!headless->screenshot(vr::engine().windows[0].handle, s.file)) std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
+                if (!headless->screenshot(vr::engine().core.windows[0].handle, s.file)) std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
             }
         };
     }

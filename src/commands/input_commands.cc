@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "script/arguments.h"
 #include "shell/input.h"
 
@@ -21,7 +21,7 @@ int clampCoordinate(int64_t v) { return int(std::clamp(v, -kCoordinateLimit, kCo
 // a coordinate not given stays where the cursor is.
 void moveCursor() {
     Engine& e = engine();
-    platform::WindowId window = e.windows[0].handle;
+    platform::WindowId window = e.core.windows[0].handle;
     if (window == platform::kNoWindow) return;
     int x = 0, y = 0;
     e.platform.windowCursorPosition(window, x, y);

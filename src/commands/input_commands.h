@@ -2,7 +2,7 @@
 // visibility, automatic hiding, position and shape.
 #pragma once
 
-#include "commands/command_table.h"
+#include "script/command_table.h"
 
 namespace vr {
 

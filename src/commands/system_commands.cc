@@ -2,7 +2,7 @@
 
 #include "commands/system_operations.h"
 #include "script/arguments.h"
-#include "script/error_report.h"
+#include "core/error_report.h"
 #include "script/expression_machine.h"
 #include "script/variables.h"
 

@@ -2,7 +2,7 @@
 // commands, and the shared do-nothing and evaluate-only handlers.
 #pragma once
 
-#include "commands/command_table.h"
+#include "script/command_table.h"
 
 namespace vr {
 

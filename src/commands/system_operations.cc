@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "common/crc32.h"
-#include "engine.h"
-#include "script/engine_files.h"
+#include "shell/engine.h"
+#include "core/engine_files.h"
 #include "shell/startup.h"
 
 namespace vr {
@@ -35,7 +35,7 @@ void setFrameRate(bool hasRate, int64_t rate, bool hasSkip, int64_t allowSkip) {
 }
 
 void setCheckSwitch(int index, int64_t value) {
-    auto& switches = engine().errors.checkSwitches;
+    auto& switches = engine().core.errors.checkSwitches;
     if (index < 1 || size_t(index) >= switches.size()) return;
     switches[size_t(index)] = uint8_t(value);
 }
@@ -44,7 +44,7 @@ uint32_t engineRandom() {
     Engine& e = engine();
     SystemState& s = e.script.system;
     if (!s.randomSeeded) {
-        s.random.seed(e.shell.randomSeedClock);
+        s.random.seed(e.core.run.randomSeedClock);
         s.randomSeeded = true;
     }
     return uint32_t(s.random());

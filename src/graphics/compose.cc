@@ -2,21 +2,22 @@
 
 #include <algorithm>
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
-#include "shell/workers.h"
+#include "core/workers.h"
 
 namespace vr {
 
 namespace {
 
 const pixel::PixelSet& pixelSet() {
-    GraphicsState& g = engine().graphics;
+    GraphicsState& g = graphics().scene;
     if (!g.pixels) {
-        const ShellState& shell = engine().shell;
-        g.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), shell.settings.kernelSet1,
-                                          shell.settings.kernelSet2);
+        const Settings& settings = core().run.settings;
+        g.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), settings.kernelSet1, settings.kernelSet2);
     }
     return *g.pixels;
 }
@@ -44,13 +45,13 @@ ObjectNode* occluder(const ObjectNode& node, const DirtyRect& r) {
 }
 
 void runRows(const ComposeJob& job) {
-    const pixel::PixelSet& set = *engine().graphics.pixels;
+    const pixel::PixelSet& set = *graphics().scene.pixels;
     const LayerRecord& src = *job.source;
     LayerRecord& dst = *job.target;
     const int32_t opacity = src.opacity;
     const int mode = std::min<int>(src.blendMode, 18);
     const size_t bytes = size_t(job.spanWidth) * 4;
-    const int32_t* ramp = engine().graphics.maskRamp.data();
+    const int32_t* ramp = graphics().scene.maskRamp.data();
     pixel::BlendOp op = nullptr;
     pixel::MaskedBlendOp masked = nullptr;
     switch (job.code) {
@@ -75,8 +76,9 @@ void runRows(const ComposeJob& job) {
 // The rows of one overlap split over the workers; the calling thread only
 // waits.  Without a worker pool (tools, tests of the tree) it draws itself.
 void runSplit(const ComposeJob& whole, int rows) {
-    Engine& e = engine();
-    std::vector<std::unique_ptr<Worker>>& workers = e.shell.workers;
+    Core& c = core();
+    Graphics& g = graphics();
+    std::vector<std::unique_ptr<Worker>>& workers = c.workers.workers;
     int n = std::clamp<int>(int(workers.size()), 0, 2);
     if (n == 0) {
         ComposeJob job = whole;
@@ -86,7 +88,7 @@ void runSplit(const ComposeJob& whole, int rows) {
         return;
     }
     for (int w = 0; w < n; ++w) {
-        ComposeJob& job = e.graphics.jobs[size_t(w)];
+        ComposeJob& job = g.scene.jobs[size_t(w)];
         job = whole;
         job.firstRow = w == 0 ? 0 : rows / n;
         job.endRow = w + 1 == n ? rows : rows / n;
@@ -132,7 +134,7 @@ int drawChild(ObjectNode& child, LayerRecord& target, const DirtyRect& r) {
     }
     bool alpha = drawsWithAlpha(child);
     if (mask && l.maskLevel <= 255) {
-        buildMaskRamp(engine().graphics.maskRamp, l.maskLevel, l.maskSoftness, l.opacity);
+        buildMaskRamp(graphics().scene.maskRamp, l.maskLevel, l.maskSoftness, l.opacity);
         job.code = alpha ? 104 : 102;
         job.mask = mask;
         job.maskPixels = mask->pixels();
@@ -179,7 +181,7 @@ void buildMaskRamp(MaskRamp& ramp, int level, int softness, int opacity) {
 int composeLayer(ObjectNode& node, bool useSourceAlphaForNode) {
     if (!node.layer) return 0;
     LayerRecord& layer = *node.layer;
-    GraphicsState& g = engine().graphics;
+    GraphicsState& g = graphics().scene;
     pixelSet();
     // A container below several dirty rectangles of its parent is redrawn
     // once per composition pass.
@@ -207,12 +209,13 @@ int composeLayer(ObjectNode& node, bool useSourceAlphaForNode) {
 }
 
 int composeWindow(int w) {
-    Engine& e = engine();
-    WindowObject& window = e.windows[size_t(w)];
+    Core& c = core();
+    Graphics& g = graphics();
+    WindowObject& window = c.windows[size_t(w)];
     ObjectNode* root = window.root;
     if (!root || !root->layer || !window.shown || window.handle == platform::kNoWindow) return 0;
     if (!root->layer->visible || !root->layer->needsPresent) return 0;
-    ++e.graphics.composePass;
+    ++g.scene.composePass;
     return composeLayer(*root, false);
 }
 
@@ -220,7 +223,7 @@ int composeWindow(int w) {
 // opaque sibling) keeps its dirty rectangles: it still has to be redrawn
 // before it is shown again.
 void clearPresented(ObjectNode& node) {
-    const uint64_t pass = engine().graphics.composePass;
+    const uint64_t pass = graphics().scene.composePass;
     if (LayerRecord* l = node.layer) {
         l->dirtyCount = 0;
         l->needsPresent = false;

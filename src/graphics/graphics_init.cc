@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/compose.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/blend_modes.h"
@@ -12,10 +14,11 @@
 namespace vr {
 
 void buildKernelTable() {
-    Engine& e = engine();
-    const Settings& s = e.shell.settings;
-    e.graphics.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), s.kernelSet1, s.kernelSet2);
-    e.shell.runJob = &runComposeJob;
+    Core& c = core();
+    Graphics& g = graphics();
+    const Settings& s = c.run.settings;
+    g.scene.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), s.kernelSet1, s.kernelSet2);
+    c.workers.runJob = &runComposeJob;
 }
 
 void buildBlendTables() {
@@ -24,8 +27,8 @@ void buildBlendTables() {
 }
 
 int createObjectRoots() {
-    Engine& e = engine();
-    WindowObject& main = e.windows[0];
+    Core& c = core();
+    WindowObject& main = c.windows[0];
     uint32_t w = uint32_t(std::clamp(main.clientWidth, 1, int(kMaxImageSide)));
     uint32_t h = uint32_t(std::clamp(main.clientHeight, 1, int(kMaxImageSide)));
     ObjectNode* root = createLayerNode("W0", w, h, 1);
@@ -35,10 +38,11 @@ int createObjectRoots() {
 }
 
 void releaseLayers() {
-    Engine& e = engine();
-    for (auto& w : e.windows) w.root = nullptr;
-    e.graphics.drawingTarget = nullptr;
-    deleteTree(e.graphics.layerRoot);
+    Core& c = core();
+    Graphics& g = graphics();
+    for (auto& w : c.windows) w.root = nullptr;
+    g.scene.drawingTarget = nullptr;
+    deleteTree(g.scene.layerRoot);
 }
 
 }  // namespace vr

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/image/image_load.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
@@ -29,9 +31,9 @@ enum QueryArgument {
     kAskPointerPixel2 = 16, kAskColourAt = 17, kAskOpaqueEdge = 18, kResult = 19, kAtX = 20, kAtY = 21,
 };
 
-GraphicsState& graphics() { return engine().graphics; }
+GraphicsState& scene() { return graphics().scene; }
 
-const std::string& currentObjectPath() { return engine().script.system.defaultRoots[0]; }
+const std::string& currentObjectPath() { return scriptState().system.defaultRoots[0]; }
 
 int64_t changed(int id, int64_t current, int64_t lower = std::numeric_limits<int64_t>::min()) {
     const ArgumentValue* a = argument(id);
@@ -53,7 +55,7 @@ bool resizeLayer(ObjectNode& node, uint32_t width, uint32_t height) {
         l.surface = std::move(old);
         return false;
     }
-    const pixel::PixelSet& set = *graphics().pixels;
+    const pixel::PixelSet& set = *scene().pixels;
     for (uint32_t y = 0; y < height; ++y) set.kernels.pixelFill(l.surface.row(y), size_t(width) * 4, 0xFF000000u);
     uint32_t w = std::min(width, old.width), h = std::min(height, old.height);
     for (uint32_t y = 0; y < h; ++y) set.kernels.copy(l.surface.row(y), old.row(y), size_t(w) * 4);
@@ -85,11 +87,11 @@ bool takeAlphaFrom(ObjectNode& node, std::string_view path) {
     if (s.width() != l.width() || s.height() != l.height()) {
         platform::MessageBoxSpec box;
         box.text = "レイヤ画像とマスクレイヤ画像のサイズが異なります。";
-        box.caption = engine().windows[0].title;
+        box.caption = core().windows[0].title;
         box.icon = platform::Icon::Error;
-        box.owner = engine().windows[0].handle;
-        engine().platform.messageBox(box);
-        engine().shell.quitRequested = true;
+        box.owner = core().windows[0].handle;
+        core().platform.messageBox(box);
+        core().run.quitRequested = true;
         return false;
     }
     size_t pixels = size_t(l.width()) * l.height();
@@ -119,7 +121,7 @@ ObjectNode* objectToSet(const std::string& resolved, bool container, bool& skip)
     bool loads = hasArgument(kImage) || hasArgument(kShare);
     if (!container && !loads) {
         skip = true;
-        if (graphics().missingObjectCheck) {
+        if (scene().missingObjectCheck) {
             reportScriptErrorArgs(101230, true, resolved);
             skip = false;
         }
@@ -156,7 +158,7 @@ int ObjectSet() {
     bool existed = findResolvedNode(resolved, container) != nullptr;
     ObjectNode* node = objectToSet(resolved, container, skip);
     if (!node) return skip ? 0 : -1;
-    GraphicsState& g = graphics();
+    GraphicsState& g = scene();
 
     if (hasArgument(kShare)) {
         if (!shareLayerOf(*node, argumentText(kShare))) return -1;
@@ -252,7 +254,7 @@ int64_t pixelAt(const LayerRecord& l, int64_t x, int64_t y, bool withAlpha) {
 
 int64_t pointerPixel(const ObjectNode& node, int argumentId) {
     const LayerRecord& l = *node.layer;
-    const WindowObject& target = engine().windows[size_t(std::clamp<int64_t>(argumentInteger(argumentId), 0, 3))];
+    const WindowObject& target = core().windows[size_t(std::clamp<int64_t>(argumentInteger(argumentId), 0, 3))];
     int64_t px = argument(kAtX) ? argumentInteger(kAtX) : target.mouseX;
     int64_t py = argument(kAtY) ? argumentInteger(kAtY) : target.mouseY;
     if (px < 0 || py < 0 || px >= target.clientWidth || py >= target.clientHeight) return -1;

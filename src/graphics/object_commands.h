@@ -2,7 +2,7 @@
 // (slot 4) graphic objects by path.
 #pragma once
 
-#include "commands/command_table.h"
+#include "script/command_table.h"
 
 namespace vr {
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/image/image_load.h"
 
 namespace vr {
@@ -68,12 +70,13 @@ DirtyRect rectInParent(const LayerRecord& l) {
 }
 
 void forgetNode(ObjectNode& node) {
-    Engine& e = engine();
-    for (auto& w : e.windows)
+    Core& c = core();
+    Graphics& g = graphics();
+    for (auto& w : c.windows)
         if (w.root == &node) w.root = nullptr;
-    if (node.layer && e.graphics.drawingTarget == node.layer && node.layer->refCount <= 1)
-        e.graphics.drawingTarget = nullptr;
-    if (e.text.message.target == &node) e.text.message.target = nullptr;
+    if (node.layer && g.scene.drawingTarget == node.layer && node.layer->refCount <= 1)
+        g.scene.drawingTarget = nullptr;
+    if (g.text.message.target == &node) g.text.message.target = nullptr;
 }
 
 void freeNode(ObjectNode* node) {
@@ -153,7 +156,7 @@ ObjectNode* findChild(const ObjectNode& parent, std::string_view name, bool cont
 }
 
 ObjectNode* findResolvedNode(std::string_view resolved, bool container) {
-    ObjectNode* at = &engine().graphics.layerRoot;
+    ObjectNode* at = &graphics().scene.layerRoot;
     bool any = false;
     bool found = forEachComponent(resolved, [&](std::string_view c, bool last) {
         any = true;
@@ -165,7 +168,7 @@ ObjectNode* findResolvedNode(std::string_view resolved, bool container) {
 
 ObjectNode* findNode(std::string_view path) {
     std::string resolved;
-    int r = resolvePath(resolved, path, engine().script.system.defaultRoots[0], true);
+    int r = resolvePath(resolved, path, scriptState().system.defaultRoots[0], true);
     if (r < 0) return nullptr;
     return findResolvedNode(resolved, r == 1);
 }
@@ -173,7 +176,7 @@ ObjectNode* findNode(std::string_view path) {
 ObjectNode* createNode(std::string_view resolved, bool container, int64_t order) {
     std::string_view name = lastComponent(resolved);
     if (name.empty()) return nullptr;
-    ObjectNode* parent = &engine().graphics.layerRoot;
+    ObjectNode* parent = &graphics().scene.layerRoot;
     bool ok = forEachComponent(resolved, [&](std::string_view c, bool last) {
         if (last) return true;
         parent = findChild(*parent, c, true);
@@ -224,7 +227,7 @@ void releaseLayer(ObjectNode& node) {
     LayerRecord* layer = node.layer;
     node.layer = nullptr;
     if (!layer || --layer->refCount > 0) return;
-    if (engine().graphics.drawingTarget == layer) engine().graphics.drawingTarget = nullptr;
+    if (graphics().scene.drawingTarget == layer) graphics().scene.drawingTarget = nullptr;
     delete layer;
 }
 
@@ -321,7 +324,7 @@ void absolutePosition(const ObjectNode& node, int64_t& x, int64_t& y) {
 // Without "/" only the node is meant, but its children cannot be reached
 // once it is unlinked: they are freed with it rather than lost.
 void deleteNode(ObjectNode* node, bool /*withChildren*/) {
-    if (!node || node == &engine().graphics.layerRoot) return;
+    if (!node || node == &graphics().scene.layerRoot) return;
     deleteDescendants(*node);
     freeNode(node);
 }

@@ -1,7 +1,8 @@
 #include "script/arguments.h"
 
-#include "engine.h"
-#include "script/engine_files.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/engine_files.h"
 #include "script/expression_machine.h"
 #include "script/fast_eval.h"
 #include "script/script_file.h"
@@ -48,7 +49,7 @@ bool checkArgumentRange(const CommandDefinition* def, uint8_t id, uint8_t range,
         return false;
     case 24:
     case 25: {
-        const WindowObject& w = engine().windows[0];
+        const WindowObject& w = core().windows[0];
         int size = range == 24 ? w.clientWidth : w.clientHeight;
         if (low <= uint32_t(size - 1)) return true;
         reportScriptErrorArgs(101000, true, command, name, v, 0, size - 1);
@@ -76,8 +77,8 @@ bool checkArgumentRange(const CommandDefinition* def, uint8_t id, uint8_t range,
 namespace {
 
 int evaluate(uint8_t commandCode, bool callVariant) {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     EvaluatedArguments& args = s.arguments;
     // Only the ids the previous instruction set need clearing.
     for (int p = 1; p <= args.count; ++p) {
@@ -128,7 +129,7 @@ int evaluate(uint8_t commandCode, bool callVariant) {
         a.element = last.element;
         a.reference = last.reference;
         if (kind == 0 && !checkArgumentRange(def, a.id, range, a.integer)) return -1;
-        if (e.shell.quitRequested) return -1;
+        if (c.run.quitRequested) return -1;
     }
     return 0;
 }
@@ -140,7 +141,7 @@ int evaluateCallArguments(uint8_t commandCode) { return evaluate(commandCode, tr
 
 const ArgumentValue* argument(int id) {
     if (id < 0 || id >= kArgumentIds) return nullptr;
-    const EvaluatedArguments& args = engine().script.arguments;
+    const EvaluatedArguments& args = scriptState().arguments;
     uint8_t p = args.positionById[size_t(id)];
     return p ? &args.byPosition[p] : nullptr;
 }

@@ -6,8 +6,9 @@
 #include <new>
 
 #include "common/sjis.h"
-#include "engine.h"
-#include "script/error_report.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/error_report.h"
 #include "script/expression_state.h"
 #include "script/system_variables.h"
 #include "script/variable_table.h"
@@ -23,7 +24,7 @@ constexpr size_t kTextLimit = kStringCapacity - 1;
 // What the damaged-data report names.
 constexpr const char* kExpressionName = "式";
 
-ExpressionState& state() { return *engine().script.expression; }
+ExpressionState& state() { return *scriptState().expression; }
 
 int damaged() {
     reportScriptErrorArgs(900000, true, kExpressionName);
@@ -106,7 +107,7 @@ char* nextBuffer(ExpressionState& m, uint16_t& number) {
     if (!buffer) {
         buffer.reset(new (std::nothrow) char[kStringCapacity]);
         if (!buffer) {
-            engine().shell.quitRequested = true;
+            core().run.quitRequested = true;
             return nullptr;
         }
     }
@@ -603,10 +604,10 @@ void reset(ExpressionState& m, uint8_t mode) {
 }
 
 ExpressionState& run(uint8_t mode, const uint8_t* code, uint32_t length) {
-    Engine& e = engine();
-    ExpressionState& m = *e.script.expression;
+    ScriptState& s = scriptState();
+    ExpressionState& m = *s.expression;
     reset(m, mode);
-    m.variables = e.script.variables.get();
+    m.variables = s.variables.get();
     const Handler* handlers = m.constantMode ? kConstantHandlers.data() : kHandlers.data();
     if (!code) length = 0;
     uint32_t at = 0;
@@ -638,7 +639,7 @@ ExpressionState& refuseType() {
 }  // namespace
 
 void noteFastEvaluation(uint32_t variable) {
-    ExpressionState& m = *engine().script.expression;
+    ExpressionState& m = *scriptState().expression;
     m.last.reference = false;
     if (variable != 0) {
         m.last.variable = variable;

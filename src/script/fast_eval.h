@@ -4,7 +4,8 @@
 #pragma once
 
 #include "common/compiler.h"
-#include "engine.h"
+#include "core/core.h"
+#include "script/script_state.h"
 #include "script/expression_state.h"
 #include "script/fast_expression.h"
 #include "script/variable_table.h"
@@ -56,7 +57,7 @@ VR_ALWAYS_INLINE bool computeFast(const FastExpression& e, const std::vector<Fas
         return false;
     case FastShape::Constant: {
         result = e.k1;
-        if constexpr (kRecordAccess) engine().script.expression->last.reference = false;
+        if constexpr (kRecordAccess) scriptState().expression->last.reference = false;
         return true;
     }
     case FastShape::Variable:
@@ -69,7 +70,7 @@ VR_ALWAYS_INLINE bool computeFast(const FastExpression& e, const std::vector<Fas
         if (e.shape == FastShape::VarOpOp) x = fastApply(e.op2, x, e.k2);
         result = x;
         if constexpr (kRecordAccess) {
-            LastAccess& last = engine().script.expression->last;
+            LastAccess& last = scriptState().expression->last;
             last.reference = false;
             last.variable = e.variable;
             last.element = 0;

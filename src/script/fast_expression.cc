@@ -3,7 +3,8 @@
 #include "script/fast_eval.h"
 
 #include "common/bytes.h"
-#include "engine.h"
+#include "core/core.h"
+#include "script/script_state.h"
 #include "script/expression_machine.h"
 #include "script/script_state.h"
 #include "script/variable_table.h"
@@ -80,7 +81,7 @@ FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<Fast
     }
     if (e.shape == FastShape::Variable || e.shape == FastShape::VarOp || e.shape == FastShape::VarOpOp) {
         e.variable = ops[0].variable;
-        std::vector<Variable>& records = engine().script.variables->records;
+        std::vector<Variable>& records = scriptState().variables->records;
         if (e.variable >= records.size()) return {};
         e.record = &records[e.variable];
         if (e.shape != FastShape::Variable) {
@@ -94,7 +95,7 @@ FastExpression decodeFast(const uint8_t* code, uint32_t length, std::vector<Fast
 }
 
 bool computeGeneral(const FastExpression& e, const std::vector<FastOperation>& pool, int64_t& result) {
-    const std::vector<Variable>& records = engine().script.variables->records;
+    const std::vector<Variable>& records = scriptState().variables->records;
     int64_t stack[kFastDepth];
     int top = 0;
     uint32_t named = 0;
@@ -129,7 +130,7 @@ bool computeGeneral(const FastExpression& e, const std::vector<FastOperation>& p
 bool fastVariable(const FastExpression& e, const std::vector<FastOperation>&, uint32_t& number) {
     if (e.shape != FastShape::Variable) return false;
     number = e.variable;
-    const std::vector<Variable>& records = engine().script.variables->records;
+    const std::vector<Variable>& records = scriptState().variables->records;
     return number < records.size() && records[number].type != kTypeNone && records[number].elementCount > 0;
 }
 

@@ -1,13 +1,12 @@
 #include "script/interpreter.h"
 
-#include "commands/flow_steps.h"
-#include "engine.h"
-#include "script/engine_files.h"
+#include "script/flow_steps.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/engine_files.h"
 #include "script/script_loader.h"
 #include "script/script_state.h"
 #include "script/thread_tree.h"
-#include "shell/input.h"
-#include "shell/startup.h"
 
 namespace vr {
 
@@ -17,17 +16,17 @@ namespace {
 constexpr uint64_t kWatchInterval = 1024;
 constexpr int kCornerSize = 8;
 
-uint32_t tick() { return uint32_t(engine().platform.millis()); }
+uint32_t tick() { return uint32_t(core().platform.millis()); }
 
 bool mainWindowActive() {
-    const WindowObject& w = engine().windows[0];
+    const WindowObject& w = core().windows[0];
     return w.handle == platform::kNoWindow || w.active;
 }
 
 }  // namespace
 
 void updatePauseState() {
-    ScriptState& s = engine().script;
+    ScriptState& s = scriptState();
     if (s.runInBackground) {
         s.pauseState = 0;
         return;
@@ -49,12 +48,12 @@ namespace {
 // A developer's way out of a script that loops without waiting: the cursor
 // taken to all four corners of the screen.
 void watchStep() {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     if (++s.instructionCounter % kWatchInterval != 0) return;
     int x = 0, y = 0;
-    e.platform.cursorScreenPosition(x, y);
-    platform::DisplayInfo d = e.platform.display();
+    c.platform.cursorScreenPosition(x, y);
+    platform::DisplayInfo d = c.platform.display();
     bool left = x <= kCornerSize, right = x >= d.width - 1 - kCornerSize;
     bool top = y <= kCornerSize, bottom = y >= d.height - 1 - kCornerSize;
     if (left && top) s.cornerBits |= 1;
@@ -68,21 +67,17 @@ void watchStep() {
     box.text = "マウスによる画面四隅への移動を検出しました。\n\n強制的に終了します。よろしいですか？";
     box.buttons = platform::Buttons::YesNo;
     box.icon = platform::Icon::Information;
-    box.owner = e.windows[0].handle;
-    if (e.platform.messageBox(box) == platform::kIdYes) e.shell.quitRequested = true;
+    box.owner = c.windows[0].handle;
+    if (c.platform.messageBox(box) == platform::kIdYes) c.run.quitRequested = true;
 }
 
-InputWaitService& inputWaitService() {
-    static InputWaitService service = nullptr;
-    return service;
-}
 
 // A thread's turn: instructions back to back until one asks to stop.  The
 // script's tables are taken again only when a handler moved the thread to
 // another script.
 void runThread(ScriptThread& t) {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     s.lastStatus = 0;
     const ScriptImage* image = nullptr;
     const CommandHandler* handlers[2] = {};
@@ -91,7 +86,7 @@ void runThread(ScriptThread& t) {
     const DecodedRecord* records = nullptr;
     uint32_t count = 0;
     bool checks = s.loopWatch || s.instructionLimit != 0;
-    while (s.lastStatus == 0 && !e.shell.quitRequested) {
+    while (s.lastStatus == 0 && !c.run.quitRequested) {
         if (t.image != image) {
             image = t.image;
             if (!image) break;
@@ -130,7 +125,7 @@ void runThread(ScriptThread& t) {
             s.lastStatus = uint8_t(handlers[k][i]());
         if (checks) {
             if (s.loopWatch) watchStep();
-            if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) e.shell.quitRequested = true;
+            if (s.instructionLimit && ++s.instructionsRun >= s.instructionLimit) c.run.quitRequested = true;
         }
     }
     if (!image) s.lastStatus = 1;
@@ -138,7 +133,7 @@ void runThread(ScriptThread& t) {
 
 // Where the running thread stands, for the error report.
 bool locateRunningScript(std::string& file, int& line) {
-    const ScriptState& s = engine().script;
+    const ScriptState& s = scriptState();
     const ScriptThread* t = s.currentThread;
     if (!t || !t->image || s.currentInstruction >= t->image->lineTable.size()) return false;
     const char* name = scriptSourceName(t->scriptNumber);
@@ -149,11 +144,9 @@ bool locateRunningScript(std::string& file, int& line) {
 
 }  // namespace
 
-void setInputWaitService(InputWaitService service) { inputWaitService() = service; }
-
 int runFrame(ThreadNode& list) {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     // From the last child to the first; the list may change while a thread
     // runs (threads started or ended), so positions are taken afresh.
     for (size_t position = list.children.size(); position >= 1; --position) {
@@ -167,29 +160,28 @@ int runFrame(ThreadNode& list) {
         }
         s.currentNode = node;
         s.currentThread = &t;
-        if (t.lastFrame == e.shell.frameCounter) continue;
-        t.lastFrame = e.shell.frameCounter;
-        if (InputWaitService service = inputWaitService()) service(t);
+        if (t.lastFrame == c.run.frameCounter) continue;
+        t.lastFrame = c.run.frameCounter;
+        if (s.hooks.serveInputWait) s.hooks.serveInputWait(t);
         if (t.inputWait) continue;
         if (t.waitFrames) --t.waitFrames;
         if (t.waitUntil && int32_t(tick() - t.waitUntil) >= 0) t.waitUntil = 0;
         if (t.waitFrames || t.waitUntil) continue;
-        if (e.shell.quitRequested) break;
+        if (c.run.quitRequested) break;
         runThread(t);
     }
     return 0;
 }
 
 int pausedExecutor() {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     while (s.pauseState == 1) {
         updatePauseState();
         if (s.pauseState != 1) break;
-        feedInputWhilePaused();
-        pumpMessages();
-        if (!e.shell.running || e.shell.quitRequested) return 1;
-        e.platform.sleep(10);
+        if (s.hooks.pumpWhilePaused) s.hooks.pumpWhilePaused();
+        if (!c.run.running || c.run.quitRequested) return 1;
+        c.platform.sleep(10);
     }
     int k = (s.runInBackground || s.pauseState == 0) ? 1 : 0;
     return s.currentThread->image->executors[size_t(k)][s.currentInstruction]();
@@ -208,8 +200,8 @@ bool moveThread(ScriptThread& thread, uint16_t script, uint32_t instruction) {
 }
 
 int startMainThread() {
-    Engine& e = engine();
-    ScriptState& s = e.script;
+    Core& c = core();
+    ScriptState& s = scriptState();
     // A game without its start label cannot run: say so before anything
     // looks at the label table.
     int label = findLabel("SYSTEM_START");
@@ -217,12 +209,12 @@ int startMainThread() {
         reportErrorArgs(108180, true, "SYSTEM_START");
         return -1;
     }
-    e.errors.locate = &locateRunningScript;
+    c.errors.locate = &locateRunningScript;
     ThreadNode* node = createThreadNode(s.root, "SYSTEM", 1);
     if (!node) return -1;
     ScriptThread& t = *node->thread;
     t.isMainThread = true;
-    const Label& l = e.files.labels[size_t(label)];
+    const Label& l = c.files.labels[size_t(label)];
     t.blockDepth = int8_t(l.blockDepth);
     t.loopDepth = int8_t(l.loopDepth);
     if (!moveThread(t, l.script, l.instruction)) return -1;
@@ -231,6 +223,6 @@ int startMainThread() {
     return 0;
 }
 
-void releaseEndedThreads() { engine().script.endedThreads.clear(); }
+void releaseEndedThreads() { scriptState().endedThreads.clear(); }
 
 }  // namespace vr

@@ -24,8 +24,6 @@ void updatePauseState();
 int pausedExecutor();
 
 // The input-wait service the message window installs; null until then.
-using InputWaitService = void (*)(ScriptThread& thread);
-void setInputWaitService(InputWaitService service);
 
 // Moves a thread to an instruction of a script, loading the script and
 // taking its tables when it differs from the current one; false after a

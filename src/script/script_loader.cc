@@ -2,11 +2,12 @@
 
 #include <cstdio>
 
-#include "archive/loader.h"
-#include "commands/flow_commands.h"
+#include "core/archive/loader.h"
+#include "script/flow_commands.h"
 #include "common/bytes.h"
-#include "engine.h"
-#include "script/engine_files.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/engine_files.h"
 #include "script/expression_machine.h"
 #include "script/interpreter.h"
 #include "script/script_file.h"
@@ -95,25 +96,27 @@ void decodeRecords(ScriptImage& image) {
 }  // namespace
 
 int createScriptTable() {
-    Engine& e = engine();
-    e.script.scripts.clear();
-    e.script.scripts.resize(e.files.scriptNames.size());
+    Core& c = core();
+    ScriptState& s = scriptState();
+    s.scripts.clear();
+    s.scripts.resize(c.files.scriptNames.size());
     return 0;
 }
 
 const ScriptImage* scriptImage(uint16_t scriptNumber) {
-    auto& scripts = engine().script.scripts;
+    auto& scripts = scriptState().scripts;
     if (scriptNumber >= scripts.size() || !scripts[scriptNumber]) return nullptr;
     const ScriptImage* image = scripts[scriptNumber].get();
     return image->instructionCount >= 0 ? image : nullptr;
 }
 
 bool loadScript(uint32_t scriptNumber) {
-    Engine& e = engine();
+    Core& c = core();
+    ScriptState& s = scriptState();
     uint16_t n = uint16_t(scriptNumber & 0xFFFF);
     char name[32];
     std::snprintf(name, sizeof name, "vrbin\\vrt%05u.vbn", unsigned(n));
-    auto& scripts = e.script.scripts;
+    auto& scripts = s.scripts;
     if (n >= scripts.size()) {
         reportScriptErrorArgs(900000, true, name);
         return false;
@@ -132,7 +135,7 @@ bool loadScript(uint32_t scriptNumber) {
     image.file.resize(request.size);
     ScriptLayout layout;
     std::string problem;
-    if (!unscrambleScript(image.file.data(), image.file.size(), e.shell.scriptKey, uint32_t(e.files.labels.size()),
+    if (!unscrambleScript(image.file.data(), image.file.size(), c.run.scriptKey, uint32_t(c.files.labels.size()),
                           layout, problem)) {
         reportScriptErrorArgs(900000, true, name);
         return false;
@@ -154,7 +157,7 @@ bool loadScript(uint32_t scriptNumber) {
         image.argumentCounts[size_t(i)] = code[size_t(i) * 4 + 1];
         image.argumentLists[size_t(i)] = args;
         args += size_t(image.argumentCounts[size_t(i)]) * kArgumentRecordSize;
-        image.executors[1][size_t(i)] = e.commands.slots[image.commands[size_t(i)]];
+        image.executors[1][size_t(i)] = s.commands.slots[image.commands[size_t(i)]];
         image.lineTable[size_t(i)] = lines.u32();
     }
     image.instructionCount = count;

@@ -13,3 +13,13 @@ ScriptState::ScriptState()
 ScriptState::~ScriptState() = default;
 
 }  // namespace vr
+
+namespace vr {
+
+namespace detail {
+ScriptState* boundScript = nullptr;
+}
+
+void bindScriptState(ScriptState* s) { detail::boundScript = s; }
+
+}  // namespace vr

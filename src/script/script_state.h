@@ -4,12 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "script/command_table.h"
 #include "script/arguments.h"
 #include "script/fast_expression.h"
 #include "script/script_thread.h"
@@ -65,6 +66,18 @@ struct ScriptTimer {
     bool running = true;
 };
 
+// What the layers above lend the interpreter, filled when the engine is
+// made: the message window serves input waits, the shell keeps the window
+// alive while a paused thread waits and owns the input rows of the system
+// variables and the key counters.
+struct ScriptHooks {
+    void (*serveInputWait)(ScriptThread& thread) = nullptr;
+    void (*pumpWhilePaused)() = nullptr;
+    int64_t (*readInputRow)(uint32_t number, int64_t element) = nullptr;
+    void (*writeInputRow)(uint32_t number, int64_t element, int64_t value) = nullptr;
+    int64_t (*keyCounter)(int64_t key) = nullptr;
+};
+
 struct ScriptState {
     ScriptState();
     ~ScriptState();
@@ -78,8 +91,8 @@ struct ScriptState {
     ScriptThread* currentThread = nullptr;
     uint32_t currentInstruction = 0;
     uint8_t lastStatus = 0;
-    // The frame counter and the re-run request are the shell's
-    // (ShellState::frameCounter, ShellState::runAgain).
+    // The frame counter and the re-run request are core's
+    // (RunState::frameCounter, RunState::runAgain).
     uint8_t pauseState = 0;       // 1: paused, the window is inactive
     uint32_t pausedSince = 0;
     bool runInBackground = true;
@@ -97,6 +110,20 @@ struct ScriptState {
     EvaluatedArguments arguments;
     std::unique_ptr<VariableTable> variables;
     std::unique_ptr<ExpressionState> expression;
+    CommandTable commands;
+    ScriptHooks hooks;
 };
+
+namespace detail {
+extern ScriptState* boundScript;
+}
+
+// The script state the engine works on; the shell binds it with the rest
+// of the engine.
+inline ScriptState& scriptState() {
+    assert(detail::boundScript && "no engine is bound");
+    return *detail::boundScript;
+}
+void bindScriptState(ScriptState* s);
 
 }  // namespace vr

@@ -6,16 +6,17 @@
 // rows (15, 65-67, 78, 91, 92) keep what scripts assign in
 // SystemState::pendingWrites and give it back, without side effects, until
 // the window code takes them over; until a script assigns them they read 0.
-// The input rows (90, 93-488) are the input state's (shell/input.h).
+// The input rows (90, 93-488) are the input state's, read and written
+// through the hooks the shell fills.
 //
 // Start-up values: 4 is the processor count of the system information, 13
 // the debug mode of the engine configuration.
 #include "script/system_variables.h"
 
-#include "engine.h"
-#include "script/error_report.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/error_report.h"
 #include "script/variables.h"
-#include "shell/input.h"
 
 namespace vr {
 
@@ -59,7 +60,7 @@ bool isAssignableInteger(uint32_t n) {
 bool isAssignableString(uint32_t n) { return n == 68 || n == 69 || n == 74 || n == 77; }
 
 int64_t pendingValue(uint32_t n) {
-    const auto& table = engine().script.system.pendingWrites;
+    const auto& table = scriptState().system.pendingWrites;
     auto it = table.find({n, 0});
     return it == table.end() ? 0 : it->second;
 }
@@ -80,12 +81,12 @@ int64_t localTimeField(const platform::LocalTime& t, int64_t field) {
 
 // The multimedia timer is a 32-bit millisecond count; the waits and the
 // script timers work in the same width.
-uint32_t tick() { return uint32_t(engine().platform.millis()); }
+uint32_t tick() { return uint32_t(core().platform.millis()); }
 
 int64_t readTimer(int64_t element) {
     if (element == 0) return tick();
     if (element < 1 || element > 4) return 0;
-    const ScriptTimer& t = engine().script.timers[size_t(element - 1)];
+    const ScriptTimer& t = scriptState().timers[size_t(element - 1)];
     return uint32_t((t.running ? tick() : t.stop) - t.base);
 }
 
@@ -93,13 +94,13 @@ int64_t readTimer(int64_t element) {
 int callValueIndex(int64_t element) { return element >= 1 && element <= kCallValues ? int(element - 1) : -1; }
 
 const CallValues* callLevelValues(bool results) {
-    const ScriptThread* th = engine().script.currentThread;
+    const ScriptThread* th = scriptState().currentThread;
     if (!th || th->callDepth < 0 || th->callDepth > kNestingLimit) return nullptr;
     return results ? &th->callResults[size_t(th->callDepth)] : &th->callParameters[size_t(th->callDepth)];
 }
 
 const CallValues* ownValues() {
-    const ScriptThread* th = engine().script.currentThread;
+    const ScriptThread* th = scriptState().currentThread;
     return th ? &th->ownValues : nullptr;
 }
 
@@ -112,7 +113,7 @@ const CallValues* callValuesOf(uint32_t n) {
 }
 
 int64_t innermostLoopPass() {
-    const ScriptThread* th = engine().script.currentThread;
+    const ScriptThread* th = scriptState().currentThread;
     if (!th || th->loopDepth <= 0 || th->loopDepth > kNestingLimit) return 0;
     return th->loopCounter[size_t(th->loopDepth - 1)];
 }
@@ -135,23 +136,24 @@ uint8_t systemVariableType(uint32_t number) {
 }
 
 int64_t readSystemInteger(uint32_t number, int64_t element) {
-    Engine& e = engine();
-    const ShellState& shell = e.shell;
+    Core& c = core();
+    ScriptState& s = scriptState();
+    const RunState& shell = c.run;
     switch (number) {
     case 0:
-        if (element >= 0 && element < 8) return localTimeField(e.platform.localTime(), element);
+        if (element >= 0 && element < 8) return localTimeField(c.platform.localTime(), element);
         if (element >= 8 && element < 16) return localTimeField(shell.startTime, element - 8);
         return 0;
     case 1: return readTimer(element);
     case 2: return shell.osCode;
     case 3: return kGraphicsVersion;
     case 4: return shell.processorCount;
-    case 5: return int64_t(e.platform.memoryStatus().totalBytes);
-    case 6: return e.platform.memoryStatus().loadPercent;
-    case 7: return int64_t(e.platform.memoryStatus().availableBytes);
+    case 5: return int64_t(c.platform.memoryStatus().totalBytes);
+    case 6: return c.platform.memoryStatus().loadPercent;
+    case 7: return int64_t(c.platform.memoryStatus().availableBytes);
     case 9: return shell.folderReadOnly ? 1 : 0;
-    case 11: return e.script.loopWatch ? 1 : 0;
-    case 13: return e.files.config.debugMode;
+    case 11: return s.loopWatch ? 1 : 0;
+    case 13: return c.files.config.debugMode;
     case 32: return innermostLoopPass();
     case 33: return kConstant999;
     case 34: case 38: case 42: {
@@ -163,13 +165,16 @@ int64_t readSystemInteger(uint32_t number, int64_t element) {
     case 62: return shell.screenBitsPerPixel;
     case 63: return shell.screenWidth;
     case 64: return shell.screenHeight;
-    case 70: return e.files.publishedValue;
-    case 72: return int64_t(e.script.root.children.size());
+    case 70: return c.files.publishedValue;
+    case 72: return int64_t(s.root.children.size());
     default: break;
     }
     if (number == 15 || (number >= 65 && number <= 67) || number == 78 || number == 91 || number == 92)
         return pendingValue(number);
-    if (isInputRow(number)) return readInputVariable(number, element);
+    if (isInputRow(number)) {
+        const ScriptHooks& hooks = scriptState().hooks;
+        return hooks.readInputRow ? hooks.readInputRow(number, element) : 0;
+    }
     // The table position the input rows use; wrapping, as any element may
     // come from a script.
     if (number >= 489 && number <= 492) return int64_t(uint64_t(number) + uint64_t(element) * 36u - 233u);
@@ -191,19 +196,19 @@ double readSystemFloat(uint32_t number, int64_t element) {
 }
 
 std::string readSystemString(uint32_t number, int64_t element) {
-    Engine& e = engine();
-    const SystemState& s = e.script.system;
+    Core& c = core();
+    const SystemState& s = scriptState().system;
     switch (number) {
     case 36: case 40: case 44: {
         const CallValues* v = callValuesOf(number);
         int k = callValueIndex(element);
         return v && k >= 0 ? v->strings[size_t(k)] : std::string();
     }
-    case 55: return engineText(e.shell.exePath);
-    case 56: return engineText(e.shell.exeFolder);
+    case 55: return engineText(c.run.exePath);
+    case 56: return engineText(c.run.exeFolder);
     case 57: return s.saveFolder;
-    case 58: return engineText(e.shell.appDataFolder);
-    case 59: return engineText(e.shell.documentsFolder);
+    case 58: return engineText(c.run.appDataFolder);
+    case 59: return engineText(c.run.documentsFolder);
     case 68: return s.messageText1;
     case 69: return s.messageText2;
     case 73: {
@@ -226,10 +231,10 @@ int writeSystemInteger(uint32_t number, int64_t element, int64_t value) {
     if (type != kTypeInteger || !isAssignableInteger(number)) return reportReadOnly(number);
     if (isComputedRow(number)) return 0;
     if (isInputRow(number)) {
-        writeInputVariable(number, element, value);
+        if (const ScriptHooks& hooks = scriptState().hooks; hooks.writeInputRow) hooks.writeInputRow(number, element, value);
         return 0;
     }
-    engine().script.system.pendingWrites[{number, 0}] = value;
+    scriptState().system.pendingWrites[{number, 0}] = value;
     return 0;
 }
 
@@ -238,7 +243,7 @@ int writeSystemString(uint32_t number, int64_t /*element*/, std::string_view tex
     uint8_t type = systemVariableType(number);
     if (type == kTypeFloat) return 0;
     if (type != kTypeString || !isAssignableString(number)) return reportReadOnly(number);
-    SystemState& s = engine().script.system;
+    SystemState& s = scriptState().system;
     switch (number) {
     case 68: s.messageText1.assign(text); break;
     case 69: s.messageText2.assign(text); break;
@@ -250,16 +255,17 @@ int writeSystemString(uint32_t number, int64_t /*element*/, std::string_view tex
 }
 
 void recordStartTime() {
-    Engine& e = engine();
-    e.shell.startTime = e.platform.localTime();
+    Core& c = core();
+    c.run.startTime = c.platform.localTime();
 }
 
 void initialiseSystemVariables() {
-    Engine& e = engine();
+    Core& c = core();
+    ScriptState& s = scriptState();
     uint32_t now = tick();
-    for (ScriptTimer& t : e.script.timers) t = ScriptTimer{now, now, true};
-    e.script.system.random.seed(e.shell.randomSeedClock);
-    e.script.system.randomSeeded = true;
+    for (ScriptTimer& t : s.timers) t = ScriptTimer{now, now, true};
+    s.system.random.seed(c.run.randomSeedClock);
+    s.system.randomSeeded = true;
 }
 
 }  // namespace vr

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "script/script_state.h"
 #include "script/script_state.h"
 
 namespace vr {
@@ -50,7 +51,7 @@ size_t indexOf(const ThreadNode& node) {
 
 ThreadLookup findThreadNode(const std::vector<std::string>& names) {
     ThreadLookup r;
-    ThreadNode* at = &engine().script.root;
+    ThreadNode* at = &scriptState().root;
     for (size_t k = 0; k < names.size(); ++k) {
         ThreadNode* next = child(*at, names[k]);
         if (k + 1 == names.size()) {
@@ -98,7 +99,7 @@ void unlinkThreadNode(ThreadNode& node) {
     std::unique_ptr<ThreadNode> held = std::move(list[at]);
     list.erase(list.begin() + long(at));
     held->parent = nullptr;
-    engine().script.endedThreads.push_back(std::move(held));
+    scriptState().endedThreads.push_back(std::move(held));
 }
 
 }  // namespace vr

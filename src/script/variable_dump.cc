@@ -1,4 +1,5 @@
-#include "engine.h"
+#include "core/core.h"
+#include "script/script_state.h"
 #include "script/variable_dump.h"
 #include "script/variable_table.h"
 #include "script/variables.h"
@@ -31,7 +32,7 @@ bool snapshot(uint32_t number, VariableSnapshot& v) {
 int dumpUserVariables(const std::string& hostPath) {
     platform::File out;
     if (!out.openHost(hostPath, platform::OpenMode::Write)) return -1;
-    int32_t highest = engine().files.highestVariable;
+    int32_t highest = core().files.highestVariable;
     VariableSnapshot v;
     for (int64_t n = kFirstUserVariable; n <= highest; ++n) {
         if (!snapshot(uint32_t(n), v)) continue;

@@ -6,9 +6,10 @@
 
 #include "common/memory.h"
 #include "common/sjis.h"
-#include "engine.h"
-#include "script/engine_files.h"
-#include "script/error_report.h"
+#include "core/core.h"
+#include "script/script_state.h"
+#include "core/engine_files.h"
+#include "core/error_report.h"
 #include "script/expression_machine.h"
 #include "script/system_variables.h"
 #include "script/variable_table.h"
@@ -17,7 +18,7 @@ namespace vr {
 
 namespace {
 
-std::vector<Variable>& records() { return engine().script.variables->records; }
+std::vector<Variable>& records() { return scriptState().variables->records; }
 
 Variable* userRecord(uint32_t number) {
     std::vector<Variable>& r = records();
@@ -43,7 +44,7 @@ int showArrayMessage(const char* text) {
     box.text = text;
     box.caption = "エラー";
     box.icon = platform::Icon::Error;
-    engine().platform.messageBox(box);
+    core().platform.messageBox(box);
     return -1;
 }
 
@@ -228,7 +229,7 @@ int createFromRecord(const VariableRecord& record) {
 }  // namespace
 
 int createVariableTable() {
-    int32_t highest = engine().files.highestVariable;
+    int32_t highest = core().files.highestVariable;
     std::vector<Variable> table;
     if (highest >= 0 && !tryResize(table, size_t(highest) + 1)) {
         reportError(100010, true);
@@ -238,7 +239,7 @@ int createVariableTable() {
     return 0;
 }
 
-void installVariableCreator() { engine().files.createVariable = &createFromRecord; }
+void installVariableCreator() { core().files.createVariable = &createFromRecord; }
 
 int declareInteger(uint32_t number, int64_t initial) {
     return declareWith(number, shapeOf(number), kTypeInteger, initial, 0, {});

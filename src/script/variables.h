@@ -36,7 +36,7 @@ inline int64_t truncateToInteger(double d) {
     return INT64_MIN;
 }
 
-// Sizes the table from engine().files.highestVariable, every record of type
+// Sizes the table from core().files.highestVariable, every record of type
 // 0.  0, or -1 after 100010.
 int createVariableTable();
 // Makes vrv.vbn's records declare their variables (see initialiseVariables).

@@ -1,7 +1,7 @@
 #include "shell/display.h"
 
-#include "engine.h"
-#include "script/error_report.h"
+#include "shell/engine.h"
+#include "core/error_report.h"
 
 namespace vr {
 
@@ -34,11 +34,11 @@ void backToWindow(WindowObject& w, bool reportFailure) {
 bool setFullScreen(bool on) {
     Engine& e = engine();
     DisplayState& d = e.display;
-    WindowObject& w = e.windows[0];
+    WindowObject& w = e.core.windows[0];
     if (on == d.fullScreen || w.handle == platform::kNoWindow) return false;
     if (!on) {
         // While quitting the window is about to go: its style no longer matters.
-        backToWindow(w, !e.shell.quitRequested);
+        backToWindow(w, !e.core.run.quitRequested);
         return true;
     }
     platform::Platform& host = e.platform;
@@ -51,7 +51,7 @@ bool setFullScreen(bool on) {
         d.desktopFullScreen = true;
     } else {
         std::vector<platform::DisplayMode> modes = host.displayModes();
-        const platform::DisplayMode* mode = exactMode(modes, w.clientWidth, w.clientHeight, e.shell.screenBitsPerPixel);
+        const platform::DisplayMode* mode = exactMode(modes, w.clientWidth, w.clientHeight, e.core.run.screenBitsPerPixel);
         if (!mode) {
             reportErrorArgs(105200, false, w.clientWidth, w.clientHeight);
             return false;

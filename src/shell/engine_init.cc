@@ -1,9 +1,9 @@
 // Start-up and shutdown, step by step in their fixed order.
 #include <algorithm>
 
-#include "archive/pack_index.h"
+#include "core/archive/pack_index.h"
 #include "common/format_secrets.h"
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/text/font_list.h"
@@ -15,7 +15,7 @@
 #include "shell/later_steps.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "shell/workers.h"
+#include "core/workers.h"
 
 namespace vr {
 
@@ -33,15 +33,14 @@ int failWithBox(const char* text) {
 }
 
 void readSystemInformation() {
-    ShellState& shell = engine().shell;
-    shell.osCode = osCodeFromBuild(-1);  // not a Windows build: no code applies
-    shell.processorCount = platform::processorCount();
-    shell.workerCount = std::clamp(shell.processorCount, shell.minWorkers, std::max(shell.minWorkers, shell.maxWorkers));
+    core().run.osCode = osCodeFromBuild(-1);  // not a Windows build: no code applies
+    core().run.processorCount = platform::processorCount();
+    core().workers.workerCount = std::clamp(core().run.processorCount, core().workers.minWorkers, std::max(core().workers.minWorkers, core().workers.maxWorkers));
     platform::DisplayInfo d = engine().platform.display();
-    shell.screenWidth = d.width;
-    shell.screenHeight = d.height;
-    shell.screenBitsPerPixel = d.bitsPerPixel;
-    shell.screenRefresh = d.refreshHz < 60 ? -1 : d.refreshHz;
+    core().run.screenWidth = d.width;
+    core().run.screenHeight = d.height;
+    core().run.screenBitsPerPixel = d.bitsPerPixel;
+    core().run.screenRefresh = d.refreshHz < 60 ? -1 : d.refreshHz;
 }
 
 // Tables built once per run; the compiler link may already have run this
@@ -51,12 +50,12 @@ void initialiseTablesOnce() {
     if (shell.tablesInitialised) return;
     buildBlendTables();
     enumerateFonts();
-    shell.randomSeedClock = uint32_t(engine().platform.millis());
+    core().run.randomSeedClock = uint32_t(engine().platform.millis());
     platform::LocalTime t = engine().platform.localTime();
     // A seed, not a count of seconds: the product wraps in unsigned arithmetic.
     uint32_t days = uint32_t(t.year) * 372u + uint32_t(t.month) * 31u + uint32_t(t.day);
-    shell.randomSeedCalendar = (days * 24u + uint32_t(t.hour)) * 3600u + uint32_t(t.minute) * 60u + uint32_t(t.second);
-    engine().errors.checkSwitches.fill(1);
+    core().run.randomSeedCalendar = (days * 24u + uint32_t(t.hour)) * 3600u + uint32_t(t.minute) * 60u + uint32_t(t.second);
+    engine().core.errors.checkSwitches.fill(1);
     shell.tablesInitialised = true;
 }
 
@@ -64,7 +63,7 @@ void initialiseTablesOnce() {
 void probeWritableFolder() {
     platform::File probe;
     if (!probe.open("vrcfg.ini", platform::OpenMode::Write)) {
-        engine().shell.folderReadOnly = true;
+        engine().core.run.folderReadOnly = true;
         return;
     }
     probe.close();
@@ -83,9 +82,7 @@ int prepareStartScript() {
     installVariableCreator();
     if (initialiseVariables(-1) < 0) return -1;
     if (loadLabels() < 0) return -1;
-    engine().script.loopWatch = engine().files.config.debugMode != 0;
-    // A thread that ended a message waits until the message has been shown.
-    setInputWaitService(&serveInputWait);
+    engine().script.loopWatch = engine().core.files.config.debugMode != 0;
     // Every game defines the start label; without it there is nothing to run.
     return startMainThread();
 }
@@ -93,13 +90,13 @@ int prepareStartScript() {
 void frameThreadMain(Engine* e) {
     bindEngine(e);
     {
-        platform::LockHolder hold(*e->shell.lock);
+        platform::LockHolder hold(*e->core.run.lock);
         e->shell.frameThreadFinished = false;
     }
     while (!frameStep()) {
     }
     requestQuit();
-    platform::LockHolder hold(*e->shell.lock);
+    platform::LockHolder hold(*e->core.run.lock);
     e->shell.frameThreadFinished = true;
 }
 
@@ -118,26 +115,26 @@ int engineInit() {
     // 4.
     readSystemInformation();
     // 5.
-    if (shell.osCode >= 1 && shell.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
+    if (core().run.osCode >= 1 && core().run.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
     // 6.
     // The pack entries' name-length table is a constant of the format
     // (common/format_secrets.h), made when the program was built.
-    shell.scriptKey = secrets::scriptKey();
+    core().run.scriptKey = secrets::scriptKey();
     // 7. The settings tool, then the program ends.
-    if (shell.arguments[1] == "/vrcfg") {
+    if (core().run.arguments[1] == "/vrcfg") {
         host.shellOpen("vrsetup.exe", "/vrcfg");
         return -1;
     }
     // 8. The library notices, then the program ends.
-    if (shell.arguments[1] == "/info") {
-        e.errors.caption = "License Information";
+    if (core().run.arguments[1] == "/info") {
+        e.core.errors.caption = "License Information";
         reportError(100000, true);
         return -1;
     }
     // 9.
     if (!buildPackIndex()) return -1;
     // 10.
-    if (!shell.packedMode && !later::runCompilerLink()) return -1;
+    if (!core().run.packedMode && !later::runCompilerLink()) return -1;
     // 11.
     initialiseTablesOnce();
     initialiseSystemVariables();
@@ -152,14 +149,14 @@ int engineInit() {
     // 15.
     if (loadEngineConfig() < 0) return -1;
     // 16.
-    WindowObject& main = e.windows[0];
-    if (shell.screenSaverMode) {
-        main.clientWidth = shell.screenWidth;
-        main.clientHeight = shell.screenHeight;
+    WindowObject& main = e.core.windows[0];
+    if (core().run.screenSaverMode) {
+        main.clientWidth = core().run.screenWidth;
+        main.clientHeight = core().run.screenHeight;
     }
-    if (shell.screenWidth < main.clientWidth || shell.screenHeight < main.clientHeight)
+    if (core().run.screenWidth < main.clientWidth || core().run.screenHeight < main.clientHeight)
         return failWithBox("画面サイズが対応していません。");
-    shell.windowEqualsScreen = shell.screenWidth == main.clientWidth && shell.screenHeight == main.clientHeight;
+    core().run.windowEqualsScreen = core().run.screenWidth == main.clientWidth && core().run.screenHeight == main.clientHeight;
     // 17.
     if (!createMainWindow()) return failWithBox("ウィンドウが生成できませんでした。");
     // 18. Resets the cursor's display count.
@@ -176,7 +173,7 @@ int engineInit() {
         return -1;
     }
     // 23.
-    if (e.files.config.soundEnabled) later::createSoundDevice();
+    if (e.core.files.config.soundEnabled) later::createSoundDevice();
     // 24.
     recordStartTime();
     // 25.
@@ -196,8 +193,8 @@ int engineInit() {
     // 29.
     later::startSoundThread();
     // 30.
-    if (e.files.config.soundEnabled) later::queueInitialSounds();
-    if (shell.frameThreadMode) {
+    if (e.core.files.config.soundEnabled) later::queueInitialSounds();
+    if (core().run.frameThreadMode) {
         shell.frameThreadStarted = true;
         shell.frameThreadFinished = false;
         Engine* self = &e;
@@ -229,12 +226,12 @@ void engineShutdown() {
     platform::Platform& host = e.platform;
 
     // 1. The sound and frame threads end by themselves once the quit is requested.
-    shell.quitRequested = true;
+    core().run.quitRequested = true;
     auto waitFinished = [&](bool started, bool& finished) {
         if (!started) return;
         for (;;) {
             {
-                platform::LockHolder hold(*shell.lock);
+                platform::LockHolder hold(*core().run.lock);
                 if (finished) return;
             }
             host.sleep(1);

@@ -1,6 +1,6 @@
 #include "shell/frame_pacer.h"
 
-#include "engine.h"
+#include "shell/engine.h"
 
 namespace vr {
 

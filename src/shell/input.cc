@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "script/interpreter.h"
 #include "shell/input_script.h"
 #include "shell/startup.h"
@@ -100,7 +100,7 @@ void sampleInput() {
     InputState& in = e.input;
     if (in.script) feedScript(e.shell.framesRun + 1 + in.script->pausedTurns);
     in.focusWindow = -1;
-    for (const WindowObject& w : e.windows) {
+    for (const WindowObject& w : e.core.windows) {
         if (w.active) {
             in.focusWindow = w.index;
             break;
@@ -111,7 +111,7 @@ void sampleInput() {
         return;
     }
     e.platform.keyboardState(in.sample);
-    for (WindowObject& w : e.windows) {
+    for (WindowObject& w : e.core.windows) {
         if (w.handle == platform::kNoWindow) {
             w.mouseOutside = true;
             continue;
@@ -129,7 +129,7 @@ void updateKeyStates() {
     InputState& in = e.input;
     WindowEvents& ev = e.windowEvents;
     const WindowObject* focus =
-        in.focusWindow >= 0 && in.focusWindow < kWindowCount ? &e.windows[size_t(in.focusWindow)] : nullptr;
+        in.focusWindow >= 0 && in.focusWindow < kWindowCount ? &e.core.windows[size_t(in.focusWindow)] : nullptr;
     if (in.mouseEnabled && focus) foldMouse(in, *focus, ev);
     for (size_t k = kKeyMouseLeft; k <= size_t(kKeyMouseMoved); ++k) advanceKey(in, k, isDown(in.sample[k]));
     ev.mouseMoved = false;

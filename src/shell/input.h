@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "shell/input_keys.h"
+#include "common/key_names.h"
 #include "shell/window.h"
 
 namespace vr {

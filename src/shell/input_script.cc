@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
-#include "shell/input_keys.h"
+#include "common/key_names.h"
 
 namespace vr {
 
@@ -242,7 +242,7 @@ bool feedInputScript(InputScript& script, uint64_t frame) {
             host.setKey(in.key, in.action == ScriptedAction::KeyDown);
             continue;
         }
-        platform::WindowId window = engine().windows[size_t(in.window)].handle;
+        platform::WindowId window = engine().core.windows[size_t(in.window)].handle;
         if (window == platform::kNoWindow) continue;
         switch (in.action) {
         case ScriptedAction::MouseMove: host.moveMouse(window, in.x, in.y); break;

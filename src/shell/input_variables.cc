@@ -4,7 +4,7 @@
 // followed by the rows of the game controllers.  Variable 90 reads the
 // counters by table position, which is what the key map and the position
 // variables (489 to 493) give.
-#include "engine.h"
+#include "shell/engine.h"
 #include "shell/input.h"
 
 namespace vr {

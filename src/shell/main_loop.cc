@@ -1,5 +1,5 @@
 // The main loop and the frame step.
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/compose.h"
 #include "script/interpreter.h"
 #include "shell/frame_pacer.h"
@@ -11,9 +11,9 @@ namespace vr {
 
 void requestQuit() {
     Engine& e = engine();
-    e.shell.quitRequested = true;
-    e.windows[0].quitWithoutConfirm = true;
-    e.shell.closePosted = true;
+    e.core.run.quitRequested = true;
+    e.core.windows[0].quitWithoutConfirm = true;
+    e.core.run.closePosted = true;
 }
 
 void pumpMessages() {
@@ -24,19 +24,18 @@ void pumpMessages() {
     if (shell.instanceChannel && shell.instanceChannel->pollRaiseRequest())
         handleWindowEvent({platform::EventType::RaiseRequest, platform::kNoWindow});
     // The close message of requestQuit destroys the main window, which ends the loop.
-    if (shell.closePosted) shell.running = false;
+    if (core().run.closePosted) core().run.running = false;
 }
 
 void mainLoop() {
     Engine& e = engine();
-    ShellState& shell = e.shell;
     pumpMessages();
-    while (shell.running) {
-        if (shell.quitRequested) {
+    while (core().run.running) {
+        if (core().run.quitRequested) {
             e.platform.sleep(1);
         } else {
             sampleInput();
-            if (shell.frameThreadMode) {
+            if (core().run.frameThreadMode) {
                 e.platform.sleep(1);
             } else if (frameStep()) {
                 requestQuit();
@@ -50,21 +49,21 @@ bool frameStep() {
     Engine& e = engine();
     ShellState& shell = e.shell;
     if (shell.frameSuspended) return false;
-    if (shell.quitRequested) return true;
+    if (core().run.quitRequested) return true;
 
     updateKeyStates();
 
     // One count per frame, not per pass: a thread stamped in the first pass
     // must not get a second turn in a re-run pass of the same frame.
-    ++shell.frameCounter;
+    ++core().run.frameCounter;
     do {
-        shell.runAgain = false;
+        core().run.runAgain = false;
         runFrame(e.script.root);
-        if (shell.quitRequested) {
+        if (core().run.quitRequested) {
             releaseEndedThreads();
             return true;
         }
-    } while (shell.runAgain);
+    } while (core().run.runAgain);
     releaseEndedThreads();
 
     bool draw = !shell.skipNextFrame && !later::movieHoldsScreen();
@@ -79,7 +78,7 @@ bool frameStep() {
     later::updateMenuStrip();
 
     if (draw) {
-        for (auto& w : e.windows) {
+        for (auto& w : e.core.windows) {
             if (presentWindow(w)) return true;
         }
         ++shell.pacer.presentedFrames;
@@ -89,8 +88,8 @@ bool frameStep() {
 
     ++shell.framesRun;
     if (shell.afterFrame) shell.afterFrame(shell.framesRun);
-    if (shell.frameLimit && shell.framesRun >= shell.frameLimit) shell.quitRequested = true;
-    return shell.quitRequested;
+    if (shell.frameLimit && shell.framesRun >= shell.frameLimit) core().run.quitRequested = true;
+    return core().run.quitRequested;
 }
 
 }  // namespace vr

@@ -1,7 +1,7 @@
 #include "shell/settings.h"
 
 #include "common/bytes.h"
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/platform.h"
 
 namespace vr {
@@ -29,7 +29,6 @@ Settings settingsFromWords(const uint32_t* words, size_t count) {
 }
 
 void readSettings() {
-    ShellState& shell = engine().shell;
     uint32_t words[kSettingsWords] = {};
     size_t count = 0;
     platform::File f;
@@ -42,9 +41,9 @@ void readSettings() {
             for (size_t i = 0; i < count; ++i) words[i] = r.u32();
         }
     }
-    shell.settings = settingsFromWords(words, count);
-    shell.settings.present = count > 0;
-    if (!shell.settings.multipleWorkers) shell.maxWorkers = 1;
+    core().run.settings = settingsFromWords(words, count);
+    core().run.settings.present = count > 0;
+    if (!core().run.settings.multipleWorkers) core().workers.maxWorkers = 1;
 }
 
 }  // namespace vr

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/shell_state.h"
+#include "core/core.h"
 
 namespace vr {
 
@@ -13,7 +13,7 @@ constexpr const char* kSettingsFileName = "vrcfg.dat";
 constexpr size_t kSettingsWords = 32;
 
 // Reads the file (an absent or short file leaves the missing words 0 and
-// their flags at the default) into engine().shell.settings and applies the
+// their flags at the default) into core().run.settings and applies the
 // worker limit of word 4.
 void readSettings();
 

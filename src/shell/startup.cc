@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "common/bytes.h"
-#include "engine.h"
+#include "shell/engine.h"
 
 namespace vr {
 
@@ -35,18 +35,18 @@ void fillPaths(const RunOptions& options) {
     std::string exe = platform::executablePath();
     std::string folder = options.gameFolder.empty() ? folderOf(exe) : options.gameFolder;
     if (folder.empty() || folder.back() != '/') folder += '/';
-    shell.exeFolder = folder;
-    shell.exePath = exe;
+    core().run.exeFolder = folder;
+    core().run.exePath = exe;
     // On Windows the executable sits in the game folder; here one executable
     // serves many games, so a game is known by its folder and the program.
     shell.instanceName = instanceNameOf(folder + fileNameOf(exe));
-    shell.appDataFolder = platform::appDataFolder();
-    shell.documentsFolder = platform::documentsFolder();
-    shell.arguments[0] = options.programName;
-    shell.argumentCount = 0;
+    core().run.appDataFolder = platform::appDataFolder();
+    core().run.documentsFolder = platform::documentsFolder();
+    core().run.arguments[0] = options.programName;
+    core().run.argumentCount = 0;
     for (size_t i = 0; i < options.gameArguments.size() && i < 8; ++i) {
-        shell.arguments[i + 1] = options.gameArguments[i];
-        shell.argumentCount = int(i + 1);
+        core().run.arguments[i + 1] = options.gameArguments[i];
+        core().run.argumentCount = int(i + 1);
     }
 }
 
@@ -60,9 +60,8 @@ void messageBox(const char* text, const char* caption) {
 
 // 1 = go on with the run; 0 = the screen-saver switches ended the program.
 int screenSaverSwitches() {
-    const ShellState& shell = engine().shell;
-    int count = shell.argumentCount + 1;  // the program itself counts
-    const std::string& first = shell.arguments[1];
+    int count = core().run.argumentCount + 1;  // the program itself counts
+    const std::string& first = core().run.arguments[1];
     char letter = 0;
     if (first.size() >= 2 && (first[0] == '/' || first[0] == '-')) letter = first[1];
     if (count == 3 && (letter == 'p' || letter == 'P')) {
@@ -124,30 +123,30 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     shell.instanceChannel->listen(shell.instanceName);
     startGuard.release();
 
-    if (!platform::setCurrentDirectory(shell.exeFolder)) {
+    if (!platform::setCurrentDirectory(core().run.exeFolder)) {
         messageBox("ゲームフォルダを開けませんでした。", "エラー");
         return 1;
     }
 
     // Data appended to the executable: a pack archive and the screen-saver mark.
-    shell.builtSize = platform::builtSize();
-    if (shell.builtSize == 0) {
+    core().run.builtSize = platform::builtSize();
+    if (core().run.builtSize == 0) {
         messageBox("FS", "");
     } else {
         platform::File self;
-        int64_t fileSize = self.openHost(shell.exePath, platform::OpenMode::Read) ? self.size() : 0;
-        AppendedHeader h = readAppendedHeader(shell.exePath, shell.builtSize);
+        int64_t fileSize = self.openHost(core().run.exePath, platform::OpenMode::Read) ? self.size() : 0;
+        AppendedHeader h = readAppendedHeader(core().run.exePath, core().run.builtSize);
         if (h.found) {
-            shell.appendedBase = h.base;
-            shell.screenSaverMode = h.screenSaver;
+            core().run.appendedBase = h.base;
+            core().run.screenSaverMode = h.screenSaver;
         }
-        if (isAppendedMode(shell.builtSize, fileSize, h.found)) {
-            shell.appendedMode = true;
-            shell.packedMode = true;
+        if (isAppendedMode(core().run.builtSize, fileSize, h.found)) {
+            core().run.appendedMode = true;
+            core().run.packedMode = true;
         }
     }
 
-    if (shell.screenSaverMode && !screenSaverSwitches()) return 0;
+    if (core().run.screenSaverMode && !screenSaverSwitches()) return 0;
 
     platform::installQuitSignals();
     if (engineInit() == 0) mainLoop();
@@ -156,7 +155,7 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     folderGuard.release();
 
     if (shell.restartRequested) {
-        platform::spawnProcess(shell.exePath, options.restartArguments, shell.exeFolder);
+        platform::spawnProcess(core().run.exePath, options.restartArguments, core().run.exeFolder);
     }
     return shell.exitCode;
 }

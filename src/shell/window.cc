@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/compose.h"
 #include "graphics/layer.h"
 #include "shell/window_events.h"
@@ -40,15 +40,14 @@ platform::Rect presentRect(const LayerRecord& layer) {
 
 int createWindowObjects() {
     for (int i = 0; i < kWindowCount; ++i) {
-        engine().windows[size_t(i)] = WindowObject{};
-        engine().windows[size_t(i)].index = i;
+        engine().core.windows[size_t(i)] = WindowObject{};
+        engine().core.windows[size_t(i)].index = i;
     }
     return 0;
 }
 
 platform::WindowSpec windowSpec(const WindowObject& w) {
-    const ShellState& shell = engine().shell;
-    const EngineConfig& cfg = engine().files.config;
+    const EngineConfig& cfg = engine().core.files.config;
     platform::WindowSpec desc;
     desc.width = w.clientWidth;
     desc.height = w.clientHeight;
@@ -56,22 +55,22 @@ platform::WindowSpec windowSpec(const WindowObject& w) {
     if (w.index != 0) {
         desc.style = platform::WindowStyle::Framed;
         desc.placeAtOrigin = cfg.framed;
-        desc.topmost = shell.screenSaverMode && cfg.framed;
-    } else if (shell.windowEqualsScreen) {
+        desc.topmost = core().run.screenSaverMode && cfg.framed;
+    } else if (core().run.windowEqualsScreen) {
         desc.style = platform::WindowStyle::Popup;
     } else if (!cfg.framed) {
         desc.style = platform::WindowStyle::Popup;
         desc.toolWindow = true;
     } else {
         desc.style = cfg.resizable ? platform::WindowStyle::FramedResizable : platform::WindowStyle::Framed;
-        desc.topmost = shell.screenSaverMode;
+        desc.topmost = core().run.screenSaverMode;
     }
     return desc;
 }
 
 bool createMainWindow() {
     Engine& e = engine();
-    WindowObject& w = e.windows[0];
+    WindowObject& w = e.core.windows[0];
     w.handle = e.platform.createWindow(windowSpec(w));
     w.needsClear = true;
     if (w.handle == platform::kNoWindow) return false;
@@ -84,7 +83,7 @@ bool createMainWindow() {
 bool openWindow(int index) {
     if (index < 1 || index >= kWindowCount) return false;
     Engine& e = engine();
-    WindowObject& w = e.windows[size_t(index)];
+    WindowObject& w = e.core.windows[size_t(index)];
     if (w.handle != platform::kNoWindow || w.clientWidth <= 0 || w.clientHeight <= 0) return false;
     w.handle = e.platform.createWindow(windowSpec(w));
     if (w.handle == platform::kNoWindow) return false;
@@ -95,7 +94,7 @@ bool openWindow(int index) {
 
 void closeWindow(int index) {
     if (index < 0 || index >= kWindowCount) return;
-    WindowObject& w = engine().windows[size_t(index)];
+    WindowObject& w = engine().core.windows[size_t(index)];
     if (w.handle != platform::kNoWindow) engine().platform.destroyWindow(w.handle);
     w.handle = platform::kNoWindow;
     w.shown = false;
@@ -111,7 +110,7 @@ void markForFullPresent(WindowObject& w) {
 
 bool presentWindow(WindowObject& w) {
     Engine& e = engine();
-    if (e.shell.quitRequested) return true;
+    if (e.core.run.quitRequested) return true;
     if (!w.shown || w.handle == platform::kNoWindow) return false;
     LayerRecord* layer = w.root ? w.root->layer : nullptr;
     platform::SurfaceView view;
@@ -130,7 +129,7 @@ bool presentWindow(WindowObject& w) {
         if (part.width > 0 && part.height > 0) e.platform.present(w.handle, view, part, int(x), int(y));
         clearPresented(*w.root);
     }
-    return e.shell.quitRequested;
+    return e.core.run.quitRequested;
 }
 
 void destroyWindows() {

@@ -1,6 +1,6 @@
 #include "shell/window_events.h"
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
 #include "shell/input.h"
@@ -12,7 +12,7 @@ namespace {
 
 WindowObject* windowByHandle(platform::WindowId id) {
     if (id == platform::kNoWindow) return nullptr;
-    for (auto& w : engine().windows) {
+    for (auto& w : engine().core.windows) {
         if (w.handle == id) return &w;
     }
     return nullptr;
@@ -36,11 +36,11 @@ void closeRequested(WindowObject& w) {
         box.owner = w.handle;
         int answer = e.platform.messageBox(box);
         e.shell.frameSuspended = false;
-        if (answer == platform::kIdYes) e.shell.quitRequested = true;
+        if (answer == platform::kIdYes) e.core.run.quitRequested = true;
         break;
     }
     case CloseMode::Quit:
-        e.shell.quitRequested = true;
+        e.core.run.quitRequested = true;
         break;
     case CloseMode::CloseSilently:
         closeWindow(w.index);
@@ -48,7 +48,7 @@ void closeRequested(WindowObject& w) {
     }
 }
 
-bool resizable(const WindowObject& w) { return w.index == 0 && engine().files.config.resizable; }
+bool resizable(const WindowObject& w) { return w.index == 0 && engine().core.files.config.resizable; }
 
 // Window sizes are the engine's: a window that may not be resized gets its
 // client size back.  In full screen the display decides the window's size.
@@ -81,7 +81,7 @@ bool dragLayerHit(int index, int x, int y) {
     Engine& e = engine();
     const WindowEvents& ev = e.windowEvents;
     if (!ev.dragEnabled || ev.dragLayerPath.empty() || index < 0 || index >= kWindowCount) return false;
-    const WindowObject& w = e.windows[size_t(index)];
+    const WindowObject& w = e.core.windows[size_t(index)];
     ObjectNode* node = findNode(ev.dragLayerPath);
     if (!node || !node->layer || !w.root || !nodeBelow(node, w.root)) return false;
     const LayerRecord& layer = *node->layer;
@@ -104,7 +104,7 @@ void handleWindowEvent(const platform::Event& event) {
         requestQuit();
         break;
     case platform::EventType::RaiseRequest:
-        if (e.windows[0].handle != platform::kNoWindow) e.platform.raiseWindow(e.windows[0].handle);
+        if (e.core.windows[0].handle != platform::kNoWindow) e.platform.raiseWindow(e.core.windows[0].handle);
         break;
     case platform::EventType::CloseRequest:
         if (w) closeRequested(*w);

@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "script/engine_files.h"
-#include "script/engine_files_writer.h"
+#include "core/engine_files.h"
+#include "core/engine_files_writer.h"
 #include "script/system_variables.h"
 #include "shell/frame_pacer.h"
 #include "support/headless_engine.h"
@@ -72,7 +72,7 @@ TEST_F(SystemCommandsTest, IntegerOperandsAreConvertedFirst) {
     // Outside the domain the math library decides; no error is raised.
     EXPECT_TRUE(std::isnan(realOf(kMathSqrt, integerOperand(-1))));
     EXPECT_TRUE(std::isinf(realOf(kMathLog, integerOperand(0))));
-    EXPECT_TRUE(h.e.errors.reportedCodes.empty());
+    EXPECT_TRUE(h.e.core.errors.reportedCodes.empty());
 }
 
 TEST_F(SystemCommandsTest, AbsoluteValueKeepsTheOperandsType) {
@@ -115,7 +115,7 @@ TEST_F(SystemCommandsTest, Crc32OfTheText) {
 }
 
 TEST_F(SystemCommandsTest, RandomGeneratorIsTheStandardMersenneTwister) {
-    h.e.shell.randomSeedClock = 5489;
+    h.e.core.run.randomSeedClock = 5489;
     EXPECT_EQ(engineRandom(), 3499211612u);
     EXPECT_EQ(engineRandom(), 581869302u);
     EXPECT_EQ(engineRandom(), 3890346734u);
@@ -127,14 +127,14 @@ TEST_F(SystemCommandsTest, RandomGeneratorIsTheStandardMersenneTwister) {
     // Start-up seeds from the clock value it took, through the standard
     // initialisation (multiplier 1812433253).
     test::HeadlessEngine other;
-    other.e.shell.randomSeedClock = 1;
+    other.e.core.run.randomSeedClock = 1;
     initialiseSystemVariables();
     EXPECT_EQ(engineRandom(), 1791095845u);
     EXPECT_EQ(engineRandom(), 4282876139u);
 }
 
 TEST_F(SystemCommandsTest, RandomRange) {
-    h.e.shell.randomSeedClock = 12345;
+    h.e.core.run.randomSeedClock = 12345;
     std::set<int64_t> seen;
     for (int i = 0; i < 600; ++i) {
         MathResult r = applyMathFunction(kMathRandom, integerOperand(1), integerOperand(6), "");
@@ -189,19 +189,19 @@ TEST_F(SystemCommandsTest, FrameRate) {
 
 TEST_F(SystemCommandsTest, EndProgramQuitsAndMayRestart) {
     endProgram(false, 0);
-    EXPECT_TRUE(h.e.shell.quitRequested);
+    EXPECT_TRUE(h.e.core.run.quitRequested);
     EXPECT_FALSE(h.e.shell.restartRequested);
 
     test::HeadlessEngine restart;
     endProgram(true, 1);
-    EXPECT_TRUE(restart.e.shell.quitRequested);
+    EXPECT_TRUE(restart.e.core.run.quitRequested);
     EXPECT_TRUE(restart.e.shell.restartRequested);
     endProgram(true, 0);
     EXPECT_FALSE(restart.e.shell.restartRequested);
 }
 
 TEST_F(SystemCommandsTest, CheckSwitchesAndLabels) {
-    auto& switches = h.e.errors.checkSwitches;
+    auto& switches = h.e.core.errors.checkSwitches;
     switches.fill(1);
     setCheckSwitch(1, 0x100);
     setCheckSwitch(94, 7);

@@ -1,7 +1,7 @@
 // The real executable on real game folders, headless.
 #include <gtest/gtest.h>
 
-#include "script/engine_files_writer.h"
+#include "core/engine_files_writer.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 

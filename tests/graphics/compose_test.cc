@@ -7,7 +7,7 @@
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
-#include "shell/workers.h"
+#include "core/workers.h"
 #include "support/headless_engine.h"
 
 namespace vr {
@@ -41,7 +41,7 @@ struct ComposeTest : ::testing::Test {
         return n;
     }
     void compose() {
-        ++h.e.graphics.composePass;
+        ++h.e.graphics.scene.composePass;
         ASSERT_EQ(composeLayer(*root, false), 0);
     }
 };
@@ -121,10 +121,10 @@ TEST_F(ComposeTest, AMaskOfAnotherSizeIsReported) {
     ObjectNode* top = leaf("W0/top", 2, 0, 0, 4, 4, 0xFFFFFFFF);
     top->layer->maskName = "mask";
     top->layer->maskLevel = 128;
-    ++h.e.graphics.composePass;
+    ++h.e.graphics.scene.composePass;
     EXPECT_EQ(composeLayer(*root, false), -1);
-    ASSERT_FALSE(h.e.errors.reportedCodes.empty());
-    EXPECT_EQ(h.e.errors.reportedCodes.back(), 100310u);
+    ASSERT_FALSE(h.e.core.errors.reportedCodes.empty());
+    EXPECT_EQ(h.e.core.errors.reportedCodes.back(), 100310u);
 }
 
 TEST_F(ComposeTest, OneAndTwoWorkersGiveTheSamePicture) {
@@ -140,7 +140,7 @@ TEST_F(ComposeTest, OneAndTwoWorkersGiveTheSamePicture) {
     compose();
     std::vector<uint8_t> inline_(root->layer->surface.pixels);
 
-    h.e.shell.workerCount = 2;
+    h.e.core.workers.workerCount = 2;
     ASSERT_EQ(createWorkerPool(), 0);
     addDirtyRect(*root->layer, {0, 0, 15, 7});
     compose();

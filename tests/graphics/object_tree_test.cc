@@ -19,7 +19,7 @@ struct ObjectTreeTest : ::testing::Test {
         return n;
     }
     bool reported(uint32_t code) const {
-        for (uint32_t c : h.e.errors.reportedCodes)
+        for (uint32_t c : h.e.core.errors.reportedCodes)
             if (c == code) return true;
         return false;
     }
@@ -112,10 +112,10 @@ TEST_F(ObjectTreeTest, SharedLayersLiveUntilTheLastNodeGoes) {
     EXPECT_EQ(shared->refCount, 1);
     ObjectNode* box = createLayerNode("W0/box", 2, 2, 3);
     leaf("W0/box/inner", 1);
-    h.e.windows[1].root = box;
+    h.e.core.windows[1].root = box;
     deleteNode(box, true);
     EXPECT_EQ(findNode("box/"), nullptr);
-    EXPECT_EQ(h.e.windows[1].root, nullptr) << "a window forgets a deleted root";
+    EXPECT_EQ(h.e.core.windows[1].root, nullptr) << "a window forgets a deleted root";
 }
 
 }  // namespace

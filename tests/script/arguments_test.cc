@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/engine_files.h"
+#include "core/engine_files.h"
 #include "support/headless_engine.h"
 
 namespace vr {
@@ -13,10 +13,10 @@ struct RangeTest : ::testing::Test {
     CommandDefinition command{"Command", {"value"}, {0}, {0}};
     // The code reported for a value, or 0 when it passes.
     uint32_t check(uint8_t range, int64_t value) {
-        size_t before = h.e.errors.reportedCodes.size();
+        size_t before = h.e.core.errors.reportedCodes.size();
         bool ok = checkArgumentRange(&command, 0, range, value);
         if (ok) return 0;
-        return h.e.errors.reportedCodes.size() > before ? h.e.errors.reportedCodes.back() : 1;
+        return h.e.core.errors.reportedCodes.size() > before ? h.e.core.errors.reportedCodes.back() : 1;
     }
 };
 
@@ -52,8 +52,8 @@ TEST_F(RangeTest, SignedAndWindowRanges) {
     EXPECT_EQ(check(26, 3), 0u);
     EXPECT_EQ(check(26, 4), 101210u);
     EXPECT_EQ(check(26, -1), 101220u);
-    h.e.windows[0].clientWidth = 800;
-    h.e.windows[0].clientHeight = 600;
+    h.e.core.windows[0].clientWidth = 800;
+    h.e.core.windows[0].clientHeight = 600;
     EXPECT_EQ(check(24, 799), 0u);
     EXPECT_EQ(check(24, 800), 101000u);
     EXPECT_EQ(check(25, 599), 0u);

@@ -22,7 +22,7 @@ using test::Code;
 struct ExpressionMachine : ::testing::Test {
     test::HeadlessEngine h;
     ExpressionMachine() {
-        h.e.files.highestVariable = 1100;
+        h.e.core.files.highestVariable = 1100;
         EXPECT_EQ(createVariableTable(), 0);
     }
     int64_t integer(const Code& c) { return evaluateNumeric(1, c.data(), c.size()); }
@@ -36,8 +36,8 @@ struct ExpressionMachine : ::testing::Test {
     }
     // The codes reported since the last call.
     std::vector<uint32_t> reports() {
-        std::vector<uint32_t> codes = h.e.errors.reportedCodes;
-        h.e.errors.reportedCodes.clear();
+        std::vector<uint32_t> codes = h.e.core.errors.reportedCodes;
+        h.e.core.errors.reportedCodes.clear();
         return codes;
     }
     void integerArray(uint16_t number, std::vector<int64_t> values) {

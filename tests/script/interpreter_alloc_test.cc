@@ -50,7 +50,7 @@ namespace {
 size_t allocationsOfFrames(test::HeadlessEngine& h, int frames) {
     size_t before = allocations.load();
     for (int f = 0; f < frames; ++f) {
-        ++h.e.shell.frameCounter;
+        ++h.e.core.run.frameCounter;
         runFrame(h.e.script.root);
         releaseEndedThreads();
     }
@@ -68,13 +68,13 @@ TEST(InterpreterAllocation, TheLoopOfAWarmGameAllocatesNothing) {
              "  s = \"abc\"\n  s += str(i)\n"
              "  wait 1\nend\n"
              "*sub\nreturn param.int[1] + 1\n");
-    ASSERT_FALSE(h.e.shell.quitRequested);
+    ASSERT_FALSE(h.e.core.run.quitRequested);
     allocationsOfFrames(h, 3);  // warm-up: string buffers, argument texts
     size_t before = allocations.load();
     std::vector<int> probe(10);
     ASSERT_GT(allocations.load(), before) << "allocations are counted";
     EXPECT_EQ(allocationsOfFrames(h, 20), 0u);
-    EXPECT_FALSE(h.e.shell.quitRequested) << (h.e.errors.reports.empty() ? "" : h.e.errors.reports[0]);
+    EXPECT_FALSE(h.e.core.run.quitRequested) << (h.e.core.errors.reports.empty() ? "" : h.e.core.errors.reports[0]);
     EXPECT_GT(getInteger(1001, 0), 0) << "the loop ran";
 }
 

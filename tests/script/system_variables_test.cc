@@ -28,7 +28,7 @@ struct SystemVariablesTest : ::testing::Test {
         return *node.thread;
     }
     bool reported(uint32_t code) const {
-        for (uint32_t c : h.e.errors.reportedCodes)
+        for (uint32_t c : h.e.core.errors.reportedCodes)
             if (c == code) return true;
         return false;
     }
@@ -83,13 +83,13 @@ TEST_F(SystemVariablesTest, ConstantsAndEngineFigures) {
     EXPECT_EQ(readSystemInteger(2, 0), 255);
     EXPECT_DOUBLE_EQ(readSystemFloat(10, 0), 3.141592653589793);
 
-    h.e.shell.folderReadOnly = true;
-    h.e.shell.screenBitsPerPixel = 24;
-    h.e.shell.screenWidth = 1280;
-    h.e.shell.screenHeight = 720;
-    h.e.shell.processorCount = 6;
-    h.e.files.publishedValue = 0xDEADBEEF;
-    h.e.files.config.debugMode = 1;
+    h.e.core.run.folderReadOnly = true;
+    h.e.core.run.screenBitsPerPixel = 24;
+    h.e.core.run.screenWidth = 1280;
+    h.e.core.run.screenHeight = 720;
+    h.e.core.run.processorCount = 6;
+    h.e.core.files.publishedValue = 0xDEADBEEF;
+    h.e.core.files.config.debugMode = 1;
     h.e.script.loopWatch = true;
     EXPECT_EQ(readSystemInteger(9, 0), 1);
     EXPECT_EQ(readSystemInteger(62, 0), 24);
@@ -117,7 +117,7 @@ TEST_F(SystemVariablesTest, NumbersNotServedGiveNothing) {
     EXPECT_EQ(readSystemFloat(11, 0), 0.0);
     EXPECT_EQ(readSystemString(13, 0), "");
     EXPECT_EQ(readSystemString(12, 3), "");
-    EXPECT_TRUE(h.e.errors.reportedCodes.empty());
+    EXPECT_TRUE(h.e.core.errors.reportedCodes.empty());
 }
 
 TEST_F(SystemVariablesTest, TypesDecideTheReader) {
@@ -186,7 +186,7 @@ TEST_F(SystemVariablesTest, CallValuesOfTheCurrentLevel) {
 }
 
 TEST_F(SystemVariablesTest, TextRows) {
-    h.e.shell.exeFolder = reinterpret_cast<const char*>(u8"/games/デモ/");
+    h.e.core.run.exeFolder = reinterpret_cast<const char*>(u8"/games/デモ/");
     EXPECT_EQ(readSystemString(56, 0), "/games/デモ/");  // the literal is Shift_JIS
     EXPECT_EQ(readSystemString(57, 0), "save\\");
     EXPECT_EQ(readSystemString(73, 65), "A");
@@ -224,25 +224,25 @@ TEST_F(SystemVariablesTest, AssignableRowsKeepTheirValues) {
     // Floating rows ignore assignment.
     EXPECT_EQ(writeSystemInteger(10, 0, 3), 0);
     EXPECT_DOUBLE_EQ(readSystemFloat(10, 0), 3.141592653589793);
-    EXPECT_TRUE(h.e.errors.reportedCodes.empty());
+    EXPECT_TRUE(h.e.core.errors.reportedCodes.empty());
 }
 
 TEST_F(SystemVariablesTest, ReadOnlyRowsReport101150) {
     EXPECT_EQ(writeSystemInteger(33, 0, 1), -1);
     EXPECT_TRUE(reported(101150));
-    EXPECT_TRUE(h.e.shell.quitRequested);  // with the stop flag
+    EXPECT_TRUE(h.e.core.run.quitRequested);  // with the stop flag
     EXPECT_EQ(readSystemInteger(33, 0), 999);
 
     test::HeadlessEngine again;
     EXPECT_EQ(writeSystemString(57, 0, "elsewhere\\"), -1);
     EXPECT_EQ(readSystemString(57, 0), "save\\");
-    ASSERT_FALSE(again.e.errors.reportedCodes.empty());
-    EXPECT_EQ(again.e.errors.reportedCodes[0], 101150u);
+    ASSERT_FALSE(again.e.core.errors.reportedCodes.empty());
+    EXPECT_EQ(again.e.core.errors.reportedCodes[0], 101150u);
 
     test::HeadlessEngine third;
     EXPECT_EQ(writeSystemInteger(1, 1, 0), -1);
     EXPECT_EQ(writeSystemString(75, 0, "x"), -1);
-    EXPECT_EQ(third.e.errors.reportedCodes.size(), 2u);
+    EXPECT_EQ(third.e.core.errors.reportedCodes.size(), 2u);
 }
 
 }  // namespace

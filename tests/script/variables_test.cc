@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "commands/variable_commands.h"
+#include "script/variable_commands.h"
 #include "platform/platform.h"
-#include "script/engine_files_writer.h"
+#include "core/engine_files_writer.h"
 #include "script/expression_code.h"
 #include "script/expression_machine.h"
 #include "script/variable_table.h"
@@ -38,13 +38,13 @@ VariableShape dims(std::initializer_list<int32_t> sizes) {
 struct Variables : ::testing::Test {
     test::HeadlessEngine h;
     Variables() {
-        h.e.files.highestVariable = 1100;
-        h.e.files.variables.resize(1101);
+        h.e.core.files.highestVariable = 1100;
+        h.e.core.files.variables.resize(1101);
         EXPECT_EQ(createVariableTable(), 0);
     }
     std::vector<uint32_t> reports() {
-        std::vector<uint32_t> codes = h.e.errors.reportedCodes;
-        h.e.errors.reportedCodes.clear();
+        std::vector<uint32_t> codes = h.e.core.errors.reportedCodes;
+        h.e.core.errors.reportedCodes.clear();
         return codes;
     }
     std::vector<int64_t> integers(uint32_t n) {
@@ -264,7 +264,7 @@ TEST_F(Variables, InitialisationFromTheDefinitions) {
     EXPECT_EQ(variableType(1003), kTypeNone);
 
     records[0].number = 1100;
-    h.e.files.highestVariable = 1050;
+    h.e.core.files.highestVariable = 1050;
     ASSERT_EQ(createVariableTable(), 0);
     file = writeVariableDefinitions(records);
     ASSERT_EQ(parseVariableDefinitions(file.data(), file.size(), "vrv"), 0);

@@ -24,7 +24,7 @@ constexpr int kSpace = 32, kA = 'A';
 class InputTest : public testing::Test {
 protected:
     test::HeadlessEngine h;
-    WindowObject& main() { return h.e.windows[0]; }
+    WindowObject& main() { return h.e.core.windows[0]; }
 
     void SetUp() override {
         createWindowObjects();
@@ -250,7 +250,7 @@ TEST_F(InputTest, VariablesReadCountersPressCountsAndTheKeyMap) {
     EXPECT_EQ(readSystemInteger(226, -1), 0);
     EXPECT_EQ(readSystemInteger(222, kInputDevices), 0);
     EXPECT_EQ(readSystemInteger(355, 0), 0);
-    EXPECT_TRUE(h.e.errors.reportedCodes.empty());
+    EXPECT_TRUE(h.e.core.errors.reportedCodes.empty());
 }
 
 TEST(InputKeys, EverySampledKeyHasANameAndAKeyOnTheKeyboard) {

@@ -45,9 +45,9 @@ TEST(SettingsTest, ReadsTheFileOfTheGameFolder) {
     test::CurrentDir cd(dir.path());
     test::HeadlessEngine h;
     readSettings();
-    EXPECT_TRUE(h.e.shell.settings.present);
-    EXPECT_TRUE(h.e.shell.settings.kernelSet1);  // 0xFFFFFFFF keeps the default
-    EXPECT_EQ(h.e.shell.maxWorkers, 1);          // word 4 = 0 limits the pool
+    EXPECT_TRUE(h.e.core.run.settings.present);
+    EXPECT_TRUE(h.e.core.run.settings.kernelSet1);  // 0xFFFFFFFF keeps the default
+    EXPECT_EQ(h.e.core.workers.maxWorkers, 1);          // word 4 = 0 limits the pool
 }
 
 TEST(SettingsTest, ShortOrMissingFileKeepsDefaults) {
@@ -55,14 +55,14 @@ TEST(SettingsTest, ShortOrMissingFileKeepsDefaults) {
     test::CurrentDir cd(dir.path());
     test::HeadlessEngine h;
     readSettings();
-    EXPECT_FALSE(h.e.shell.settings.present);
-    EXPECT_EQ(h.e.shell.maxWorkers, 2);
+    EXPECT_FALSE(h.e.core.run.settings.present);
+    EXPECT_EQ(h.e.core.workers.maxWorkers, 2);
 
     // Six bytes hold word 0 only; the half word after it is ignored.
     dir.write("vrcfg.dat", std::vector<uint8_t>{0, 0, 0, 0, 0, 0});
     readSettings();
-    EXPECT_FALSE(h.e.shell.settings.movieFlag);
-    EXPECT_TRUE(h.e.shell.settings.multipleWorkers);
+    EXPECT_FALSE(h.e.core.run.settings.movieFlag);
+    EXPECT_TRUE(h.e.core.run.settings.multipleWorkers);
 }
 
 }  // namespace

@@ -50,11 +50,11 @@ TEST(StartupTest, OperatingSystemCodes) {
 TEST(StartupTest, RequestQuitPostsTheCloseThatEndsTheLoop) {
     test::HeadlessEngine h;
     requestQuit();
-    EXPECT_TRUE(h.e.shell.quitRequested);
-    EXPECT_TRUE(h.e.windows[0].quitWithoutConfirm);
-    EXPECT_TRUE(h.e.shell.running);
+    EXPECT_TRUE(h.e.core.run.quitRequested);
+    EXPECT_TRUE(h.e.core.windows[0].quitWithoutConfirm);
+    EXPECT_TRUE(h.e.core.run.running);
     pumpMessages();
-    EXPECT_FALSE(h.e.shell.running);
+    EXPECT_FALSE(h.e.core.run.running);
     // Once quitting, a frame does nothing but say so.
     EXPECT_TRUE(frameStep());
 }
@@ -62,25 +62,25 @@ TEST(StartupTest, RequestQuitPostsTheCloseThatEndsTheLoop) {
 TEST(StartupTest, SuspendedFrameNeitherRunsNorQuits) {
     test::HeadlessEngine h;
     h.e.shell.frameSuspended = true;
-    h.e.shell.quitRequested = true;
-    uint64_t counter = h.e.shell.frameCounter;
+    h.e.core.run.quitRequested = true;
+    uint64_t counter = h.e.core.run.frameCounter;
     EXPECT_FALSE(frameStep());
-    EXPECT_EQ(h.e.shell.frameCounter, counter);
+    EXPECT_EQ(h.e.core.run.frameCounter, counter);
 }
 
 TEST(StartupTest, CloseBoxAsksAndNoKeepsRunning) {
     test::HeadlessEngine h;
-    h.e.windows[0].handle = h.host.createWindow({});
-    h.e.windows[0].title = "テスト";
+    h.e.core.windows[0].handle = h.host.createWindow({});
+    h.e.core.windows[0].title = "テスト";
     h.host.queueMessageBoxAnswer(platform::kIdNo);
-    h.host.pushEvent({platform::EventType::CloseRequest, h.e.windows[0].handle});
+    h.host.pushEvent({platform::EventType::CloseRequest, h.e.core.windows[0].handle});
     pumpMessages();
-    EXPECT_FALSE(h.e.shell.quitRequested);
+    EXPECT_FALSE(h.e.core.run.quitRequested);
     EXPECT_FALSE(h.e.shell.frameSuspended);
     h.host.queueMessageBoxAnswer(platform::kIdYes);
-    h.host.pushEvent({platform::EventType::CloseRequest, h.e.windows[0].handle});
+    h.host.pushEvent({platform::EventType::CloseRequest, h.e.core.windows[0].handle});
     pumpMessages();
-    EXPECT_TRUE(h.e.shell.quitRequested);
+    EXPECT_TRUE(h.e.core.run.quitRequested);
     int boxes = 0;
     for (const auto& line : h.host.transcript()) boxes += line.find(reinterpret_cast<const char*>(u8"終了します。よろしいですか？")) != std::string::npos;
     EXPECT_EQ(boxes, 2);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
@@ -30,14 +30,14 @@ protected:
         e = std::make_unique<Engine>(*host);
         binding = std::make_unique<EngineBinding>(*e);
         createWindowObjects();
-        WindowObject& w = e->windows[0];
+        WindowObject& w = e->core.windows[0];
         w.clientWidth = width;
         w.clientHeight = height;
         w.title = "窓";
         w.shown = true;
-        e->files.config.framed = framed;
-        e->shell.screenBitsPerPixel = host->display().bitsPerPixel;
-        e->errors.messages.push_back({105200, "%d x %d の画面モードがありません。"});
+        e->core.files.config.framed = framed;
+        e->core.run.screenBitsPerPixel = host->display().bitsPerPixel;
+        e->core.errors.messages.push_back({105200, "%d x %d の画面モードがありません。"});
         ASSERT_TRUE(createMainWindow());
     }
     void TearDown() override {
@@ -46,9 +46,9 @@ protected:
         host.reset();
     }
 
-    WindowObject& main() { return e->windows[0]; }
+    WindowObject& main() { return e->core.windows[0]; }
     const platform::HeadlessPlatform::Window& hostWindow(int index = 0) {
-        return *host->window(e->windows[size_t(index)].handle);
+        return *host->window(e->core.windows[size_t(index)].handle);
     }
     void send(platform::Event ev) {
         if (ev.window == platform::kNoWindow) ev.window = main().handle;
@@ -63,7 +63,7 @@ protected:
         return ev;
     }
     bool reported(uint32_t code) const {
-        for (uint32_t c : e->errors.reportedCodes)
+        for (uint32_t c : e->core.errors.reportedCodes)
             if (c == code) return true;
         return false;
     }
@@ -82,15 +82,15 @@ TEST_F(WindowTest, StylesFollowTheFramedAndResizableFlags) {
     EXPECT_EQ(hostWindow().x, (1920 - 800) / 2);
 
     start(800, 600, true);
-    e->files.config.resizable = true;
+    e->core.files.config.resizable = true;
     EXPECT_EQ(windowSpec(main()).style, platform::WindowStyle::FramedResizable);
     EXPECT_FALSE(windowSpec(main()).toolWindow);
-    e->files.config.resizable = false;
+    e->core.files.config.resizable = false;
     EXPECT_EQ(hostWindow().desc.style, platform::WindowStyle::Framed);
 
     // Secondary windows: at the origin when the main window is framed,
     // centred otherwise; never opened twice, never without a size.
-    WindowObject& second = e->windows[1];
+    WindowObject& second = e->core.windows[1];
     EXPECT_FALSE(openWindow(1));
     second.clientWidth = second.clientHeight = 128;
     second.title = "sub";
@@ -102,7 +102,7 @@ TEST_F(WindowTest, StylesFollowTheFramedAndResizableFlags) {
     EXPECT_FALSE(openWindow(4));
     closeWindow(1);
     EXPECT_EQ(second.handle, platform::kNoWindow);
-    e->files.config.framed = false;
+    e->core.files.config.framed = false;
     ASSERT_TRUE(openWindow(1));
     EXPECT_EQ(hostWindow(1).x, (1920 - 128) / 2);
 }
@@ -112,24 +112,24 @@ TEST_F(WindowTest, CloseModes) {
     main().closeMode = CloseMode::RecordOnly;
     send({EventType::CloseRequest});
     EXPECT_TRUE(main().closeRequested);
-    EXPECT_FALSE(e->shell.quitRequested);
+    EXPECT_FALSE(e->core.run.quitRequested);
 
     // Confirmation answered No: the engine runs on; Yes: it quits.
     main().closeMode = CloseMode::Confirm;
     host->queueMessageBoxAnswer(platform::kIdNo);
     send({EventType::CloseRequest});
-    EXPECT_FALSE(e->shell.quitRequested);
+    EXPECT_FALSE(e->core.run.quitRequested);
     EXPECT_FALSE(e->shell.frameSuspended);
     EXPECT_FALSE(frameStep());
     host->queueMessageBoxAnswer(platform::kIdYes);
     send({EventType::CloseRequest});
-    EXPECT_TRUE(e->shell.quitRequested);
+    EXPECT_TRUE(e->core.run.quitRequested);
 
-    e->shell.quitRequested = false;
+    e->core.run.quitRequested = false;
     main().closeMode = CloseMode::CloseSilently;
     send({EventType::CloseRequest});
     EXPECT_EQ(main().handle, platform::kNoWindow);
-    EXPECT_FALSE(e->shell.quitRequested);
+    EXPECT_FALSE(e->core.run.quitRequested);
 }
 
 TEST_F(WindowTest, PresentsOnlyThePresentRectangleAtTheRootsPlace) {
@@ -179,7 +179,7 @@ TEST_F(WindowTest, PresentsOnlyThePresentRectangleAtTheRootsPlace) {
 
     // Once quitting, nothing is drawn.
     root.present = {0, 0, 3, 3};
-    e->shell.quitRequested = true;
+    e->core.run.quitRequested = true;
     EXPECT_TRUE(presentWindow(main()));
     EXPECT_EQ(hostWindow().presented.size(), 4u);
 }
@@ -212,7 +212,7 @@ TEST_F(WindowTest, FullScreenSwitchesToTheExactModeAndBack) {
     EXPECT_EQ(hostWindow().x, (1920 - 800) / 2) << "back at its place";
     EXPECT_EQ(hostWindow().desc.style, platform::WindowStyle::Framed);
     EXPECT_FALSE(setFullScreen(false));
-    EXPECT_TRUE(e->errors.reportedCodes.empty());
+    EXPECT_TRUE(e->core.errors.reportedCodes.empty());
 }
 
 TEST_F(WindowTest, FullScreenNeedsAModeOfTheWindowsSizeAndDepth) {
@@ -223,8 +223,8 @@ TEST_F(WindowTest, FullScreenNeedsAModeOfTheWindowsSizeAndDepth) {
     EXPECT_FALSE(e->display.fullScreen);
     EXPECT_FALSE(hostWindow().fullScreen);
     ASSERT_TRUE(reported(105200));
-    EXPECT_NE(e->errors.reports.back().find("800 x 600"), std::string::npos) << e->errors.reports.back();
-    EXPECT_FALSE(e->shell.quitRequested);
+    EXPECT_NE(e->core.errors.reports.back().find("800 x 600"), std::string::npos) << e->core.errors.reports.back();
+    EXPECT_FALSE(e->core.run.quitRequested);
     EXPECT_EQ(host->display().width, 1920);
 }
 

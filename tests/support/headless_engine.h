@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "engine.h"
+#include "shell/engine.h"
 #include "platform/headless/headless.h"
 
 namespace vr::test {

@@ -6,7 +6,7 @@
 #include "common/format_secrets.h"
 #include "compiler.h"
 #include "output.h"
-#include "script/engine_files.h"
+#include "core/engine_files.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/variables.h"
@@ -24,8 +24,8 @@ void loadCompiledGame(HeadlessEngine& h, const std::string& source) {
     vrc::CompiledGame game;
     ASSERT_TRUE(vrc::compileGame(sources, catalogue, game, diagnostics));
     for (auto& [name, bytes] : vrc::compiledFiles(game, catalogue))
-        h.e.loader.memoryItems[0].push_back({name, FileType::Other, bytes});
-    h.e.shell.scriptKey = secrets::scriptKey();
+        h.e.core.loader.memoryItems[0].push_back({name, FileType::Other, bytes});
+    h.e.core.run.scriptKey = secrets::scriptKey();
     // Loading the command definitions installs the command handlers.
     ASSERT_EQ(loadErrorMessages(), 0);
     ASSERT_EQ(loadCommandDefinitions(), 0);

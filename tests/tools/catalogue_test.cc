@@ -6,9 +6,9 @@
 
 #include "catalogue.h"
 #include "platform/platform.h"
-#include "script/engine_files.h"
-#include "script/error_texts.h"
-#include "script/report_format.h"
+#include "core/engine_files.h"
+#include "core/error_texts.h"
+#include "core/report_format.h"
 #include "support/headless_engine.h"
 
 namespace vrc {
@@ -229,7 +229,7 @@ TEST(CatalogueFiles, EngineReadsBackWhatTheCatalogueSays) {
     std::vector<uint8_t> commands = commandFile(c);
     ASSERT_FALSE(commands.empty());
     ASSERT_EQ(vr::parseCommandDefinitions(commands.data(), commands.size(), "vrbin\\vrc.vbn"), 0);
-    const vr::EngineFiles& files = h.e.files;
+    const vr::EngineFiles& files = h.e.core.files;
     ASSERT_EQ(files.commands.size(), c.commands.size());
     for (size_t slot = 0; slot < c.commands.size(); ++slot) {
         const vr::CommandDefinition& d = files.commands[slot];
@@ -249,10 +249,10 @@ TEST(CatalogueFiles, EngineReadsBackWhatTheCatalogueSays) {
 
     std::vector<uint8_t> errors = errorFile(c);
     ASSERT_EQ(vr::parseErrorMessages(errors.data(), errors.size(), "vrbin\\vre.vbn"), 0);
-    ASSERT_EQ(h.e.errors.messages.size(), c.errors.size());
+    ASSERT_EQ(h.e.core.errors.messages.size(), c.errors.size());
     for (size_t i = 0; i < c.errors.size(); ++i) {
-        EXPECT_EQ(h.e.errors.messages[i].code, c.errors[i].code);
-        EXPECT_EQ(h.e.errors.messages[i].text, c.errors[i].text);
+        EXPECT_EQ(h.e.core.errors.messages[i].code, c.errors[i].code);
+        EXPECT_EQ(h.e.core.errors.messages[i].text, c.errors[i].text);
     }
     EXPECT_EQ(vr::errorText(108180), *c.errorText(108180));
 }

@@ -4,7 +4,7 @@
 #include "disassembler.h"
 #include "expression.h"
 #include "output.h"
-#include "script/engine_files.h"
+#include "core/engine_files.h"
 #include "support/headless_engine.h"
 #include "support/temp_dir.h"
 #include "vrc_test_util.h"
@@ -153,7 +153,7 @@ TEST(VrcCompile, ALabelWithAZeroTopByteIsFoundByTheEngine) {
     ASSERT_EQ(vr::parseLabels(vrl.data(), vrl.size(), "vrl.vbn"), 0);
     int found = vr::findLabelIndex(name);
     ASSERT_GE(found, 0);
-    EXPECT_EQ(h.e.files.labels[size_t(found)].name, name);
+    EXPECT_EQ(h.e.core.files.labels[size_t(found)].name, name);
     EXPECT_GE(vr::findLabelIndex("SYSTEM_START"), 0);
 }
 

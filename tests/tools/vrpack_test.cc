@@ -9,8 +9,8 @@
 #include <random>
 #include <sstream>
 
-#include "archive/pack_format.h"
-#include "archive/pack_writer.h"
+#include "core/archive/pack_format.h"
+#include "core/archive/pack_writer.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "platform/platform.h"
-#include "script/engine_files.h"
-#include "script/engine_files_writer.h"
+#include "core/engine_files.h"
+#include "core/engine_files_writer.h"
 
 namespace vrc {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "script/error_report.h"
+#include "core/error_report.h"
 
 namespace vrc {
 

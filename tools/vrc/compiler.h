@@ -9,7 +9,7 @@
 
 #include "catalogue.h"
 #include "diagnostics.h"
-#include "script/engine_files_writer.h"
+#include "core/engine_files_writer.h"
 #include "script/script_file.h"
 #include "source_text.h"
 #include "symbols.h"

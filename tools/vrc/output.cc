@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "archive/pack_writer.h"
+#include "core/archive/pack_writer.h"
 #include "common/format_secrets.h"
 
 namespace vrc {

@@ -1,6 +1,6 @@
 #include "symbols.h"
 
-#include "shell/input_keys.h"
+#include "common/key_names.h"
 
 namespace vrc {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/pack_format.h"
+#include "core/archive/pack_format.h"
 
 namespace vrpack {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/pack_format.h"
-#include "archive/pack_writer.h"
+#include "core/archive/pack_format.h"
+#include "core/archive/pack_writer.h"
 #include "commands.h"
 #include "failure.h"
 #include "files.h"

@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include "archive/pack_repair.h"
+#include "core/archive/pack_repair.h"
 
 namespace vrpack {
 

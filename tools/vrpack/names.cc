@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "archive/pack_format.h"
+#include "core/archive/pack_format.h"
 #include "common/sjis.h"
 #include "platform/platform.h"
 

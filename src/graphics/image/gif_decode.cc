@@ -10,7 +10,7 @@
 #include "graphics/image/decoders.h"
 #include "graphics/image/gif_lzw.h"
 #include "graphics/image/image_load.h"
-#include "script/error_report.h"
+#include "core/error_report.h"
 
 namespace vr {
 

@@ -4,10 +4,12 @@
 #include <new>
 #include <string>
 
-#include "devtools/debug_log.h"
-#include "engine.h"
+#include "core/debug_log.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/image/decoders.h"
-#include "script/error_report.h"
+#include "core/error_report.h"
 
 namespace vr {
 
@@ -16,7 +18,7 @@ namespace {
 // The name of the command being run, for reports that name it; empty
 // outside the interpreter.
 std::string currentCommandName() {
-    const ScriptState& s = engine().script;
+    const ScriptState& s = scriptState();
     if (!s.currentThread || !s.currentThread->image) return {};
     const std::vector<uint8_t>& commands = s.currentThread->image->commands;
     if (s.currentInstruction >= commands.size()) return {};

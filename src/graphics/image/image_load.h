@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "archive/loader.h"
+#include "core/archive/loader.h"
 #include "graphics/surface.h"
 
 namespace vr {

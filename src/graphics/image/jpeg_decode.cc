@@ -14,7 +14,7 @@
 
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
-#include "script/error_report.h"
+#include "core/error_report.h"
 
 #ifndef JCS_EXTENSIONS
 #error "the JPEG decoder needs libjpeg-turbo's extended colour spaces"

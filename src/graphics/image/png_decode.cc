@@ -12,7 +12,7 @@
 
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
-#include "script/error_report.h"
+#include "core/error_report.h"
 
 namespace vr {
 

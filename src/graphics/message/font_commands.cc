@@ -3,12 +3,14 @@
 #include <string>
 
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/message/message_commands.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"
 #include "script/arguments.h"
-#include "script/engine_files.h"
+#include "core/engine_files.h"
 #include "script/value_operators.h"
 #include "script/variables.h"
 
@@ -57,10 +59,10 @@ int64_t combined(int id, int64_t stored, int64_t limit) {
 // when the slot is the message slot.  The slot's switches and sizes are
 // also the ones the drawing command's text path uses.
 void setSlotAttributes() {
-    Engine& e = engine();
-    FontList& fonts = e.text.fonts;
+    Graphics& g = graphics();
+    FontList& fonts = g.text.fonts;
     size_t slot = size_t(fonts.currentSlot);
-    FontSlotAttributes& a = e.messageWindow.slots[slot];
+    FontSlotAttributes& a = g.messageWindow.slots[slot];
     if (hasArgument(kAntiAlias)) a.antiAlias = uint8_t(argumentInteger(kAntiAlias));
     if (hasArgument(kTopColour)) a.topColour = uint32_t(combined(kTopColour, a.topColour, kColourLimit));
     if (hasArgument(kBottomColour)) a.bottomColour = uint32_t(combined(kBottomColour, a.bottomColour, kColourLimit));
@@ -77,7 +79,7 @@ void setSlotAttributes() {
     if (slot != size_t(kMessageSlot)) return;
     // Only what the command changed: the message keeps its own starting
     // values (a bottom colour without gradient) until then.
-    MessageTextState& m = e.text.message;
+    MessageTextState& m = g.text.message;
     if (hasArgument(kAntiAlias)) m.antiAlias = a.antiAlias;
     if (hasArgument(kTopColour)) m.topColour = a.topColour;
     if (hasArgument(kBottomColour)) m.bottomColour = a.bottomColour;
@@ -119,7 +121,7 @@ int queriedFont() {
 bool queriedGlyph(GlyphImage& glyph) {
     std::string_view text = argumentText(kQueryText);
     if (text.empty()) return true;
-    const MessageTextState& m = engine().text.message;
+    const MessageTextState& m = graphics().text.message;
     return rasterizeGlyph(text.substr(0, sjis::charLength(text, 0)), m.glyphSize, m.bold != 0, m.antiAlias != 0,
                           glyph) >= 0;
 }
@@ -143,7 +145,7 @@ int FontQuery() {
     uint32_t number = result->variable;
     int64_t element = result->element;
     auto answer = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
-    const MessageTextState& m = engine().text.message;
+    const MessageTextState& m = graphics().text.message;
     if (hasArgument(kAskAntiAlias)) return answer(m.antiAlias);
     if (hasArgument(kAskTopColour)) return answer(m.topColour);
     if (hasArgument(kAskBottomColour)) return answer(m.bottomColour);

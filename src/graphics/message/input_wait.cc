@@ -1,13 +1,19 @@
 #include "graphics/message/input_wait.h"
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
 #include "graphics/text/text_output.h"
+#include "script/script_state.h"
 #include "script/script_thread.h"
-#include "shell/input.h"
 
 namespace vr {
 
 namespace {
+
+int64_t keyCounter(int64_t key) {
+    const ScriptHooks& hooks = scriptState().hooks;
+    return hooks.keyCounter ? hooks.keyCounter(key) : 0;
+}
 
 // A key number that is not in the key counters (1023 among them) reads 0:
 // neither held nor just pressed.
@@ -32,17 +38,17 @@ void passClickWait(MessageTextState& m) {
 }
 
 void serveShownMessage() {
-    Engine& e = engine();
-    MessageTextState& m = e.text.message;
-    const MessageWindowState& w = e.messageWindow;
+    Graphics& g = graphics();
+    MessageTextState& m = g.text.message;
+    const MessageWindowState& w = g.messageWindow;
     if (anyHeld(w.skipKeys)) {
         if (m.waiting) passClickWait(m);
-        else e.text.instantDisplay = true;
+        else g.text.instantDisplay = true;
     }
     advanceText();
     if (m.entryCount > 0 && (anyJustPressed(w.clickKeys) || anyHeld(w.skipKeys))) {
         if (m.waiting) passClickWait(m);
-        else if (m.index < m.entryCount) e.text.instantDisplay = true;
+        else if (m.index < m.entryCount) g.text.instantDisplay = true;
     }
 }
 
@@ -50,7 +56,7 @@ void serveShownMessage() {
 
 void serveInputWait(ScriptThread& thread) {
     if (!thread.inputWait) return;
-    MessageTextState& m = engine().text.message;
+    MessageTextState& m = graphics().text.message;
     if (m.messageMode == 1) {
         serveShownMessage();
         if (m.index < m.entryCount) return;
@@ -61,7 +67,7 @@ void serveInputWait(ScriptThread& thread) {
 }
 
 void resetMessage() {
-    MessageTextState& m = engine().text.message;
+    MessageTextState& m = graphics().text.message;
     if (!m.finished) return;
     m.finished = 0;
     m.textLength = m.entryCount = m.pos = m.index = 0;

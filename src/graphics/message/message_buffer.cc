@@ -5,13 +5,15 @@
 #include <limits>
 
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 
 namespace vr {
 
 namespace {
 
-MessageTextState& message() { return engine().text.message; }
+MessageTextState& message() { return graphics().text.message; }
 
 int16_t saturated16(int64_t v) {
     return int16_t(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));

@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/message/message_buffer.h"
 #include "graphics/object_tree.h"
@@ -35,7 +37,7 @@ enum WindowSetArgument {
 // A printed value longer than this is refused.
 constexpr size_t kPrintLimit = 1024;
 
-MessageTextState& message() { return engine().text.message; }
+MessageTextState& message() { return graphics().text.message; }
 
 int32_t saturated32(int64_t v) {
     return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
@@ -77,11 +79,11 @@ std::string_view nextComponent(std::string_view path, size_t& at) {
 // root of the object tree.  The old target loses its mark whether or not
 // the new one is found.
 int setMessageTarget(std::string_view path) {
-    if (ObjectNode* old = engine().text.message.target; old && old->layer) old->layer->targetFlag = false;
+    if (ObjectNode* old = graphics().text.message.target; old && old->layer) old->layer->targetFlag = false;
     std::string resolved;
     int kind = resolvePath(resolved, path, "", true);
     if (kind < 0) return -1;
-    ObjectNode* at = &engine().graphics.layerRoot;
+    ObjectNode* at = &graphics().scene.layerRoot;
     size_t pos = 0;
     std::string_view component = nextComponent(resolved, pos);
     while (!component.empty()) {
@@ -94,7 +96,7 @@ int setMessageTarget(std::string_view path) {
         }
         component = next;
     }
-    if (!at || at == &engine().graphics.layerRoot || !at->layer) {
+    if (!at || at == &graphics().scene.layerRoot || !at->layer) {
         reportScriptErrorArgs(101250, true, std::string(path));
         return -1;
     }
@@ -124,7 +126,7 @@ int appendWindowControls() {
 
 int MessageText() {
     if (evaluateArguments(kMessageTextSlot) < 0) return -1;
-    const EvaluatedArguments& args = engine().script.arguments;
+    const EvaluatedArguments& args = scriptState().arguments;
     if (args.count < 1) return 0;
     const ArgumentValue& a = args.byPosition[1];
     if (!a.raw) return 0;
@@ -150,7 +152,7 @@ int PrintValue() {
 
 int MessageEnd() {
     if (evaluateArguments(kMessageEndSlot) < 0) return -1;
-    ScriptState& s = engine().script;
+    ScriptState& s = scriptState();
     ScriptThread& t = *s.currentThread;
     t.messageEndMark.fill(0);
     if (t.image && s.currentInstruction < t.image->argumentCounts.size() &&
@@ -173,9 +175,9 @@ int MessageEnd() {
 
 int MessageWindowSet() {
     if (evaluateArguments(kWindowSetSlot) < 0) return -1;
-    Engine& e = engine();
-    MessageTextState& m = e.text.message;
-    MessageWindowState& w = e.messageWindow;
+    Graphics& g = graphics();
+    MessageTextState& m = g.text.message;
+    MessageWindowState& w = g.messageWindow;
     if (hasArgument(kPath) && setMessageTarget(argumentText(kPath)) < 0) return -1;
     if (hasArgument(kMode)) m.messageMode = int8_t(argumentInteger(kMode));
     for (int k = 0; k < kMessageKeys; ++k) {

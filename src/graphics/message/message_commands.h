@@ -3,7 +3,7 @@
 // 80), font settings and query (slots 21 and 22).
 #pragma once
 
-#include "commands/command_table.h"
+#include "script/command_table.h"
 
 namespace vr {
 

@@ -1,6 +1,8 @@
 #include "graphics/text/font_list.h"
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 
 namespace vr {
 
@@ -11,7 +13,7 @@ constexpr const char8_t* kDefaultFaces[] = {
     u8"ＭＳ ゴシック", u8"標準ゴシック", u8"ＭＳ Ｐゴシック", u8"ＭＳ 明朝", u8"標準明朝",
 };
 
-FontList& list() { return engine().text.fonts; }
+FontList& list() { return graphics().text.fonts; }
 
 int indexOfName(std::string_view name) {
     const FontList& f = list();
@@ -33,7 +35,7 @@ bool validFont(int index) { return index >= 0 && index < list().count; }
 }  // namespace
 
 void enumerateFonts() {
-    TextState& t = engine().text;
+    TextState& t = graphics().text;
     for (GlyphCacheEntry& entry : t.glyphCache) entry = GlyphCacheEntry{};
     t.host = platform::Fonts::create();
     FontList& f = t.fonts;

@@ -5,7 +5,9 @@
 
 #include "common/memory.h"
 #include "common/sjis.h"
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/object_tree.h"
 
 namespace vr {
@@ -20,7 +22,7 @@ bool sameKey(const GlyphCacheEntry& c, int size, bool bold, bool antiAlias, int 
 // with the key, so a script that keeps drawing with a font that cannot be
 // made is told once, not for every character.
 int remakeCacheEntry(GlyphCacheEntry& c, int size, bool bold, bool antiAlias, int font) {
-    TextState& t = engine().text;
+    TextState& t = graphics().text;
     c.valid = true;
     c.size = size;
     c.bold = bold;
@@ -177,7 +179,7 @@ int rasterizeGlyph(std::string_view charBytes, int size, bool bold, bool antiAli
     out.scale = antiAlias ? 4 : 1;
     if (charBytes.empty() || size < 1 || size > kMaxGlyphSize) return 0;
     charBytes = charBytes.substr(0, sjis::charLength(charBytes, 0));
-    TextState& t = engine().text;
+    TextState& t = graphics().text;
     slot = std::clamp(slot < 0 ? int(t.fonts.currentSlot) : slot, 0, kFontSlots - 1);
     int font = t.fonts.slotFont[size_t(slot)];
     GlyphCacheEntry& c = t.glyphCache[size_t(slot)];
@@ -223,7 +225,7 @@ int drawGlyph(std::string_view charBytes, const GlyphStyle& style, int x, int y,
     if (rasterizeGlyph(charBytes, style.size, style.bold, style.antiAlias, glyph, style.slot) < 0) return -1;
     if (!target.layer) return glyph.advance;
     LayerRecord& layer = *target.layer;
-    const GlyphTables& tables = engine().text.tables;
+    const GlyphTables& tables = graphics().text.tables;
     if (int64_t d = style.thickness; d != 0) {
         for (int i : {1, 0, -1})
             for (int j : {-1, 0, 1}) writeGlyph(glyph, style, tables, x + i * d, y + j * d, layer);

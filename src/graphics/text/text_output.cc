@@ -4,7 +4,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "engine.h"
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "script/script_state.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
 #include "graphics/text/glyph.h"
@@ -33,7 +35,7 @@ bool contains(const uint16_t (&set)[N], uint16_t code) {
     return std::find(std::begin(set), std::end(set), code) != std::end(set);
 }
 
-MessageTextState& message() { return engine().text.message; }
+MessageTextState& message() { return graphics().text.message; }
 
 int entryLimit(const MessageTextState& m) { return std::clamp(int(m.entryCount), 0, kMessageEntries); }
 int textEnd(const MessageTextState& m) { return std::clamp(int(m.textLength), 0, kMessageTextBytes); }
@@ -82,7 +84,7 @@ int breakLine(MessageTextState& m, int64_t lineHeight, int64_t nextHeight, int64
 bool mustWait(TextState& t, int delay) {
     if (t.instantDisplay || t.message.pos == 0) return false;
     delay = std::max(delay, 0);
-    int64_t since = int64_t(engine().platform.millis() - t.paceClock);
+    int64_t since = int64_t(core().platform.millis() - t.paceClock);
     if (since < delay) return true;
     t.paceClock += uint64_t(delay);
     return false;
@@ -94,7 +96,7 @@ void clearPage(MessageTextState& m) {
     if (!m.target || !m.target->layer) return;
     LayerRecord& layer = *m.target->layer;
     size_t bytes = std::min(layer.surface.pixels.size(), size_t(layer.width()) * layer.height() * 4);
-    const pixel::PixelSet* set = engine().graphics.pixels;
+    const pixel::PixelSet* set = graphics().scene.pixels;
     if (set)
         set->kernels.zeroFill(layer.pixels(), bytes);
     else
@@ -158,7 +160,7 @@ int checkLineBreak(ObjectNode* target) {
 }
 
 void advanceText() {
-    TextState& t = engine().text;
+    TextState& t = graphics().text;
     MessageTextState& m = t.message;
     bool drew = false;
     for (;;) {
@@ -168,7 +170,7 @@ void advanceText() {
         }
         if (m.restartClock) {
             m.restartClock = 0;
-            t.paceClock = engine().platform.millis();
+            t.paceClock = core().platform.millis();
         }
         char kind = m.kinds[size_t(m.index)];
         bool goOn = true;

@@ -40,14 +40,14 @@ TEST_F(ImageLoadTest, FilesAreFoundByTheExtensionOrderAndDecodedByTheirType) {
 }
 
 TEST_F(ImageLoadTest, TypesThatAreNoImagesAndPsdFilesAreRefused) {
-    h.e.loader.memoryItems[0].push_back({"a.png", FileType::Wav, test::readImageData("rgb8.png")});
+    h.e.core.loader.memoryItems[0].push_back({"a.png", FileType::Wav, test::readImageData("rgb8.png")});
     EXPECT_TRUE(refused(loadImageSurface(surface, "a.png"), 100030));
     std::vector<uint8_t> psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 20, 0, 0, 0, 30};
-    h.e.loader.memoryItems[1].push_back({"b.png", FileType::Psd, psd});
+    h.e.core.loader.memoryItems[1].push_back({"b.png", FileType::Psd, psd});
     EXPECT_TRUE(refused(loadImageSurface(surface, "b.png"), 100220));
     EXPECT_TRUE(refused(decode({'8', 'B'}, FileType::Psd), 100220));
     // A damaged file is reported by its decoder, once.
-    h.e.loader.memoryItems[2].push_back({"c.gif", FileType::Gif, {'G', 'I', 'F'}});
+    h.e.core.loader.memoryItems[2].push_back({"c.gif", FileType::Gif, {'G', 'I', 'F'}});
     EXPECT_TRUE(refused(loadImageSurface(surface, "c.gif"), 100215));
 }
 

@@ -101,7 +101,7 @@ struct ImageTest : ::testing::Test {
     int decodeFile(const std::string& file) {
         return decode(readImageData(file), fileTypeFromName(file), file);
     }
-    const std::vector<uint32_t>& codes() const { return h.e.errors.reportedCodes; }
+    const std::vector<uint32_t>& codes() const { return h.e.core.errors.reportedCodes; }
     // A refusal: -1, the one code reported, and no pixels left behind.
     ::testing::AssertionResult refused(int result, uint32_t code) {
         if (result != -1) return ::testing::AssertionFailure() << "result " << result;
@@ -112,7 +112,7 @@ struct ImageTest : ::testing::Test {
         }
         if (!surface.pixels.empty() || !surface.frames.empty())
             return ::testing::AssertionFailure() << "pixels left behind";
-        h.e.errors.reportedCodes.clear();
+        h.e.core.errors.reportedCodes.clear();
         return ::testing::AssertionSuccess();
     }
 };

@@ -23,7 +23,7 @@ TEST(FontSet, OperatorsStopAtTheirBounds) {
            "FontSet bottomColour*=3\nFontQuery bottomColour=1 result=v[9]\n"
            "FontSet antiAlias=7\nFontQuery antiAlias=1 result=v[10]\n");
     g.frame();
-    ASSERT_TRUE(g.h.e.errors.reportedCodes.empty()) << g.h.e.errors.reports[0];
+    ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
     const int64_t expected[] = {256, 256, 0, 7, 3, 0xFFFFFF, 1, 0, 0xFFFFFFFF, 0xFFFFFF, 7};
     for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(getInteger(1000, int64_t(i)), expected[i]) << i;
 }
@@ -33,16 +33,16 @@ TEST(FontSet, OtherSlotsKeepTheirOwnAttributesAndSlotZeroComesBack) {
     g.load("*SYSTEM_START\nFontSet slot=3 size=40 lineHeight=44 bold=1 topColour=0x123456\n"
            "FontSet slot=3 size+=2\nFontSet size=18\n");
     g.frame();
-    ASSERT_TRUE(g.h.e.errors.reportedCodes.empty()) << g.h.e.errors.reports[0];
-    const FontSlotAttributes& three = g.h.e.messageWindow.slots[3];
+    ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
+    const FontSlotAttributes& three = g.h.e.graphics.messageWindow.slots[3];
     EXPECT_EQ(three.glyphSize, 42) << "the slot's own value is combined";
     EXPECT_EQ(three.lineHeight, 44);
     EXPECT_EQ(three.bold, 1);
     EXPECT_EQ(three.topColour, 0x123456u);
-    EXPECT_EQ(g.h.e.text.fonts.slotSize[3], 42) << "the drawing command's text path sees the slot";
-    EXPECT_EQ(g.h.e.text.fonts.slotCellHeight[3], 44);
-    EXPECT_EQ(g.h.e.text.fonts.slotBold[3], 1);
-    EXPECT_EQ(g.h.e.text.fonts.currentSlot, 0);
+    EXPECT_EQ(g.h.e.graphics.text.fonts.slotSize[3], 42) << "the drawing command's text path sees the slot";
+    EXPECT_EQ(g.h.e.graphics.text.fonts.slotCellHeight[3], 44);
+    EXPECT_EQ(g.h.e.graphics.text.fonts.slotBold[3], 1);
+    EXPECT_EQ(g.h.e.graphics.text.fonts.currentSlot, 0);
     EXPECT_EQ(g.m.glyphSize, 18) << "only slot 0 reaches the message";
     EXPECT_EQ(g.m.lineHeight, 20);
     EXPECT_EQ(g.m.bold, 0);
@@ -56,9 +56,9 @@ TEST(FontSet, FontNumbersCountFromOne) {
         if (fontCount() < 2) GTEST_SKIP() << "needs two fonts";
         g.load("*SYSTEM_START\nFontSet slot=2 font=2\n");
         g.frame();
-        EXPECT_TRUE(g.h.e.errors.reportedCodes.empty());
-        EXPECT_EQ(g.h.e.text.fonts.slotFont[2], 1);
-        EXPECT_EQ(g.h.e.text.fonts.currentSlot, 0);
+        EXPECT_TRUE(g.h.e.core.errors.reportedCodes.empty());
+        EXPECT_EQ(g.h.e.graphics.text.fonts.slotFont[2], 1);
+        EXPECT_EQ(g.h.e.graphics.text.fonts.currentSlot, 0);
     }
     {
         MessageGame g;
@@ -84,7 +84,7 @@ TEST(FontSet, FontNumbersCountFromOne) {
         g.load("*SYSTEM_START\nFontSet slot=8\n");
         g.frame();
         EXPECT_TRUE(g.reported(101000));
-        EXPECT_EQ(g.h.e.text.fonts.currentSlot, 0);
+        EXPECT_EQ(g.h.e.graphics.text.fonts.currentSlot, 0);
     }
 }
 
@@ -101,7 +101,7 @@ TEST(FontQuery, NamesScriptsAndGlyphSizes) {
            "FontQuery fontCount=0 result=v[4]\n"
            "FontQuery nonJapanese=1 result=v[5]\n");
     g.frame();
-    ASSERT_TRUE(g.h.e.errors.reportedCodes.empty()) << g.h.e.errors.reports[0];
+    ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
     EXPECT_EQ(getString(1000, 0), fontName(0));
     EXPECT_EQ(getString(1001, 0), slotFontName()) << "without a number: the current slot's font";
     EXPECT_EQ(getInteger(1002, 0), fontCount());

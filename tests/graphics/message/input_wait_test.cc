@@ -23,7 +23,7 @@ struct InputWaitTest : ::testing::Test {
         g().releaseKeys();
         g().frame();  // the script runs up to the message end
         ASSERT_TRUE(g().mainThread().inputWait);
-        ASSERT_TRUE(g().h.e.errors.reportedCodes.empty()) << g().h.e.errors.reports[0];
+        ASSERT_TRUE(g().h.e.core.errors.reportedCodes.empty()) << g().h.e.core.errors.reports[0];
     }
     int shown() const { return game->m.index; }
     bool passed() { return g().integer(1000) == 1; }

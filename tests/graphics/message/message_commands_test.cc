@@ -16,7 +16,7 @@ TEST(MessageText, AMessageMayReach8190BytesButNot8191) {
         MessageGame g;
         g.load("*SYSTEM_START\n" + line(4095) + line(4095));
         g.frame();
-        EXPECT_TRUE(g.h.e.errors.reportedCodes.empty());
+        EXPECT_TRUE(g.h.e.core.errors.reportedCodes.empty());
         EXPECT_EQ(g.m.textLength, 8190);
         EXPECT_EQ(g.m.entryCount, 8191) << "8190 characters and the end";
         EXPECT_EQ(g.m.text[8190], 0);
@@ -29,7 +29,7 @@ TEST(MessageText, AMessageMayReach8190BytesButNot8191) {
         EXPECT_EQ(g.m.textLength, 4095) << "the refused line is not appended at all";
         EXPECT_EQ(g.m.entryCount, 4095);
         EXPECT_EQ(g.m.kinds[4095], 0);
-        EXPECT_TRUE(g.h.e.shell.quitRequested) << "the report is fatal";
+        EXPECT_TRUE(g.h.e.core.run.quitRequested) << "the report is fatal";
     }
 }
 
@@ -39,7 +39,7 @@ TEST(MessageText, EntriesTakeTheDelayAndFontOfTheMoment) {
            "FontSet size=24 lineHeight=30 topColour=0x102030 bold=1\n"
            "あa\tい\n");
     g.frame();
-    ASSERT_TRUE(g.h.e.errors.reportedCodes.empty());
+    ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty());
     EXPECT_EQ(g.text(), "あa\tい") << "message text keeps control bytes";
     EXPECT_EQ(g.kinds(), "211" "2" "CRPE");
     const int16_t delays[] = {40, 20, 20, 40};
@@ -74,7 +74,7 @@ TEST(PrintValue, NumbersAndTextsAsTheyArePrinted) {
     g.load("global int i = -5\nglobal float f = 1.5\nglobal str s\n*SYSTEM_START\n{i}/{f}/{s}\n");
     ASSERT_EQ(setString(1002, 0, std::string("a\x01\x7F") + "あz"), 0);
     g.frame();
-    ASSERT_TRUE(g.h.e.errors.reportedCodes.empty()) << g.h.e.errors.reports[0];
+    ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
     EXPECT_EQ(g.text(), "-5/1.500000/a  あz") << "control bytes become spaces; a trail byte is no control byte";
     EXPECT_EQ(g.kinds(), std::string(15, '1') + "2" "1" "E");
 }
@@ -87,7 +87,7 @@ TEST(PrintValue, LongValuesAndFullMessagesAreRefused) {
         g.load(source + "{s}\n");
         setString(1000, 0, std::string(length, 'v'));
         g.frame();
-        return g.h.e.errors.reportedCodes.empty() ? 0u : g.h.e.errors.reportedCodes[0];
+        return g.h.e.core.errors.reportedCodes.empty() ? 0u : g.h.e.core.errors.reportedCodes[0];
     };
     EXPECT_EQ(printed(0, 1024), 0u);
     EXPECT_EQ(printed(0, 1025), 102030u);
@@ -166,7 +166,7 @@ TEST(MessageWindowSet, KeysAndEndCodes) {
     MessageGame g;
     g.load("*SYSTEM_START\nMessageWindowSet click1=0 click3=65 skip2=16 skip1=0 delay=70 endWait=1 endClearPage=2\n");
     g.frame();
-    const MessageWindowState& w = g.h.e.messageWindow;
+    const MessageWindowState& w = g.h.e.graphics.messageWindow;
     EXPECT_EQ(w.clickKeys, (std::array<int64_t, 4>{1023, 13, 65, 1023})) << "0 stands for no key";
     EXPECT_EQ(w.skipKeys, (std::array<int64_t, 4>{1023, 16, 1023, 1023}));
     EXPECT_EQ(g.m.delay, 70);
@@ -181,7 +181,7 @@ TEST(MessageWindowSet, TheTargetIsFoundFromTheRootAndMarked) {
         g.load("*SYSTEM_START\nMessageWindowSet path=\"W0/msg\" delay=5\n");
         g.frame();
         EXPECT_TRUE(g.reported(100230)) << "W0 is missing";
-        EXPECT_NE(g.h.e.errors.reports[0].find("W0"), std::string::npos) << g.h.e.errors.reports[0];
+        EXPECT_NE(g.h.e.core.errors.reports[0].find("W0"), std::string::npos) << g.h.e.core.errors.reports[0];
         EXPECT_EQ(g.m.delay, 0) << "the rest of the arguments are not applied";
     }
     {
@@ -190,7 +190,7 @@ TEST(MessageWindowSet, TheTargetIsFoundFromTheRootAndMarked) {
         g.load("*SYSTEM_START\nMessageWindowSet path=\"W0/msg\"\nMessageWindowSet path=\"W0/other\"\n");
         g.frame();
         EXPECT_TRUE(g.reported(101250));
-        EXPECT_NE(g.h.e.errors.reports[0].find("W0/other"), std::string::npos) << g.h.e.errors.reports[0];
+        EXPECT_NE(g.h.e.core.errors.reports[0].find("W0/other"), std::string::npos) << g.h.e.core.errors.reports[0];
         EXPECT_EQ(g.m.target, msg) << "the old target stays";
         EXPECT_FALSE(msg->layer->targetFlag) << "but loses its mark";
     }
@@ -199,7 +199,7 @@ TEST(MessageWindowSet, TheTargetIsFoundFromTheRootAndMarked) {
         ObjectNode* msg = g.makeTextLayer(100, 40);
         g.load("*SYSTEM_START\nMessageWindowSet path=\"W0/msg\"\n");
         g.frame();
-        EXPECT_TRUE(g.h.e.errors.reportedCodes.empty());
+        EXPECT_TRUE(g.h.e.core.errors.reportedCodes.empty());
         EXPECT_EQ(g.m.target, msg);
         EXPECT_TRUE(msg->layer->targetFlag);
     }
@@ -244,7 +244,7 @@ TEST(MessageWindowQuery, OnlyTheFirstSelectedValueIsWritten) {
     g.m.cursorX = 37;
     g.m.waiting = 1;
     g.frame();
-    EXPECT_TRUE(g.h.e.errors.reportedCodes.empty());
+    EXPECT_TRUE(g.h.e.core.errors.reportedCodes.empty());
     EXPECT_EQ(g.integer(1000), 37) << "cursorX comes before waiting";
     EXPECT_EQ(g.integer(1001), 1) << "the mode";
     EXPECT_EQ(g.integer(1002), 5) << "no flag: nothing written";

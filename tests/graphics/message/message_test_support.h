@@ -23,13 +23,10 @@ namespace vr::test {
 // other, each in its own scope.
 struct MessageGame {
     HeadlessEngine h;
-    MessageTextState& m = h.e.text.message;
+    MessageTextState& m = h.e.graphics.text.message;
     static constexpr int kLeftButton = 1, kEnter = 13, kControl = 17, kSpace = 32;
 
-    MessageGame() {
-        enumerateFonts();
-        setInputWaitService(&serveInputWait);
-    }
+    MessageGame() { enumerateFonts(); }
 
     bool haveIpaFonts() const { return ipaFontsInstalled(); }
 
@@ -41,7 +38,7 @@ struct MessageGame {
     // One frame of the script walk, `elapsed` milliseconds after the last.
     void frame(uint64_t elapsed = 16) {
         h.host.advanceClock(elapsed);
-        ++h.e.shell.frameCounter;
+        ++h.e.core.run.frameCounter;
         runFrame(h.e.script.root);
         releaseEndedThreads();
     }
@@ -64,7 +61,7 @@ struct MessageGame {
 
     int64_t integer(uint32_t number) { return getInteger(number, 0); }
     bool reported(uint32_t code) const {
-        const auto& codes = h.e.errors.reportedCodes;
+        const auto& codes = h.e.core.errors.reportedCodes;
         return std::find(codes.begin(), codes.end(), code) != codes.end();
     }
     std::string kinds() const { return std::string(m.kinds.data(), size_t(std::max(0, int(m.entryCount)))); }

@@ -33,9 +33,9 @@ TEST_F(FontListTest, TheWindowsFaceNamesStandForTheIpaFonts) {
 TEST_F(FontListTest, EverySlotStartsWithTheFirstUsualFaceAndSlotZeroIsCurrent) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
     int gothic = indexOf("ＭＳ ゴシック");
-    for (int slot = 0; slot < kFontSlots; ++slot) EXPECT_EQ(h.e.text.fonts.slotFont[size_t(slot)], gothic);
-    EXPECT_EQ(h.e.text.fonts.currentSlot, 0);
-    const FontList& f = h.e.text.fonts;
+    for (int slot = 0; slot < kFontSlots; ++slot) EXPECT_EQ(h.e.graphics.text.fonts.slotFont[size_t(slot)], gothic);
+    EXPECT_EQ(h.e.graphics.text.fonts.currentSlot, 0);
+    const FontList& f = h.e.graphics.text.fonts;
     EXPECT_EQ(size_t(f.count), f.names.size());
     EXPECT_EQ(f.names.size(), f.proportional.size());
     EXPECT_EQ(f.names.size(), f.nonJapaneseScript.size());

@@ -34,12 +34,12 @@ struct GlyphTest : test::TextFixture {
         for (size_t i = 0; i < size_t(l.width()) * l.height(); ++i) std::memcpy(l.pixels() + i * 4, &v, 4);
     }
     void write(const GlyphImage& g, const GlyphStyle& s, int x, int y) {
-        writeGlyph(g, s, h.e.text.tables, x, y, *layer->layer);
+        writeGlyph(g, s, h.e.graphics.text.tables, x, y, *layer->layer);
     }
 };
 
 TEST_F(GlyphTest, CoverageOfSixteenSubSamplesIsOpaque) {
-    const GlyphTables& t = h.e.text.tables;
+    const GlyphTables& t = h.e.graphics.text.tables;
     EXPECT_EQ(t.coverageAlpha[16], 255);
     EXPECT_EQ(t.coverageAlpha[15], 240);
     EXPECT_EQ(t.coverageAlpha[0], 0);
@@ -223,11 +223,11 @@ TEST_F(GlyphTest, ThickeningDrawsAtTheEightNeighboursAndTheCentre) {
 
 TEST_F(GlyphTest, AFontThatCannotBeMadeIsReportedOnce) {
     makeLayer(24, 24);
-    h.e.text.fonts.slotFont[0] = fontCount() + 5;
+    h.e.graphics.text.fonts.slotFont[0] = fontCount() + 5;
     GlyphStyle s;
     EXPECT_EQ(drawGlyph("A", s, 0, 0, *layer), -1);
     EXPECT_EQ(drawGlyph("B", s, 0, 0, *layer), -1);
-    EXPECT_EQ(std::count(h.e.errors.reportedCodes.begin(), h.e.errors.reportedCodes.end(), 102040u), 1);
+    EXPECT_EQ(std::count(h.e.core.errors.reportedCodes.begin(), h.e.core.errors.reportedCodes.end(), 102040u), 1);
     s.size = 0;
     EXPECT_EQ(drawGlyph("A", s, 0, 0, *layer), 0) << "an empty size draws nothing and is no error";
     EXPECT_FALSE(inkIn(0, 0, 24, 24));

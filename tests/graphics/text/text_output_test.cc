@@ -12,7 +12,7 @@ namespace {
 // where 80 is the last cell (80 + 2 + 40 >= 105) and from 40 on fewer than
 // four cells are left (40 + 2 + 80 >= 105).
 struct TextOutputTest : test::TextFixture {
-    MessageTextState& m = h.e.text.message;
+    MessageTextState& m = h.e.graphics.text.message;
     void SetUp() override {
         TextFixture::SetUp();
         if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
@@ -21,7 +21,7 @@ struct TextOutputTest : test::TextFixture {
     }
     void showAll(std::string_view text) {
         appendText(text);
-        h.e.text.instantDisplay = true;
+        h.e.graphics.text.instantDisplay = true;
         advanceText();
     }
     void expectPen(int x, int y) {
@@ -29,7 +29,7 @@ struct TextOutputTest : test::TextFixture {
         EXPECT_EQ(m.cursorY, y);
     }
     bool reported(uint32_t code) const {
-        return std::count(h.e.errors.reportedCodes.begin(), h.e.errors.reportedCodes.end(), code) > 0;
+        return std::count(h.e.core.errors.reportedCodes.begin(), h.e.core.errors.reportedCodes.end(), code) > 0;
     }
 };
 
@@ -40,7 +40,7 @@ TEST_F(TextOutputTest, ClosingPunctuationHangsInTheLastCellAndAKanjiMovesOn) {
     expectPen(20, 20);
     EXPECT_EQ(m.pos, m.textLength);
     EXPECT_EQ(m.index, m.entryCount);
-    EXPECT_FALSE(h.e.text.instantDisplay) << "cleared at the end of the entries";
+    EXPECT_FALSE(h.e.graphics.text.instantDisplay) << "cleared at the end of the entries";
 }
 
 TEST_F(TextOutputTest, AKanjiInTheLastCellMovesToTheNextLine) {
@@ -91,7 +91,7 @@ TEST_F(TextOutputTest, NothingIsDrawnAfterTheTextEndedNotEvenOnANewPage) {
     appendText("一二三四五六七八九十");
     appendEntry('P', 20, 20, 0);
     appendText("一");
-    h.e.text.instantDisplay = true;
+    h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_EQ(m.index, m.entryCount);
     EXPECT_EQ(m.pos, m.textLength);
@@ -117,11 +117,11 @@ TEST_F(TextOutputTest, AClickWaitStopsTheInstantDisplayAndTheClockRestartsAfterI
     appendText("一二", 20, 20, 40);
     appendEntry('C', 20, 20, 0);
     appendText("三", 20, 20, 40);
-    h.e.text.instantDisplay = true;
+    h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_EQ(m.index, 2);
     EXPECT_EQ(m.waiting, 1);
-    EXPECT_FALSE(h.e.text.instantDisplay);
+    EXPECT_FALSE(h.e.graphics.text.instantDisplay);
     // What the input-wait service does on a click.
     h.host.advanceClock(1000);
     m.waiting = 0;
@@ -139,7 +139,7 @@ TEST_F(TextOutputTest, LineFeedsPageClearsAndBadEntries) {
     appendEntry('R', 20, 30, 0);
     appendText("二");
     appendEntry('E', 20, 20, 0);
-    h.e.text.instantDisplay = true;
+    h.e.graphics.text.instantDisplay = true;
     advanceText();
     expectPen(20, 30);
     EXPECT_TRUE(inkIn(0, 30, 20, 50));
@@ -147,7 +147,7 @@ TEST_F(TextOutputTest, LineFeedsPageClearsAndBadEntries) {
     appendEntry('p', 20, 20, 0);
     appendEntry('Z', 20, 20, 0);
     appendText("三");
-    h.e.text.instantDisplay = true;
+    h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_FALSE(inkIn(0, 0, 105, 100)) << "the page was cleared";
     EXPECT_TRUE(reported(900010));

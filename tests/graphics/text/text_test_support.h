@@ -27,7 +27,7 @@ struct TextFixture : ::testing::Test {
 
     ObjectNode* makeLayer(uint32_t width, uint32_t height) {
         layer = createLayerNode("W0", width, height, 1);
-        h.e.text.message.target = layer;
+        h.e.graphics.text.message.target = layer;
         return layer;
     }
 
@@ -45,7 +45,7 @@ struct TextFixture : ::testing::Test {
     }
 
     void appendEntry(char kind, int size, int height, int delay) {
-        MessageTextState& m = h.e.text.message;
+        MessageTextState& m = h.e.graphics.text.message;
         size_t i = size_t(m.entryCount++);
         m.kinds[i] = kind;
         m.widths[i] = int16_t(size);
@@ -56,7 +56,7 @@ struct TextFixture : ::testing::Test {
     }
     // One entry per character, as the message text command appends them.
     void appendText(std::string_view sjisText, int size = 20, int height = 20, int delay = 0) {
-        MessageTextState& m = h.e.text.message;
+        MessageTextState& m = h.e.graphics.text.message;
         for (size_t i = 0; i < sjisText.size();) {
             size_t n = sjis::charLength(sjisText, i);
             std::memcpy(m.text.data() + m.textLength, sjisText.data() + i, n);

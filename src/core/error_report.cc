@@ -1,0 +1,92 @@
+#include "core/error_report.h"
+
+#include <cstddef>
+
+#include "common/text_buffer.h"
+#include "core/core.h"
+#include "core/error_texts.h"
+#include "core/report_format.h"
+
+namespace vr {
+namespace {
+
+void clearLocation(ErrorState& errors) {
+    errors.hasLocation = false;
+    errors.lastErrorFile.clear();
+    errors.lastErrorLine = 1;
+}
+
+// The lines naming the running script's file and line, or nothing when no
+// script is running.  Formatted on their own: the file name is data, not part
+// of the message's format.
+std::string locationPrefix(ErrorState& errors) {
+    std::string file;
+    int line = 1;
+    if (!errors.locate || !errors.locate(file, line)) {
+        clearLocation(errors);
+        return {};
+    }
+    errors.hasLocation = true;
+    errors.lastErrorFile = file;
+    errors.lastErrorLine = line;
+    return formatText(kErrorTextLimit, "[対象ファイル]\n%s\n\n[場所]\n%d 行目\n\n[内容]\n\n", file.c_str(), line);
+}
+
+size_t textLimit(uint32_t code) { return code == kLibraryNoticesCode ? SIZE_MAX : kErrorTextLimit; }
+
+}  // namespace
+
+std::string errorText(uint32_t code) {
+    if (const char* text = builtInErrorText(code)) return text;
+    for (const ErrorMessage& m : core().errors.messages)
+        if (m.code == code) return m.text;
+    return kInternalErrorText;
+}
+
+void reportErrorWith(uint32_t code, bool fatal, bool located, const ReportArg* args, size_t count) {
+    Core& e = core();
+    ErrorState& errors = e.errors;
+    std::string prefix;
+    if (located)
+        prefix = locationPrefix(errors);
+    else
+        clearLocation(errors);
+
+    // A non-fatal report withdraws a pending quit: the run goes on.
+    e.run.quitRequested = fatal;
+
+    const size_t limit = textLimit(code);
+    const std::string message = errorText(code);
+    std::string body = count == 0 ? plainReportText(message, limit) : formatReport(message, args, count, limit);
+    std::string text = cutText(prefix + body, limit);
+
+    if (errors.reports.size() < kRecordedReportLimit) {
+        errors.reports.push_back(text);
+        errors.reportedCodes.push_back(code);
+    }
+    showErrorDialog(text);
+}
+
+void showErrorDialog(const std::string& text) {
+    Core& e = core();
+    ErrorState& errors = e.errors;
+    if (errors.dialogShown) return;
+    errors.dialogShown = true;
+    if (errors.beforeDialog) errors.beforeDialog();
+
+    platform::ErrorDialogSpec desc;
+    desc.text = text;
+    desc.caption = errors.caption;
+    desc.owner = e.windows[0].handle;
+    if (e.files.config.debugMode != 1) {
+        desc.edit = platform::EditButton::Absent;
+    } else if (!errors.hasLocation || !errors.openEditor) {
+        desc.edit = platform::EditButton::Disabled;
+    } else {
+        desc.edit = platform::EditButton::Enabled;
+        desc.onEdit = errors.openEditor;
+    }
+    e.platform.errorDialog(desc);
+}
+
+}  // namespace vr

@@ -1,0 +1,297 @@
+#include "script/thread_commands.h"
+
+#include "core/core.h"
+#include "script/script_state.h"
+#include "script/value_operators.h"
+#include "script/arguments.h"
+#include "core/engine_files.h"
+#include "script/expression_machine.h"
+#include "script/interpreter.h"
+#include "script/script_loader.h"
+#include "script/script_state.h"
+#include "script/thread_tree.h"
+#include "script/variables.h"
+
+namespace vr {
+
+namespace {
+
+enum Slot : uint8_t { kThreadControl = 76, kThreadEnd = 77, kThreadInfo = 78 };
+
+// Argument ids of the thread commands.
+enum : int {
+    kPath = 0, kSwitch1 = 1, kSwitch2 = 2, kOrder = 3, kFirstInt = 4, kFirstFloat = 14, kStartLabel = 34,
+    kStateText = 35, kRerun = 37,
+    kTarget = 1, kExists = 2, kInfoSwitch1 = 3, kInfoSwitch2 = 4, kPlace = 5, kFileName = 6, kScript = 7,
+    kLine = 8, kMark1 = 9, kMark2 = 10, kBlocks = 13, kCalls = 14, kLoops = 15, kState = 16,
+};
+
+constexpr char kStateMagic[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+
+ScriptState& state() { return scriptState(); }
+
+// Resolves the path argument; the node (null when it does not exist), or
+// false after a report.
+bool lookUp(std::string_view path, ThreadLookup& found, bool missingPartIsError) {
+    std::vector<std::string> names;
+    if (!splitThreadPath(path, names)) {
+        reportScriptError(101293, true);
+        return false;
+    }
+    found = findThreadNode(names);
+    if (found.missingPart && missingPartIsError) {
+        reportScriptErrorArgs(100230, true, std::string(path).c_str());
+        return false;
+    }
+    return true;
+}
+
+int64_t combine(int64_t current, uint8_t op, int64_t value) { return applyOperator(op, current, value); }
+
+// ------------------------------------------------------------ state text
+
+// Numbers as a count letter ('a' + nibbles) and that many nibble letters
+// ('A' + nibble), most significant first, so small values stay short.
+void putNumber(std::string& out, uint64_t v) {
+    int nibbles = 0;
+    for (uint64_t x = v; x; x >>= 4) ++nibbles;
+    out += char('a' + nibbles);
+    for (int k = nibbles - 1; k >= 0; --k) out += char('A' + int((v >> (4 * k)) & 15));
+}
+
+bool getNumber(std::string_view& in, uint64_t& v) {
+    if (in.empty() || in[0] < 'a' || in[0] > 'q') return false;
+    int nibbles = in[0] - 'a';
+    if (in.size() < size_t(nibbles) + 1) return false;
+    v = 0;
+    for (int k = 1; k <= nibbles; ++k) {
+        char c = in[size_t(k)];
+        if (c < 'A' || c > 'P') return false;
+        v = v << 4 | uint64_t(c - 'A');
+    }
+    in.remove_prefix(size_t(nibbles) + 1);
+    return true;
+}
+
+}  // namespace
+
+std::string threadStateText(const ScriptThread& t) {
+    std::string out(kStateMagic, sizeof kStateMagic);
+    putNumber(out, t.pc);
+    putNumber(out, t.scriptNumber);
+    putNumber(out, uint64_t(uint8_t(t.blockDepth)));
+    putNumber(out, uint64_t(uint8_t(t.loopDepth)));
+    putNumber(out, uint64_t(uint8_t(t.callDepth)));
+    for (int k = 0; k < t.blockDepth; ++k) {
+        putNumber(out, t.blockSavedLoopDepth[size_t(k)]);
+        putNumber(out, t.blockStart[size_t(k)]);
+        putNumber(out, t.blockEnd[size_t(k)]);
+    }
+    for (int k = 0; k < t.loopDepth; ++k) {
+        putNumber(out, t.loopStart[size_t(k)]);
+        putNumber(out, t.loopExit[size_t(k)]);
+        putNumber(out, t.loopSavedBlockDepth[size_t(k)]);
+        putNumber(out, uint64_t(t.loopCounter[size_t(k)]));
+        putNumber(out, uint64_t(t.loopCount[size_t(k)]));
+    }
+    for (int k = 0; k < t.callDepth; ++k) {
+        putNumber(out, t.callSavedBlockDepth[size_t(k)]);
+        putNumber(out, t.callSavedLoopDepth[size_t(k)]);
+        putNumber(out, t.returnPc[size_t(k)]);
+        putNumber(out, t.returnScript[size_t(k)]);
+    }
+    return out;
+}
+
+bool restoreThreadState(ScriptThread& thread, std::string_view text) {
+    if (text.size() < sizeof kStateMagic || text.substr(0, sizeof kStateMagic) != std::string_view(kStateMagic, 8))
+        return false;
+    text.remove_prefix(sizeof kStateMagic);
+    // Read into a copy: a text cut short or out of bounds leaves the thread
+    // as it was.
+    ScriptThread t = thread;
+    uint64_t v[5];
+    for (auto& x : v)
+        if (!getNumber(text, x)) return false;
+    if (v[1] > 0xFFFF || v[2] >= uint64_t(kNestingLimit) || v[3] >= uint64_t(kNestingLimit) ||
+        v[4] >= uint64_t(kNestingLimit))
+        return false;
+    t.pc = uint32_t(v[0]);
+    uint16_t script = uint16_t(v[1]);
+    t.blockDepth = int8_t(v[2]);
+    t.loopDepth = int8_t(v[3]);
+    t.callDepth = int8_t(v[4]);
+    auto get = [&](auto& field, uint64_t limit) {
+        uint64_t x;
+        if (!getNumber(text, x) || x > limit) return false;
+        field = static_cast<std::remove_reference_t<decltype(field)>>(x);
+        return true;
+    };
+    for (int k = 0; k < t.blockDepth; ++k)
+        if (!get(t.blockSavedLoopDepth[size_t(k)], 63) || !get(t.blockStart[size_t(k)], UINT32_MAX) ||
+            !get(t.blockEnd[size_t(k)], UINT32_MAX))
+            return false;
+    for (int k = 0; k < t.loopDepth; ++k)
+        if (!get(t.loopStart[size_t(k)], UINT32_MAX) || !get(t.loopExit[size_t(k)], UINT32_MAX) ||
+            !get(t.loopSavedBlockDepth[size_t(k)], 63) || !get(t.loopCounter[size_t(k)], UINT64_MAX) ||
+            !get(t.loopCount[size_t(k)], UINT64_MAX))
+            return false;
+    for (int k = 0; k < t.callDepth; ++k)
+        if (!get(t.callSavedBlockDepth[size_t(k)], 63) || !get(t.callSavedLoopDepth[size_t(k)], 63) ||
+            !get(t.returnPc[size_t(k)], UINT32_MAX) || !get(t.returnScript[size_t(k)], 0xFFFF))
+            return false;
+    if (!text.empty()) return false;
+    uint32_t pc = t.pc;
+    if (!moveThread(t, script, pc)) return false;
+    thread = t;
+    return true;
+}
+
+namespace {
+
+int ThreadControl() {
+    if (evaluateArguments(kThreadControl) < 0) return -1;
+    ScriptState& s = state();
+    ThreadNode* node = s.currentNode;
+    ThreadLookup found;
+    std::string path(argumentText(kPath));
+    if (hasArgument(kPath)) {
+        if (!lookUp(path, found, false)) return -1;
+        node = found.node;
+    }
+    const ArgumentValue* order = argument(kOrder);
+    if (node && order) setPlace(*node, std::max<int64_t>(1, combine(placeOf(*node), order->relative, order->integer)));
+    if (!node) {
+        if (!hasArgument(kStartLabel) || !found.parent) {
+            if (found.missingPart && hasArgument(kStartLabel)) reportScriptErrorArgs(100230, true, path.c_str());
+            else reportScriptErrorArgs(101400, true, path.c_str());
+            return -1;
+        }
+        std::vector<std::string> names;
+        splitThreadPath(path, names);
+        int64_t place = order ? std::max<int64_t>(1, order->integer) : 1;
+        node = createThreadNode(*found.parent, names.back(), place);
+    }
+    ScriptThread& t = *node->thread;
+    if (hasArgument(kStartLabel)) {
+        int label = findLabel(argumentText(kStartLabel));
+        if (label < 0) {
+            reportScriptErrorArgs(108180, true, std::string(argumentText(kStartLabel)).c_str());
+            return -1;
+        }
+        const Label& l = core().files.labels[size_t(label)];
+        t.blockDepth = int8_t(l.blockDepth);
+        t.loopDepth = int8_t(l.loopDepth);
+        t.callDepth = 0;
+        if (!moveThread(t, l.script, l.instruction)) return -1;
+        t.ownValues.clear();
+        for (int k = 0; k < kCallValues; ++k) {
+            if (const ArgumentValue* a = argument(kFirstInt + k)) t.ownValues.integers[size_t(k)] = a->integer;
+            if (const ArgumentValue* f = argument(kFirstFloat + k))
+                t.ownValues.floats[size_t(k)] = evaluateFloating(f->evalType, f->raw, f->length);
+        }
+    }
+    if (hasArgument(kStateText) && !restoreThreadState(t, argumentText(kStateText))) {
+        reportScriptErrorArgs(900000, true, "thread state");
+        return -1;
+    }
+    if (const ArgumentValue* a = argument(kSwitch1)) t.runSwitch1 = uint8_t(a->integer);
+    if (const ArgumentValue* a = argument(kSwitch2)) t.runSwitch2 = uint8_t(a->integer);
+    if (hasArgument(kRerun)) core().run.runAgain = true;
+    return 0;
+}
+
+int ThreadEnd() {
+    if (evaluateArguments(kThreadEnd) < 0) return -1;
+    ScriptState& s = state();
+    if (!hasArgument(kPath)) {
+        if (s.currentThread->isMainThread) {
+            reportScriptError(101420, true);
+            return -1;
+        }
+        unlinkThreadNode(*s.currentNode);
+        return -1;
+    }
+    std::string path(argumentText(kPath));
+    if (path == "SYSTEM") {
+        reportScriptError(101420, true);
+        return -1;
+    }
+    ThreadLookup found;
+    if (!lookUp(path, found, true)) return -1;
+    if (!found.node) {
+        reportScriptErrorArgs(101400, true, path.c_str());
+        return -1;
+    }
+    if (found.node->thread->isMainThread) {
+        reportScriptError(101420, true);
+        return -1;
+    }
+    bool self = found.node == s.currentNode;
+    unlinkThreadNode(*found.node);
+    return self ? -1 : 0;
+}
+
+void clearElement(uint32_t number, int64_t element) {
+    if (variableType(number) == kTypeString) setString(number, element, "");
+    else setNumber(number, element, 0);
+}
+
+int ThreadInfo() {
+    if (evaluateArguments(kThreadInfo) < 0) return -1;
+    ScriptState& s = state();
+    const ArgumentValue* target = argument(kTarget);
+    if (!target) return 0;
+    uint32_t number = target->variable;
+    int64_t element = target->element;
+    ThreadNode* node = s.currentNode;
+    if (hasArgument(kPath)) {
+        ThreadLookup found;
+        if (!lookUp(argumentText(kPath), found, true)) return -1;
+        node = found.node;
+    }
+    if (!node) {
+        clearElement(number, element);
+        return 0;
+    }
+    const ScriptThread& t = *node->thread;
+    auto line = [&]() -> int64_t {
+        if (!t.image) return 0;
+        uint32_t i = &t == s.currentThread ? s.currentInstruction : (t.pc ? t.pc - 1 : 0);
+        return i < t.image->lineTable.size() ? t.image->lineTable[i] : 0;
+    };
+    auto mark = [&](int word) {
+        const auto& m = t.messageEndMark;
+        size_t at = size_t(word) * 4;
+        return int64_t(uint32_t(m[at]) | uint32_t(m[at + 1]) << 8 | uint32_t(m[at + 2]) << 16 |
+                       uint32_t(m[at + 3]) << 24);
+    };
+    auto number64 = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
+    if (hasArgument(kExists)) return number64(1);
+    if (hasArgument(kInfoSwitch1)) return number64(t.runSwitch1);
+    if (hasArgument(kInfoSwitch2)) return number64(t.runSwitch2);
+    if (hasArgument(kPlace)) return number64(placeOf(*node));
+    if (hasArgument(kFileName)) {
+        const char* name = scriptSourceName(t.scriptNumber);
+        return setString(number, element, name ? name : "") < 0 ? -1 : 0;
+    }
+    if (hasArgument(kScript)) return number64(t.scriptNumber);
+    if (hasArgument(kLine)) return number64(line());
+    if (hasArgument(kMark1)) return number64(mark(0));
+    if (hasArgument(kMark2)) return number64(mark(1));
+    if (hasArgument(kBlocks)) return number64(t.blockDepth);
+    if (hasArgument(kCalls)) return number64(t.callDepth);
+    if (hasArgument(kLoops)) return number64(t.loopDepth);
+    if (hasArgument(kState)) return setString(number, element, threadStateText(t)) < 0 ? -1 : 0;
+    return 0;
+}
+
+}  // namespace
+
+void installThreadCommands(CommandTable& table) {
+    table.slots[kThreadControl] = &ThreadControl;
+    table.slots[kThreadEnd] = &ThreadEnd;
+    table.slots[kThreadInfo] = &ThreadInfo;
+}
+
+}  // namespace vr

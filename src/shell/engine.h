@@ -1,0 +1,58 @@
+// The engine: every piece of engine-wide state, made of the layers' own
+// records.  Lower layers reach their record through their own accessor
+// (core(), scriptState(), graphics()); the shell reaches all of it through
+// engine().  A test makes a fresh Engine on the headless platform, binds it,
+// runs it and throws it away.
+#pragma once
+
+#include <cassert>
+
+#include "core/core.h"
+#include "graphics/graphics.h"
+#include "platform/platform.h"
+#include "script/script_state.h"
+#include "shell/display.h"
+#include "shell/input.h"
+#include "shell/shell_state.h"
+#include "shell/window_events.h"
+
+namespace vr {
+
+struct Engine {
+    explicit Engine(platform::Platform& host);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    platform::Platform& platform;  // not owned
+    Core core;
+    ScriptState script;
+    Graphics graphics;
+    ShellState shell;
+    WindowEvents windowEvents;
+    InputState input;
+    DisplayState display;
+};
+
+namespace detail {
+extern Engine* boundEngine;
+}
+
+// The engine the shell works on.  Exactly one is bound at a time.
+inline Engine& engine() {
+    assert(detail::boundEngine && "no engine is bound");
+    return *detail::boundEngine;
+}
+// Binds the engine and each layer's record of it (null unbinds them all).
+void bindEngine(Engine* e);
+bool engineBound();
+
+// Binds an engine for a scope (tests, tools).
+class EngineBinding {
+public:
+    explicit EngineBinding(Engine& e) { bindEngine(&e); }
+    ~EngineBinding() { bindEngine(nullptr); }
+    EngineBinding(const EngineBinding&) = delete;
+    EngineBinding& operator=(const EngineBinding&) = delete;
+};
+
+}  // namespace vr

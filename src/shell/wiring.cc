@@ -1,0 +1,46 @@
+// The one place that fills the command table: every layer's handlers go
+// into their slots here.
+#include "shell/wiring.h"
+
+#include "commands/input_commands.h"
+#include "devtools/editor_launch.h"
+#include "graphics/message/input_wait.h"
+#include "commands/system_commands.h"
+#include "graphics/message/message_commands.h"
+#include "graphics/object_commands.h"
+#include "script/flow_commands.h"
+#include "script/thread_commands.h"
+#include "script/variable_commands.h"
+#include "shell/engine.h"
+#include "shell/input.h"
+#include "shell/startup.h"
+
+namespace vr {
+
+void installCommandHandlers(CommandTable& table) {
+    table.slots.fill(&UndefinedCommand);
+    installSystemCommands(table);
+    installVariableCommands(table);
+    installFlowCommands(table);
+    installInputCommands(table);
+    installThreadCommands(table);
+    installObjectCommands(table);
+    installMessageCommands(table);
+}
+
+void installHooks(Engine& e) {
+    e.core.errors.beforeDialog = &cancelCursorAutoHide;
+    e.core.errors.openEditor = &openSourceInEditor;
+    ScriptHooks& hooks = e.script.hooks;
+    // A thread that ended a message waits until the message has been shown.
+    hooks.serveInputWait = &serveInputWait;
+    hooks.pumpWhilePaused = [] {
+        feedInputWhilePaused();
+        pumpMessages();
+    };
+    hooks.readInputRow = &readInputVariable;
+    hooks.writeInputRow = &writeInputVariable;
+    hooks.keyCounter = &keyCounter;
+}
+
+}  // namespace vr
