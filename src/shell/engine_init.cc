@@ -118,9 +118,9 @@ void applySettings() {
 
 // Guards: systems the engine refuses (known only once the system
 // information is read), then the two command-line modes that end the
-// program instead of running a game.  Each refusal returns false with its
-// cause shown.  The script key is a constant of the build, taken here
-// before the modes; only the script loader reads it.
+// program instead of running a game; false when the program ends here.
+// The script key, a constant of the build, is taken before the modes; only
+// the script loader reads it.
 bool passGuards() {
     Engine& e = engine();
     ShellState& shell = e.shell;
@@ -249,9 +249,9 @@ void showMainWindow() {
 
 }  // namespace
 
-// The command line was copied by the program entry.  A failed phase has
-// reported its cause; a start-up script that cannot be prepared still lets
-// the main loop close the window (a quit is requested).
+// The command line was copied by the program entry.  -1: a phase failed
+// (its cause has been shown); 1: the start-up script could not be prepared
+// and a quit has been requested.  Either way the main loop does not run.
 int engineInit() {
     applySettings();
     if (!passGuards() || !openArchives() || !loadEngineFiles() || !createWindows()) return -1;
