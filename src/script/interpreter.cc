@@ -147,8 +147,11 @@ bool locateRunningScript(std::string& file, int& line) {
 int runFrame(ThreadNode& list) {
     Core& c = core();
     ScriptState& s = scriptState();
-    // From the last child to the first; the list may change while a thread
-    // runs (threads started or ended), so positions are taken afresh.
+    // From the last child to the first.  The list may change while a thread
+    // runs (threads started, ended or given a new order), so positions are
+    // taken afresh, and from where the thread that ran now stands: a thread
+    // it started below itself would otherwise push an unrun sibling past
+    // the walk.
     for (size_t position = list.children.size(); position >= 1; --position) {
         if (position > list.children.size()) continue;
         ThreadNode* node = list.children[position - 1].get();
@@ -169,6 +172,8 @@ int runFrame(ThreadNode& list) {
         if (t.waitFrames || t.waitUntil) continue;
         if (c.run.quitRequested) break;
         runThread(t);
+        if (node->parent == &list)
+            if (size_t at = threadPosition(*node)) position = at;
     }
     return 0;
 }

@@ -51,10 +51,13 @@ struct ScriptImage {
     std::vector<uint8_t> file;  // the unscrambled file, kept for the run
 };
 
-// A node of the thread tree: named, its children in execution order (the
-// walk runs from the last to the first), each carrying a thread.
+// A node of the thread tree: named, its children sorted ascending by
+// `order` as the object tree sorts its nodes (equal orders in creation
+// order), each carrying a thread.  The walk runs from the last child to the
+// first, so the highest order, and of equals the newest, runs first.
 struct ThreadNode {
     std::string name;
+    int64_t order = 1;
     bool group = false;
     ThreadNode* parent = nullptr;
     std::vector<std::unique_ptr<ThreadNode>> children;

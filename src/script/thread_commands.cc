@@ -22,7 +22,7 @@ enum Slot : uint8_t { kThreadControl = 76, kThreadEnd = 77, kThreadInfo = 78 };
 enum : int {
     kPath = 0, kSwitch1 = 1, kSwitch2 = 2, kOrder = 3, kFirstInt = 4, kFirstFloat = 14, kStartLabel = 34,
     kStateText = 35, kRerun = 37,
-    kTarget = 1, kExists = 2, kInfoSwitch1 = 3, kInfoSwitch2 = 4, kPlace = 5, kFileName = 6, kScript = 7,
+    kTarget = 1, kExists = 2, kInfoSwitch1 = 3, kInfoSwitch2 = 4, kInfoOrder = 5, kFileName = 6, kScript = 7,
     kLine = 8, kMark1 = 9, kMark2 = 10, kBlocks = 13, kCalls = 14, kLoops = 15, kState = 16,
 };
 
@@ -45,8 +45,6 @@ bool lookUp(std::string_view path, ThreadLookup& found, bool missingPartIsError)
     }
     return true;
 }
-
-int64_t combine(int64_t current, uint8_t op, int64_t value) { return applyOperator(op, current, value); }
 
 // ------------------------------------------------------------ state text
 
@@ -160,7 +158,10 @@ int ThreadControl() {
         node = found.node;
     }
     const ArgumentValue* order = argument(kOrder);
-    if (node && order) setPlace(*node, std::max<int64_t>(1, combine(placeOf(*node), order->relative, order->integer)));
+    if (node && order) {
+        int64_t changed = std::max<int64_t>(1, applyOperator(order->relative, node->order, order->integer, 1));
+        if (changed != node->order) reorderThreadNode(*node, changed);
+    }
     if (!node) {
         if (!hasArgument(kStartLabel) || !found.parent) {
             if (found.missingPart && hasArgument(kStartLabel)) reportScriptErrorArgs(100230, true, path.c_str());
@@ -169,8 +170,7 @@ int ThreadControl() {
         }
         std::vector<std::string> names;
         splitThreadPath(path, names);
-        int64_t place = order ? std::max<int64_t>(1, order->integer) : 1;
-        node = createThreadNode(*found.parent, names.back(), place);
+        node = createThreadNode(*found.parent, names.back(), order ? std::max<int64_t>(1, order->integer) : 1);
     }
     ScriptThread& t = *node->thread;
     if (hasArgument(kStartLabel)) {
@@ -270,7 +270,7 @@ int ThreadInfo() {
     if (hasArgument(kExists)) return number64(1);
     if (hasArgument(kInfoSwitch1)) return number64(t.runSwitch1);
     if (hasArgument(kInfoSwitch2)) return number64(t.runSwitch2);
-    if (hasArgument(kPlace)) return number64(placeOf(*node));
+    if (hasArgument(kInfoOrder)) return number64(node->order);
     if (hasArgument(kFileName)) {
         const char* name = scriptSourceName(t.scriptNumber);
         return setString(number, element, name ? name : "") < 0 ? -1 : 0;

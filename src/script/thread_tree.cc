@@ -5,7 +5,6 @@
 #include "common/sjis.h"
 #include "core/core.h"
 #include "script/script_state.h"
-#include "script/script_state.h"
 
 namespace vr {
 
@@ -47,6 +46,27 @@ size_t indexOf(const ThreadNode& node) {
     return list.size();
 }
 
+// Before the first child with a greater order, as object nodes are linked:
+// equal orders keep creation order.
+void linkChild(ThreadNode& parent, std::unique_ptr<ThreadNode> node, int64_t order) {
+    node->order = order;
+    node->parent = &parent;
+    auto& list = parent.children;
+    auto above = std::upper_bound(list.begin(), list.end(), order,
+                                  [](int64_t o, const std::unique_ptr<ThreadNode>& c) { return o < c->order; });
+    list.insert(above, std::move(node));
+}
+
+std::unique_ptr<ThreadNode> takeChild(ThreadNode& node) {
+    auto& list = node.parent->children;
+    size_t at = indexOf(node);
+    if (at >= list.size()) return nullptr;
+    std::unique_ptr<ThreadNode> held = std::move(list[at]);
+    list.erase(list.begin() + long(at));
+    held->parent = nullptr;
+    return held;
+}
+
 }  // namespace
 
 ThreadLookup findThreadNode(const std::vector<std::string>& names) {
@@ -68,38 +88,32 @@ ThreadLookup findThreadNode(const std::vector<std::string>& names) {
     return r;
 }
 
-ThreadNode* createThreadNode(ThreadNode& parent, std::string name, int64_t place) {
+ThreadNode* createThreadNode(ThreadNode& parent, std::string name, int64_t order) {
     auto node = std::make_unique<ThreadNode>();
     node->name = std::move(name);
-    node->parent = &parent;
     ThreadNode* raw = node.get();
-    size_t at = size_t(std::clamp<int64_t>(place, 1, int64_t(parent.children.size()) + 1) - 1);
-    parent.children.insert(parent.children.begin() + long(at), std::move(node));
+    linkChild(parent, std::move(node), order);
     return raw;
 }
 
-int64_t placeOf(const ThreadNode& node) { return node.parent ? int64_t(indexOf(node)) + 1 : 1; }
+void reorderThreadNode(ThreadNode& node, int64_t order) {
+    ThreadNode* parent = node.parent;
+    if (!parent) {
+        node.order = order;
+        return;
+    }
+    if (std::unique_ptr<ThreadNode> held = takeChild(node)) linkChild(*parent, std::move(held), order);
+}
 
-void setPlace(ThreadNode& node, int64_t place) {
-    if (!node.parent) return;
-    auto& list = node.parent->children;
-    size_t from = indexOf(node);
-    if (from >= list.size()) return;
-    std::unique_ptr<ThreadNode> held = std::move(list[from]);
-    list.erase(list.begin() + long(from));
-    size_t to = size_t(std::clamp<int64_t>(place, 1, int64_t(list.size()) + 1) - 1);
-    list.insert(list.begin() + long(to), std::move(held));
+size_t threadPosition(const ThreadNode& node) {
+    if (!node.parent) return 0;
+    size_t at = indexOf(node);
+    return at < node.parent->children.size() ? at + 1 : 0;
 }
 
 void unlinkThreadNode(ThreadNode& node) {
     if (!node.parent) return;
-    auto& list = node.parent->children;
-    size_t at = indexOf(node);
-    if (at >= list.size()) return;
-    std::unique_ptr<ThreadNode> held = std::move(list[at]);
-    list.erase(list.begin() + long(at));
-    held->parent = nullptr;
-    scriptState().endedThreads.push_back(std::move(held));
+    if (std::unique_ptr<ThreadNode> held = takeChild(node)) scriptState().endedThreads.push_back(std::move(held));
 }
 
 }  // namespace vr

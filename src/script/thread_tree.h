@@ -1,5 +1,5 @@
 // The thread tree: named nodes under one root, "/"-separated paths, the
-// children of a node in execution order.
+// children of a node sorted by their order as object nodes are.
 #pragma once
 
 #include <cstdint>
@@ -22,11 +22,15 @@ struct ThreadLookup {
 };
 ThreadLookup findThreadNode(const std::vector<std::string>& names);
 
-// Creates a node at a place (1-based; clamped to the list) with a new thread.
-ThreadNode* createThreadNode(ThreadNode& parent, std::string name, int64_t place);
+// Creates a node with a new thread, after every sibling whose order is not
+// greater (so the newest of equal orders runs first).
+ThreadNode* createThreadNode(ThreadNode& parent, std::string name, int64_t order);
 
-int64_t placeOf(const ThreadNode& node);
-void setPlace(ThreadNode& node, int64_t place);
+// Gives a node a new order and moves it among its siblings accordingly.
+void reorderThreadNode(ThreadNode& node, int64_t order);
+
+// 1-based among its siblings (its run position); 0 without a parent.
+size_t threadPosition(const ThreadNode& node);
 
 // Takes a node (and everything below it) out of the tree; it is freed after
 // the frame's walk.

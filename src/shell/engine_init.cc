@@ -1,4 +1,4 @@
-// Start-up and shutdown, step by step in their fixed order.
+// Start-up, as a list of phases in their fixed order.
 #include <algorithm>
 
 #include "core/archive/pack_index.h"
@@ -10,7 +10,6 @@
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/system_variables.h"
-#include "script/variable_dump.h"
 #include "script/variables.h"
 #include "shell/later_steps.h"
 #include "shell/settings.h"
@@ -21,15 +20,15 @@ namespace vr {
 
 namespace {
 
-
-int failWithBox(const char* text) {
+// A refusal the player must see before the program ends.
+bool refuseWithBox(const char* text) {
     platform::MessageBoxSpec box;
     box.text = text;
     box.caption = "エラー";
     box.icon = platform::Icon::Error;
     box.systemModal = true;
     engine().platform.messageBox(box);
-    return -1;
+    return false;
 }
 
 void readSystemInformation() {
@@ -70,7 +69,12 @@ void probeWritableFolder() {
     platform::removeFile("vrcfg.ini");
 }
 
-// Loads the compiled files and points the "SYSTEM" thread at the start label.
+// Scripts: the compiled files in the order they depend on each other (the
+// error texts before anything can fail in words, the table sizes before the
+// tables, the variable definitions before the variables are initialised,
+// the labels before the start label is looked up), then the "SYSTEM"
+// thread pointed at the start label.  Stops at the first failure, which has
+// been reported.
 int prepareStartScript() {
     if (loadErrorMessages() < 0) return -1;
     if (loadCommandDefinitions() < 0) return -1;
@@ -100,112 +104,133 @@ void frameThreadMain(Engine* e) {
     e->shell.frameThreadFinished = true;
 }
 
-}  // namespace
-
-int engineInit() {
-    Engine& e = engine();
-    ShellState& shell = e.shell;
-    platform::Platform& host = e.platform;
-
-    // 1. The command line was copied by the program entry.
-    // 2.
+// Settings: the settings file first, since it chooses among the pixel
+// kernels and bounds the worker count that the system information then
+// settles.
+void applySettings() {
     readSettings();
-    // 3.
     buildKernelTable();
-    // 4.
     readSystemInformation();
-    // 5.
-    if (core().run.osCode >= 1 && core().run.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
-    // 6.
+}
+
+// Guards: systems the engine refuses (known only once the system
+// information is read), then the two command-line modes that end the
+// program instead of running a game; false when the program ends here.
+// The script key, a constant of the build, is taken before the modes; only
+// the script loader reads it.
+bool passGuards() {
+    Engine& e = engine();
+    if (core().run.osCode >= 1 && core().run.osCode <= 19) return refuseWithBox("Windows95/NT3.5/NT4 では起動できません。");
     // The pack entries' name-length table is a constant of the format
     // (common/format_secrets.h), made when the program was built.
     core().run.scriptKey = secrets::scriptKey();
-    // 7. The settings tool, then the program ends.
+    // The settings tool, then the program ends.
     if (core().run.arguments[1] == "/vrcfg") {
-        host.shellOpen("vrsetup.exe", "/vrcfg");
-        return -1;
+        e.platform.shellOpen("vrsetup.exe", "/vrcfg");
+        return false;
     }
-    // 8. The library notices, then the program ends.
+    // The library notices, then the program ends.
     if (core().run.arguments[1] == "/info") {
         e.core.errors.caption = "License Information";
         reportError(100000, true);
-        return -1;
+        return false;
     }
-    // 9.
-    if (!buildPackIndex()) return -1;
-    // 10.
-    if (!core().run.packedMode && !later::runCompilerLink()) return -1;
-    // 11.
+    return true;
+}
+
+// Archives: the pack index decides whether the game is packed; only an
+// unpacked game runs the compiler link, which brings the compiled engine
+// files up to date before anything reads them.
+bool openArchives() {
+    if (!buildPackIndex()) return false;
+    return engine().core.run.packedMode || later::runCompilerLink();
+}
+
+// Engine files: the run's tables (the compiler link may have built them
+// already), the system variables and the writability probe scripts ask
+// about; then the window objects, which the engine configuration fills
+// with the window size, title and start-up flags.  No common-controls
+// library needs initialising on this platform.
+bool loadEngineFiles() {
     initialiseTablesOnce();
     initialiseSystemVariables();
-    // 12.
     probeWritableFolder();
-    // 13. No common-controls library to initialise on this platform.
-    // 14.
     if (createWindowObjects() < 0) {
         reportError(100010, true);
-        return -1;
+        return false;
     }
-    // 15.
-    if (loadEngineConfig() < 0) return -1;
-    // 16.
+    return loadEngineConfig() >= 0;
+}
+
+// Windows: the main window at the configured size (refused when the screen
+// is smaller), the cursor's display count reset, the frame pacer cleared,
+// the full-screen menu strip and the roots of the object tree.  There is
+// one presentation path here, so no second display object is made.
+bool createWindows() {
+    Engine& e = engine();
+    ShellState& shell = e.shell;
     WindowObject& main = e.core.windows[0];
     if (core().run.screenSaverMode) {
         main.clientWidth = core().run.screenWidth;
         main.clientHeight = core().run.screenHeight;
     }
     if (core().run.screenWidth < main.clientWidth || core().run.screenHeight < main.clientHeight)
-        return failWithBox("画面サイズが対応していません。");
+        return refuseWithBox("画面サイズが対応していません。");
     core().run.windowEqualsScreen = core().run.screenWidth == main.clientWidth && core().run.screenHeight == main.clientHeight;
-    // 17.
-    if (!createMainWindow()) return failWithBox("ウィンドウが生成できませんでした。");
-    // 18. Resets the cursor's display count.
-    host.showCursor(false);
-    host.showCursor(true);
-    // 19. The host clock already has millisecond resolution.
+    if (!createMainWindow()) return refuseWithBox("ウィンドウが生成できませんでした。");
+    e.platform.showCursor(false);
+    e.platform.showCursor(true);
+    // The host clock already has millisecond resolution.
     shell.pacer = FramePacer{};
-    // 20. Presentation has one path here; there is no second display object to create.
-    // 21.
     later::createMenuStrip();
-    // 22.
     if (createObjectRoots() < 0) {
         reportError(100010, true);
-        return -1;
+        return false;
     }
-    // 23.
-    if (e.core.files.config.soundEnabled) later::createSoundDevice();
-    // 24.
+    return true;
+}
+
+// Devices: the sound device wants the main window; the start time is read
+// before any script can ask for it.  A missing MIDI plug-in is no error.
+void openDevices() {
+    if (engine().core.files.config.soundEnabled) later::createSoundDevice();
     recordStartTime();
-    // 25.
     later::loadMidiPlugin();
-    // 26.
-    if (prepareStartScript() < 0) {
-        requestQuit();
-        return 1;
-    }
-    // 27.
+}
+
+// Threads: the compositing workers, the sound request names and the sound
+// thread before the initial sound requests are queued; the frame thread
+// last, since it runs scripts at once.
+bool startThreads() {
+    Engine& e = engine();
+    ShellState& shell = e.shell;
     if (createWorkerPool() < 0) {
         reportError(100010, true);
-        return -1;
+        return false;
     }
-    // 28.
     later::allocateSoundNames();
-    // 29.
     later::startSoundThread();
-    // 30.
     if (e.core.files.config.soundEnabled) later::queueInitialSounds();
-    if (core().run.frameThreadMode) {
-        shell.frameThreadStarted = true;
-        shell.frameThreadFinished = false;
-        Engine* self = &e;
-        if (!shell.frameThread.start([self] { frameThreadMain(self); })) {
-            shell.frameThreadStarted = false;
-            shell.frameThreadFinished = true;
-            reportError(100010, true);
-            return -1;
-        }
+    if (!core().run.frameThreadMode) return true;
+    shell.frameThreadStarted = true;
+    shell.frameThreadFinished = false;
+    Engine* self = &e;
+    if (!shell.frameThread.start([self] { frameThreadMain(self); })) {
+        shell.frameThreadStarted = false;
+        shell.frameThreadFinished = true;
+        reportError(100010, true);
+        return false;
     }
-    // 31.
+    return true;
+}
+
+// Showing: the main window when the configuration asks, in the full-screen
+// state it remembers (given time to settle); the frame clocks start last so
+// that the first frame is not counted as late.
+void showMainWindow() {
+    Engine& e = engine();
+    platform::Platform& host = e.platform;
+    WindowObject& main = e.core.windows[0];
     if (main.shown) {
         host.showWindow(main.handle, true);
         if (e.display.fullScreenAtStart != e.display.fullScreen && setFullScreen(e.display.fullScreenAtStart)) {
@@ -214,47 +239,26 @@ int engineInit() {
             while (host.millis() < until) host.sleep(1);
         }
     }
-    // 32.
-    uint64_t now = host.millis();
-    shell.pacer.lastFrame = shell.pacer.frameStart = shell.pacer.statsReference = now;
-    return 0;
+    FramePacer& pacer = e.shell.pacer;
+    pacer.lastFrame = pacer.frameStart = pacer.statsReference = host.millis();
 }
 
-void engineShutdown() {
-    Engine& e = engine();
-    ShellState& shell = e.shell;
-    platform::Platform& host = e.platform;
+}  // namespace
 
-    // 1. The sound and frame threads end by themselves once the quit is requested.
-    core().run.quitRequested = true;
-    auto waitFinished = [&](bool started, bool& finished) {
-        if (!started) return;
-        for (;;) {
-            {
-                platform::LockHolder hold(*core().run.lock);
-                if (finished) return;
-            }
-            host.sleep(1);
-        }
-    };
-    waitFinished(shell.soundThreadStarted, shell.soundThreadFinished);
-    waitFinished(shell.frameThreadStarted, shell.frameThreadFinished);
-    if (shell.frameThreadStarted) shell.frameThread.join();
-    // No script runs any more: the variables hold their final values.
-    if (!shell.dumpVarsFile.empty() && dumpUserVariables(shell.dumpVarsFile) < 0 && shell.exitCode == 0)
-        shell.exitCode = 1;
-    // 2.
-    stopWorkerPool();
-    // 3.
-    later::stopMedia();
-    // 4.
-    later::destroyMenus();
-    // 5.
-    setFullScreen(false);
-    // 6.
-    host.showCursor(true);
-    releaseLayers();
-    destroyWindows();
+// The command line was copied by the program entry.  -1: a phase failed
+// (its cause has been shown); 1: the start-up script could not be prepared
+// and a quit has been requested.  Either way the main loop does not run.
+int engineInit() {
+    applySettings();
+    if (!passGuards() || !openArchives() || !loadEngineFiles() || !createWindows()) return -1;
+    openDevices();
+    if (prepareStartScript() < 0) {
+        requestQuit();
+        return 1;
+    }
+    if (!startThreads()) return -1;
+    showMainWindow();
+    return 0;
 }
 
 }  // namespace vr

@@ -115,11 +115,50 @@ TEST(ScriptE2E, ThreadsRunLastToFirstAndOncePerFrame) {
         4);
     ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
     EXPECT_FALSE(r.anyError()) << r.output;
-    // Frame 1: SYSTEM (the last child) starts both in front of itself, and
-    // they run after it in the same frame; the re-run pass runs nobody
-    // twice.  In frame 3 thread two holds thread one by its run switches
-    // (1 and 2 share no bit), so frame 4 is SYSTEM's alone.
-    EXPECT_EQ(r.value(1000), "\"S12S12S1S\"");
+    // Frame 1: SYSTEM starts both at its own order, so they run before it,
+    // the newer first: here in the re-run pass, which runs nobody twice.  In frame 3 thread two holds
+    // thread one by its run switches (1 and 2 share no bit) before one's
+    // turn, so frames 3 and 4 are SYSTEM's alone.
+    EXPECT_EQ(r.value(1000), "\"S2121SSS\"");
+}
+
+TEST(ScriptE2E, ThreadsRunByOrderTheNewestOfEqualsFirst) {
+    auto r = runGame(
+        "global str log\nglobal int raised\nglobal int lowered\nglobal int system\n*SYSTEM_START\n"
+        "ThreadControl path=\"one\" label=\"one\" order=3\nThreadControl path=\"two\" label=\"two\" order=3\n"
+        "log += \"S\"\nwait 1\nlog += \"S\"\n"
+        "ThreadControl path=\"one\" order+=4\nThreadInfo path=\"one\" result=raised order=1\n"
+        "ThreadControl path=\"two\" order-=10\nThreadInfo path=\"two\" result=lowered order=1\n"
+        "ThreadInfo result=system order=1\nwait 1\nlog += \"S\"\ngoto *idle\n"
+        "*one\nloop -1\n  log += \"1\"\n  wait 1\nend\n"
+        "*two\nloop -1\n  log += \"2\"\n  wait 1\nend\n" + std::string(kIdle),
+        3);
+    ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
+    EXPECT_FALSE(r.anyError()) << r.output;
+    EXPECT_EQ(r.value(1001), "7") << "3 raised by 4";
+    EXPECT_EQ(r.value(1002), "1") << "an order never falls below 1";
+    EXPECT_EQ(r.value(1003), "1") << "the main thread's order";
+    // Frame 1 is SYSTEM's alone (no re-run asked).  In frame 2 both threads
+    // stand above SYSTEM with equal orders, the later created first; then
+    // one is raised above two, and two, lowered to SYSTEM's order, stays
+    // above it as the newer of the two.
+    EXPECT_EQ(r.value(1000), "\"S21S12S\"");
+}
+
+TEST(ScriptE2E, AThreadStartedBelowTheRunningOneSkipsNoSibling) {
+    auto r = runGame(
+        "global str log\n*SYSTEM_START\n"
+        "ThreadControl path=\"b\" label=\"b\" order=2\nThreadControl path=\"c\" label=\"c\" order=3\n"
+        "loop -1\n  log += \"S\"\n  wait 1\nend\n"
+        "*b\nloop -1\n  log += \"B\"\n  wait 1\nend\n"
+        "*c\nThreadControl path=\"d\" label=\"d\" order=1\nloop -1\n  log += \"C\"\n  wait 1\nend\n"
+        "*d\nloop -1\n  log += \"D\"\n  wait 1\nend\n",
+        2);
+    ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
+    EXPECT_FALSE(r.anyError()) << r.output;
+    // In frame 2, c puts d between SYSTEM and b; b still has its turn, and
+    // d, new below c, has its first.
+    EXPECT_EQ(r.value(1000), "\"SCBDS\"");
 }
 
 TEST(ScriptE2E, AThreadSavedAndRestoredContinuesWhereItWas) {
@@ -133,8 +172,9 @@ TEST(ScriptE2E, AThreadSavedAndRestoredContinuesWhereItWas) {
     ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
     EXPECT_FALSE(r.anyError()) << r.output;
     EXPECT_EQ(r.value(1002), "1") << "the copy stands inside the counter's loop";
-    // The counter ran in frames 1 to 3, the copy from frame 6 to 10.
-    EXPECT_EQ(r.value(1001), "8");
+    // The counter ran in frames 1 to 4 (in frame 4 before SYSTEM ended it),
+    // the copy from frame 6 to 10.
+    EXPECT_EQ(r.value(1001), "9");
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// Shutdown, step by step in its fixed order.
+#include "shell/engine.h"
+#include "graphics/graphics_init.h"
+#include "script/variable_dump.h"
+#include "shell/later_steps.h"
+#include "shell/startup.h"
+#include "core/workers.h"
+
+namespace vr {
+
+void engineShutdown() {
+    Engine& e = engine();
+    ShellState& shell = e.shell;
+    platform::Platform& host = e.platform;
+
+    // 1. The sound and frame threads end by themselves once the quit is requested.
+    core().run.quitRequested = true;
+    auto waitFinished = [&](bool started, bool& finished) {
+        if (!started) return;
+        for (;;) {
+            {
+                platform::LockHolder hold(*core().run.lock);
+                if (finished) return;
+            }
+            host.sleep(1);
+        }
+    };
+    waitFinished(shell.soundThreadStarted, shell.soundThreadFinished);
+    waitFinished(shell.frameThreadStarted, shell.frameThreadFinished);
+    if (shell.frameThreadStarted) shell.frameThread.join();
+    // No script runs any more: the variables hold their final values.
+    if (!shell.dumpVarsFile.empty() && dumpUserVariables(shell.dumpVarsFile) < 0 && shell.exitCode == 0)
+        shell.exitCode = 1;
+    // 2.
+    stopWorkerPool();
+    // 3.
+    later::stopMedia();
+    // 4.
+    later::destroyMenus();
+    // 5.
+    setFullScreen(false);
+    // 6.
+    host.showCursor(true);
+    releaseLayers();
+    destroyWindows();
+}
+
+}  // namespace vr
