@@ -1,17 +1,16 @@
 // The bundled demo played headless from input scripts, as a player would:
-// the screenshots are read back with ImageMagick and the text area is
+// the screenshots are read back and the text area is
 // measured in character cells.  The layout constants are the demo's
 // (games/demo/src/main.vrs): the message layer at (62, 452), 24-pixel
 // glyphs of a fixed-pitch face on 27-pixel lines, 40 ms a character.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/png_file.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -19,8 +18,6 @@ namespace vr {
 namespace {
 
 using test::runProcess;
-
-const char* kImageMagick = "/usr/bin/convert";
 
 constexpr int kTextX = 62, kTextY = 452, kCell = 24, kLine = 27, kColumns = 28, kLines = 4;
 constexpr int kTextWidth = kColumns * kCell, kTextHeight = kLines * kLine;
@@ -33,34 +30,27 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
-// One picture's crop, row by row.
+// One picture's crop.
 struct Crop {
-    int width = 0, height = 0;
-    std::string bytes;  // R, G, B
+    test::Picture picture;
+    int width() const { return picture.width; }
+    int height() const { return picture.height; }
     Rgb at(int x, int y) const {
-        size_t i = (size_t(y) * size_t(width) + size_t(x)) * 3;
-        if (x < 0 || y < 0 || x >= width || y >= height || i + 3 > bytes.size()) return {};
-        return {uint8_t(bytes[i]), uint8_t(bytes[i + 1]), uint8_t(bytes[i + 2])};
+        uint32_t c = picture.rgb(x, y);
+        if (x < 0 || y < 0 || x >= width() || y >= height()) return {};
+        return {int(c >> 16), int(c >> 8 & 0xFF), int(c & 0xFF)};
     }
 };
 
-// The same rectangle of every picture, read with one ImageMagick run.
+// The same rectangle of every picture; a picture that cannot be read, or
+// is too small for the rectangle, ends the list there.
 std::vector<Crop> readCrops(const std::vector<std::string>& pngs, int x, int y, int w, int h) {
-    std::string command = kImageMagick;
-    for (const std::string& p : pngs) command += " '" + p + "'";
-    command += " -crop " + std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
-               std::to_string(y) + " +repage -depth 8 rgb:- 2>/dev/null";
-    std::string all;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) all.append(buf, n);
-        pclose(p);
-    }
     std::vector<Crop> crops;
-    size_t one = size_t(w) * size_t(h) * 3;
-    for (size_t i = 0; i < pngs.size() && (i + 1) * one <= all.size(); ++i)
-        crops.push_back({w, h, all.substr(i * one, one)});
+    for (const std::string& file : pngs) {
+        test::Picture p;
+        if (!test::readPng(file, p) || x + w > p.width || y + h > p.height) break;
+        crops.push_back({p.crop(x, y, w, h)});
+    }
     return crops;
 }
 
@@ -127,7 +117,6 @@ struct DemoRun {
 constexpr uint32_t kChoice = 1000, kPage = 1001, kEndings = 1002;
 
 TEST(DemoE2E, TextIsRevealedAtItsPaceAClickShowsTheRestAndASecondPassesTheWait) {
-    if (!std::filesystem::exists(kImageMagick)) GTEST_SKIP() << "ImageMagick is not installed";
     // Every frame from the one where the fade to the first page ends and its
     // window is up, and one just before the click that shows the rest.
     constexpr int kFirst = kTitleClick + 16, kLast = 80, kBeforeClick = 104, kShowAll = 105, kPass = 115;
@@ -219,12 +208,11 @@ std::string toTheChoice() {
 // Whether a crop of a screenshot is exactly that part of a picture of the
 // game.
 bool showsPicture(const Crop& shot, const std::string& picture, int x, int y) {
-    std::vector<Crop> p = readCrops({test::demoGameFolder() + "/" + picture}, x, y, shot.width, shot.height);
-    return p.size() == 1 && p[0].bytes == shot.bytes;
+    std::vector<Crop> p = readCrops({test::demoGameFolder() + "/" + picture}, x, y, shot.width(), shot.height());
+    return p.size() == 1 && test::sameColours(p[0].picture, shot.picture);
 }
 
 TEST(DemoE2E, TheChoiceIsTheButtonUnderThePointerAndLeadsToItsBranch) {
-    if (!std::filesystem::exists(kImageMagick)) GTEST_SKIP() << "ImageMagick is not installed";
     // The forest button's top-left corner (230, 270) is round: a click there
     // is on no button.  Then the sea button, played to the end.
     std::string sea = toTheChoice() +
@@ -245,7 +233,7 @@ TEST(DemoE2E, TheChoiceIsTheButtonUnderThePointerAndLeadsToItsBranch) {
     ASSERT_EQ(buttons.size(), 2u);
     ASSERT_EQ(sky.size(), 1u);
     ASSERT_EQ(title.size(), 1u);
-    EXPECT_TRUE(buttons[0].bytes == buttons[1].bytes) << "the click on the round corner chose nothing";
+    EXPECT_TRUE(test::sameColours(buttons[0].picture, buttons[1].picture)) << "the click on the round corner chose nothing";
     Rgb seaButton = buttons[0].at(40, 20), forestButton = buttons[0].at(40, 140);
     EXPECT_GT(seaButton.b, seaButton.r + 60) << "the sea button is shown";
     EXPECT_GT(forestButton.g, forestButton.r + 40) << "the forest button is shown";

@@ -101,10 +101,10 @@ TEST(InputE2E, MouseControlMovesTheCursorAndSetsItsShape) {
         2);
     ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
     EXPECT_FALSE(r.anyError()) << r.output;
-    EXPECT_TRUE(r.reported("cursor moved to 12,34 of window 1")) << r.output;
-    EXPECT_TRUE(r.reported("cursor shape 11")) << r.output;
-    EXPECT_TRUE(r.reported("cursor moved to 50,34 of window 1")) << "y stays where the cursor is\n" << r.output;
-    EXPECT_TRUE(r.reported("cursor shape 0")) << "shapes past the last are the arrow\n" << r.output;
+    EXPECT_TRUE(r.transcribed("cursor moved to 12,34 of window 1"));
+    EXPECT_TRUE(r.transcribed("cursor shape 11"));
+    EXPECT_TRUE(r.transcribed("cursor moved to 50,34 of window 1")) << "y stays where the cursor is";
+    EXPECT_TRUE(r.transcribed("cursor shape 0")) << "shapes past the last are the arrow";
 }
 
 TEST(InputE2E, ABadInputLineStopsTheRunBeforeItStarts) {

@@ -4,13 +4,12 @@
 // screenshots are read back and the columns holding ink counted.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "graphics/image/decoders.h"
-#include "support/headless_engine.h"
+#include "support/lines.h"
+#include "support/png_file.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -43,17 +42,13 @@ std::vector<uint8_t> transparentBmp(int width, int height) {
 // column with a lit pixel, plus one; 0 for a dark picture; -1 when the
 // screenshot cannot be read.
 int cellsWithInk(const std::string& png) {
-    std::ifstream in(png, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    test::HeadlessEngine h;
-    Surface s;
-    if (bytes.empty() || decodePng(s, bytes.data(), bytes.size(), "shot") != 0) return -1;
-    if (s.width != uint32_t(kWidth) || s.height != uint32_t(kHeight)) return -1;
+    test::Picture s;
+    if (!test::readPng(png, s) || s.width != kWidth || s.height != kHeight) return -1;
     int right = -1;
-    for (uint32_t y = 0; y < s.height; ++y)
-        for (uint32_t x = 0; x < s.width; ++x) {
-            const uint8_t* p = s.row(y) + size_t(x) * 4;
-            if (p[0] + p[1] + p[2] > 3 * 64) right = std::max(right, int(x));
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            uint32_t c = s.rgb(x, y);
+            if ((c >> 16) + (c >> 8 & 0xFF) + (c & 0xFF) > 3 * 64) right = std::max(right, x);
         }
     return right < 0 ? 0 : right / kCell + 1;
 }
@@ -100,9 +95,8 @@ TEST(MessageE2E, TextIsRevealedAtItsPaceAndClicksCompleteAndPassThePage) {
     EXPECT_EQ(cells(39), 5) << "the page waits for the next click";
     EXPECT_EQ(cells(45), 1) << "the second click cleared the page; the next one has begun";
 
-    std::ifstream vars(shots.str() + "vars.txt");
-    std::string dump((std::istreambuf_iterator<char>(vars)), std::istreambuf_iterator<char>());
-    EXPECT_NE(dump.find("1000 int = 1"), std::string::npos) << "the script went on past the first page\n" << dump;
+    EXPECT_TRUE(test::hasLine(test::readFile(shots.str() + "vars.txt"), "1000 int = 1"))
+        << "the script went on past the first page";
 }
 
 }  // namespace

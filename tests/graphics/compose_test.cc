@@ -1,13 +1,16 @@
-// Composition of a layer from its children.
+// Composition of a layer from its children, under every kernel set this
+// processor runs: each set has its own blend loops and shortcuts.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "core/workers.h"
+#include "graphics/pixel/pixel_set.h"
 #include "support/headless_engine.h"
 
 namespace vr {
@@ -23,11 +26,22 @@ void fill(LayerRecord& l, uint32_t v) {
     for (size_t i = 0; i < size_t(l.width()) * l.height(); ++i) std::memcpy(l.pixels() + i * 4, &v, 4);
 }
 
-struct ComposeTest : ::testing::Test {
+// The sets that run here as themselves (pixelSetFor falls back to the
+// nearest one otherwise); the portable model of the vector sets is checked
+// against them in the pixel tests.
+std::vector<pixel::PixelSetKind> runnableSets() {
+    std::vector<pixel::PixelSetKind> kinds;
+    for (auto k : {pixel::PixelSetKind::Plain, pixel::PixelSetKind::Sse2, pixel::PixelSetKind::Avx2})
+        if (pixel::pixelSetFor(k).kind == k) kinds.push_back(k);
+    return kinds;
+}
+
+struct ComposeTest : ::testing::TestWithParam<pixel::PixelSetKind> {
     test::HeadlessEngine h;
     ObjectNode* root = nullptr;
     void SetUp() override {
         buildKernelTable();
+        h.e.graphics.scene.pixels = &pixel::pixelSetFor(GetParam());
         root = createLayerNode("W0", 16, 8, 1);
     }
     ObjectNode* leaf(const char* path, int64_t order, int x, int y, uint32_t w, uint32_t hgt, uint32_t colour) {
@@ -46,7 +60,7 @@ struct ComposeTest : ::testing::Test {
     }
 };
 
-TEST_F(ComposeTest, EqualOrdersDrawTheNewerAbove) {
+TEST_P(ComposeTest, EqualOrdersDrawTheNewerAbove) {
     leaf("W0/first", 2, 0, 0, 4, 4, 0xFF0000FF);
     leaf("W0/second", 2, 2, 0, 4, 4, 0xFF00FF00);
     compose();
@@ -56,7 +70,7 @@ TEST_F(ComposeTest, EqualOrdersDrawTheNewerAbove) {
     EXPECT_EQ(pixel(l, 8, 1), 0u) << "uncovered parts are cleared";
 }
 
-TEST_F(ComposeTest, AContainerIsDrawnWithoutItsOwnAlphaAndALeafWithIt) {
+TEST_P(ComposeTest, AContainerIsDrawnWithoutItsOwnAlphaAndALeafWithIt) {
     ObjectNode* box = createLayerNode("W0/box", 4, 4, 1);
     leaf("W0/box/half", 1, 0, 0, 4, 4, 0x80102030);  // alpha 0x80
     box->layer->x = 0;
@@ -68,7 +82,7 @@ TEST_F(ComposeTest, AContainerIsDrawnWithoutItsOwnAlphaAndALeafWithIt) {
     EXPECT_EQ(pixel(*root->layer, 9, 1), 0u) << "a leaf drawn by its alpha 0 leaves the background";
 }
 
-TEST_F(ComposeTest, AnOpaqueCoveringChildStopsTheScanBelowIt) {
+TEST_P(ComposeTest, AnOpaqueCoveringChildStopsTheScanBelowIt) {
     ObjectNode* under = createLayerNode("W0/under", 16, 8, 1);
     leaf("W0/under/red", 1, 0, 0, 16, 8, 0xFFFF0000);
     leaf("W0/cover", 2, 0, 0, 16, 8, 0xFF0000FF);
@@ -84,7 +98,7 @@ TEST_F(ComposeTest, AnOpaqueCoveringChildStopsTheScanBelowIt) {
     EXPECT_EQ(pixel(*root->layer, 5, 5), 0xFFFF0000u) << "uncovered, it is drawn up to date";
 }
 
-TEST_F(ComposeTest, DirtyRectanglesAreClampedToTheLayer) {
+TEST_P(ComposeTest, DirtyRectanglesAreClampedToTheLayer) {
     leaf("W0/a", 1, 0, 0, 16, 8, 0xFF112233);
     compose();
     clearPresented(*root);
@@ -97,7 +111,7 @@ TEST_F(ComposeTest, DirtyRectanglesAreClampedToTheLayer) {
     EXPECT_EQ(l.present.bottom, 3);
 }
 
-TEST_F(ComposeTest, HardMasksDrawExactlyWhereTheMaskReachesTheLevel) {
+TEST_P(ComposeTest, HardMasksDrawExactlyWhereTheMaskReachesTheLevel) {
     // Mask values 0, 16, ..., 240 across the row.
     ObjectNode* mask = leaf("W0/mask", 1, 0, 0, 16, 1, 0);
     mask->layer->excluded = true;
@@ -116,7 +130,7 @@ TEST_F(ComposeTest, HardMasksDrawExactlyWhereTheMaskReachesTheLevel) {
     EXPECT_EQ(ramp[156], 256);
 }
 
-TEST_F(ComposeTest, AMaskOfAnotherSizeIsReported) {
+TEST_P(ComposeTest, AMaskOfAnotherSizeIsReported) {
     leaf("W0/mask", 1, 0, 0, 3, 3, 0);
     ObjectNode* top = leaf("W0/top", 2, 0, 0, 4, 4, 0xFFFFFFFF);
     top->layer->maskName = "mask";
@@ -127,7 +141,7 @@ TEST_F(ComposeTest, AMaskOfAnotherSizeIsReported) {
     EXPECT_EQ(h.e.core.errors.reportedCodes.back(), 100310u);
 }
 
-TEST_F(ComposeTest, OneAndTwoWorkersGiveTheSamePicture) {
+TEST_P(ComposeTest, OneAndTwoWorkersGiveTheSamePicture) {
     std::mt19937 random(7);
     for (int k = 0; k < 6; ++k) {
         std::string path = "W0/p" + std::to_string(k);
@@ -147,6 +161,11 @@ TEST_F(ComposeTest, OneAndTwoWorkersGiveTheSamePicture) {
     stopWorkerPool();
     EXPECT_EQ(root->layer->surface.pixels, inline_);
 }
+
+INSTANTIATE_TEST_SUITE_P(KernelSets, ComposeTest, testing::ValuesIn(runnableSets()),
+                         [](const testing::TestParamInfo<pixel::PixelSetKind>& i) {
+                             return std::string(pixel::pixelSetFor(i.param).name);
+                         });
 
 }  // namespace
 }  // namespace vr

@@ -2,9 +2,13 @@
 // real engine, headless: what tests of whole scripts need.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
+
+#include "support/lines.h"
 
 namespace vr::test {
 
@@ -18,6 +22,8 @@ struct GameRun {
     // The values part of a variable's line ("42", "\"a\", \"b\"").
     std::string value(uint32_t number) const;
     bool reported(const std::string& utf8Fragment) const { return output.find(utf8Fragment) != std::string::npos; }
+    // A whole line the headless platform recorded ("cursor shape 11").
+    testing::AssertionResult transcribed(const std::string& line) const { return hasLine(output, "headless: " + line); }
     bool anyError() const { return output.find("error dialog") != std::string::npos; }
 };
 

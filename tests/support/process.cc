@@ -62,8 +62,24 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     ProcessResult r;
     int pid = spawn(argv, out, folder);
     int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid) r.exitCode = exitCodeOf(status);
+    bool killed = false;
+    // A hung run fails its test instead of stalling the whole suite.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(kProcessTimeoutSeconds);
+    while (pid > 0) {
+        int got = waitpid(pid, &status, WNOHANG);
+        if (got == pid) {
+            r.exitCode = killed ? -1 : exitCodeOf(status);
+            break;
+        }
+        if (got < 0) break;
+        if (!killed && std::chrono::steady_clock::now() > until) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     r.output = readAll(out);
+    if (killed) r.output += "\n[killed after " + std::to_string(kProcessTimeoutSeconds) + " s]\n";
     unlink(out.c_str());
     return r;
 }

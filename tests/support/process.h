@@ -11,7 +11,10 @@ struct ProcessResult {
     std::string output;  // standard output and error
 };
 
-// Runs a program to its end.
+// How long runProcess lets a program run before it kills it (exit code -1).
+constexpr int kProcessTimeoutSeconds = 120;
+
+// Runs a program to its end, or until the timeout.
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& folder = "");
 
 // A program running in the background, its output collected in a file.
