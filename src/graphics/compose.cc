@@ -17,7 +17,7 @@ const pixel::PixelSet& pixelSet() {
     GraphicsState& g = graphics().scene;
     if (!g.pixels) {
         const Settings& settings = core().run.settings;
-        g.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), settings.kernelSet1, settings.kernelSet2);
+        g.pixels = &pixel::enginePixelSet(settings.kernelSet1, settings.kernelSet2);
     }
     return *g.pixels;
 }

@@ -17,7 +17,7 @@ void buildKernelTable() {
     Core& c = core();
     Graphics& g = graphics();
     const Settings& s = c.run.settings;
-    g.scene.pixels = &pixel::choosePixelSet(pixel::detectCpuFeatures(), s.kernelSet1, s.kernelSet2);
+    g.scene.pixels = &pixel::enginePixelSet(s.kernelSet1, s.kernelSet2);
     c.workers.runJob = &runComposeJob;
 }
 

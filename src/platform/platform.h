@@ -111,6 +111,8 @@ std::string documentsFolder();
 // Starts a program with its arguments in the given folder, not waiting for it.
 bool spawnProcess(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder);
+// A variable of the process's environment; empty when it is not set.
+std::string environmentValue(const char* name);
 // The host's text for an error number (the run-time library's errno texts).
 std::string errnoText(int error);
 // Physical memory as the host reports it; all zero when it cannot tell.

@@ -1,6 +1,7 @@
 #include "graphics/pixel/pixel_set.h"
 
 #include "graphics/pixel/pixel_sets_internal.h"
+#include "platform/platform.h"
 
 namespace vr::pixel {
 
@@ -25,6 +26,15 @@ const PixelSet& choosePixelSet(const CpuFeatures& cpu, bool useSse, bool useSse2
 #endif
     // A processor with SSE but no SSE2: the same pixels without vectors.
     return sseModelPixelSet();
+}
+
+const PixelSet& enginePixelSet(bool useSse, bool useSse2) {
+    const std::string forced = platform::environmentValue("VIRELO_KERNELS");
+    if (forced == "plain") return pixelSetFor(PixelSetKind::Plain);
+    if (forced == "sse") return pixelSetFor(PixelSetKind::SseModel);
+    if (forced == "sse2") return pixelSetFor(PixelSetKind::Sse2);
+    if (forced == "avx2") return pixelSetFor(PixelSetKind::Avx2);
+    return choosePixelSet(detectCpuFeatures(), useSse, useSse2);
 }
 
 }  // namespace vr::pixel

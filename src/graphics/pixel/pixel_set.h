@@ -52,4 +52,10 @@ const PixelSet& pixelSetFor(PixelSetKind kind);
 const PixelSet& choosePixelSet(const CpuFeatures& cpu, bool useSse, bool useSse2,
                                bool allowAvx2 = true);
 
+// The set the engine runs: choosePixelSet's, unless the environment names
+// one in VIRELO_KERNELS ("plain", "sse", "sse2" or "avx2"; the nearest this
+// processor runs), so that tests and benchmarks can hold every set to the
+// same pictures.
+const PixelSet& enginePixelSet(bool useSse, bool useSse2);
+
 }  // namespace vr::pixel

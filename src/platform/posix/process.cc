@@ -30,13 +30,8 @@ volatile sig_atomic_t gQuitSignalled = 0;
 
 void onQuitSignal(int) { gQuitSignalled = 1; }
 
-std::string envValue(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
 std::string homeFolder() {
-    std::string home = envValue("HOME");
+    std::string home = environmentValue("HOME");
     if (!home.empty()) return home;
     std::vector<char> buffer(16384);
     passwd pw{};
@@ -54,7 +49,7 @@ std::string withSlash(std::string path) {
 // XDG_DOCUMENTS_DIR from user-dirs.dirs: a shell assignment whose value is
 // "$HOME/..." or an absolute path.
 std::string documentsFromUserDirs(const std::string& home) {
-    std::string config = envValue("XDG_CONFIG_HOME");
+    std::string config = environmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') config = home + "/.config";
     std::vector<uint8_t> data;
     if (!readHostFile(config + "/user-dirs.dirs", data)) return std::string();
@@ -87,6 +82,11 @@ std::string documentsFromUserDirs(const std::string& home) {
 
 }  // namespace
 
+std::string environmentValue(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
 std::string executablePath() {
     std::string buffer(256, '\0');
     for (;;) {
@@ -109,7 +109,7 @@ int processorCount() {
 }
 
 std::string appDataFolder() {
-    std::string data = envValue("XDG_DATA_HOME");
+    std::string data = environmentValue("XDG_DATA_HOME");
     if (data.empty() || data[0] != '/') data = homeFolder() + "/.local/share";
     return withSlash(data);
 }
