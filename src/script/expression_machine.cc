@@ -1,5 +1,6 @@
 #include "script/expression_machine.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -233,9 +234,7 @@ int opLong(ExpressionState& m, const uint8_t* p, uint32_t n) {
 
 int opReal(ExpressionState& m, const uint8_t* p, uint32_t n) {
     if (n < 8) return damaged();
-    uint64_t bits = readLittle(p, 8);
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
+    double d = std::bit_cast<double>(readLittle(p, 8));
     ValueSlot* s = push(m);
     if (!s) return -1;
     putReal(m, *s, d);
