@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/texts/engine_texts.h"
 #include "engine.h"
 #include "graphics/image/image_load.h"
 #include "graphics/object_tree.h"
@@ -84,7 +85,7 @@ bool takeAlphaFrom(ObjectNode& node, std::string_view path) {
     const LayerRecord& s = *source->layer;
     if (s.width() != l.width() || s.height() != l.height()) {
         platform::MessageBoxSpec box;
-        box.text = "レイヤ画像とマスクレイヤ画像のサイズが異なります。";
+        box.text = VR_TEXT_LAYER_MASK_SIZE_MISMATCH;
         box.caption = engine().windows[0].title;
         box.icon = platform::Icon::Error;
         box.owner = engine().windows[0].handle;

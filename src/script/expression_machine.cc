@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/sjis.h"
+#include "common/texts/engine_texts.h"
 #include "engine.h"
 #include "script/error_report.h"
 #include "script/expression_state.h"
@@ -22,7 +23,7 @@ using Handler = int (*)(ExpressionState& m, const uint8_t* operand, uint32_t len
 
 constexpr size_t kTextLimit = kStringCapacity - 1;
 // What the damaged-data report names.
-constexpr const char* kExpressionName = "式";
+constexpr const char* kExpressionName = VR_TEXT_EXPRESSION_NAME;
 
 ExpressionState& state() { return *engine().script.expression; }
 

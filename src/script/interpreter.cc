@@ -1,6 +1,7 @@
 #include "script/interpreter.h"
 
 #include "commands/flow_steps.h"
+#include "common/texts/engine_texts.h"
 #include "engine.h"
 #include "script/engine_files.h"
 #include "script/script_loader.h"
@@ -64,8 +65,8 @@ void watchStep() {
     if (s.cornerBits != 15) return;
     s.cornerBits = 0;
     platform::MessageBoxSpec box;
-    box.caption = "[デバッグ機能]";
-    box.text = "マウスによる画面四隅への移動を検出しました。\n\n強制的に終了します。よろしいですか？";
+    box.caption = VR_TEXT_CAPTION_DEBUG_FEATURE;
+    box.text = VR_TEXT_CORNER_QUIT_DETECTED;
     box.buttons = platform::Buttons::YesNo;
     box.icon = platform::Icon::Information;
     box.owner = e.windows[0].handle;

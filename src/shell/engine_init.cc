@@ -3,6 +3,7 @@
 
 #include "archive/pack_index.h"
 #include "common/format_secrets.h"
+#include "common/texts/engine_texts.h"
 #include "engine.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
@@ -25,7 +26,7 @@ namespace {
 int failWithBox(const char* text) {
     platform::MessageBoxSpec box;
     box.text = text;
-    box.caption = "エラー";
+    box.caption = VR_TEXT_CAPTION_ERROR;
     box.icon = platform::Icon::Error;
     box.systemModal = true;
     engine().platform.messageBox(box);
@@ -118,7 +119,7 @@ int engineInit() {
     // 4.
     readSystemInformation();
     // 5.
-    if (shell.osCode >= 1 && shell.osCode <= 19) return failWithBox("Windows95/NT3.5/NT4 では起動できません。");
+    if (shell.osCode >= 1 && shell.osCode <= 19) return failWithBox(VR_TEXT_OLD_WINDOWS_UNSUPPORTED);
     // 6.
     // The pack entries' name-length table is a constant of the format
     // (common/format_secrets.h), made when the program was built.
@@ -158,10 +159,10 @@ int engineInit() {
         main.clientHeight = shell.screenHeight;
     }
     if (shell.screenWidth < main.clientWidth || shell.screenHeight < main.clientHeight)
-        return failWithBox("画面サイズが対応していません。");
+        return failWithBox(VR_TEXT_SCREEN_SIZE_UNSUPPORTED);
     shell.windowEqualsScreen = shell.screenWidth == main.clientWidth && shell.screenHeight == main.clientHeight;
     // 17.
-    if (!createMainWindow()) return failWithBox("ウィンドウが生成できませんでした。");
+    if (!createMainWindow()) return failWithBox(VR_TEXT_WINDOW_NOT_CREATED);
     // 18. Resets the cursor's display count.
     host.showCursor(false);
     host.showCursor(true);

@@ -12,6 +12,7 @@
 #include "graphics/image/decoders.h"
 #include "support/headless_engine.h"
 #include "support/process.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr {
@@ -60,8 +61,8 @@ int cellsWithInk(const std::string& png) {
 
 // Characters every 200 ms (12 frames at 60 frames a second) from frame 2,
 // where the first one shows: the second at frame 14, the third at 26.
-constexpr const char* kGame =
-    "#config width=160 height=40 images=bmp\n"
+const std::string kGame = test::sjis(
+    u8"#config width=160 height=40 images=bmp\n"
     "global int after\n"
     "*SYSTEM_START\n"
     "ObjectSet path=\"msg\" image=\"blank\" order=1\n"
@@ -70,7 +71,7 @@ constexpr const char* kGame =
     "after = 1\n"
     "かきくけこ\n"
     "\n"
-    "*idle\nwait 1\ngoto *idle\n";
+    "*idle\nwait 1\ngoto *idle\n");
 
 TEST(MessageE2E, TextIsRevealedAtItsPaceAndClicksCompleteAndPassThePage) {
     test::TempDir src, game, shots;
