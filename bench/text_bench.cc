@@ -4,19 +4,25 @@
 // character needs a new face at the anti-aliasing size).
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <vector>
+
 #include "shell/engine.h"
 #include "graphics/object_tree.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"
 #include "platform/headless/headless.h"
+#include "platform/platform.h"
 
 namespace {
 
 using namespace vr;
 
-// Common kanji of a message line, Shift_JIS.
-constexpr const char* kKanji[] = {"日", "本", "語", "文", "字", "漢", "書", "読", "話", "時",
-                                  "間", "場", "所", "気", "持", "思", "出", "来", "見", "行"};
+// Common kanji of a message line.
+constexpr const char8_t* kKanji[] = {u8"日", u8"本", u8"語", u8"文", u8"字", u8"漢", u8"書", u8"読", u8"話", u8"時",
+                                     u8"間", u8"場", u8"所", u8"気", u8"持", u8"思", u8"出", u8"来", u8"見", u8"行"};
+
+std::string sjis(const char8_t* utf8) { return platform::utf8ToSjis(reinterpret_cast<const char*>(utf8)); }
 
 void DrawKanji(benchmark::State& state) {
     bool cold = state.range(0) != 0;
@@ -24,7 +30,9 @@ void DrawKanji(benchmark::State& state) {
     Engine e(host);
     EngineBinding binding(e);
     enumerateFonts();
-    setSlotFontByName("ＭＳ ゴシック");
+    setSlotFontByName(sjis(u8"ＭＳ ゴシック"));
+    std::vector<std::string> kanji;
+    for (const char8_t* k : kKanji) kanji.push_back(sjis(k));
     ObjectNode* layer = createLayerNode("W0", 640, 160, 1);
     GlyphStyle style;
     style.size = style.lineHeight = 24;
@@ -34,7 +42,7 @@ void DrawKanji(benchmark::State& state) {
     int x = 0, y = 0;
     for (auto _ : state) {
         if (cold) style.bold = !style.bold;
-        int advance = drawGlyph(kKanji[n++ % std::size(kKanji)], style, x, y, *layer);
+        int advance = drawGlyph(kanji[n++ % kanji.size()], style, x, y, *layer);
         if (advance < 0) {
             state.SkipWithError("the glyph could not be drawn");
             break;

@@ -10,25 +10,30 @@
 #include "catalogue.h"
 #include "compiler.h"
 #include "output.h"
+#include "platform/platform.h"
 
 namespace {
 
 constexpr int kFiles = 20;
 constexpr int kLinesPerFile = 5000;
 
+// Shift_JIS sources, which vrc takes as they are: no UTF-8 conversion in the
+// measure.
+std::string sjis(const char8_t* utf8) { return vr::platform::utf8ToSjis(reinterpret_cast<const char*>(utf8)); }
+
 std::vector<std::pair<std::string, std::string>> gameSources() {
     std::vector<std::pair<std::string, std::string>> files;
     for (int f = 0; f < kFiles; ++f) {
         std::string s;
-        if (f == 0) s += "global int score = 0\nglobal str name = \"あなた\"\nglobal int flags[100]\n";
+        if (f == 0) s += sjis(u8"global int score = 0\nglobal str name = \"あなた\"\nglobal int flags[100]\n");
         s += "local int counter" + std::to_string(f) + " = 0\n";
         int line = 0;
         for (int scene = 0; line < kLinesPerFile; ++scene) {
             std::string label = "scene" + std::to_string(f) + "_" + std::to_string(scene);
             s += "*" + label + "\n";
             s += "  ObjectSet path=\"W0/bg\" width=800 height=600 order=1 image=\"bg/room" + std::to_string(scene % 7) + "\"\n";
-            s += "  「おはよう、{name}。今日は" + std::to_string(scene) + "日目だ」\n";
-            s += "  窓の外では雨が降っている。\n\n";
+            s += sjis(u8"  「おはよう、{name}。今日は") + std::to_string(scene) + sjis(u8"日目だ」\n");
+            s += sjis(u8"  窓の外では雨が降っている。\n\n");
             s += "  score += " + std::to_string(scene % 5) + "\n";
             s += "  if score > 10 && flags[" + std::to_string(scene % 100) + "] == 0\n";
             s += "    flags[" + std::to_string(scene % 100) + "] = 1\n";

@@ -6,6 +6,7 @@
 // once, instead of checking each field.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -49,10 +50,7 @@ public:
     uint64_t u64() { return le(8); }
     int64_t i64() { return static_cast<int64_t>(le(8)); }
     double f64() {
-        uint64_t bits = le(8);
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        return d;
+        return std::bit_cast<double>(le(8));
     }
 
     // Copies n bytes; fails (and copies nothing) when fewer remain.
@@ -120,9 +118,7 @@ public:
     void u64(uint64_t v) { put(v, 8); }
     void i64(int64_t v) { put(static_cast<uint64_t>(v), 8); }
     void f64(double d) {
-        uint64_t bits;
-        std::memcpy(&bits, &d, sizeof bits);
-        put(bits, 8);
+        put(std::bit_cast<uint64_t>(d), 8);
     }
     void bytes(const void* p, size_t n) {
         const uint8_t* b = static_cast<const uint8_t*>(p);

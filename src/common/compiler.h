@@ -6,3 +6,16 @@
 #else
 #define VR_ALWAYS_INLINE inline
 #endif
+
+// 1 when AddressSanitizer instruments this build: GCC and clang say so in
+// different ways.
+#if defined(__SANITIZE_ADDRESS__)
+#define VR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VR_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef VR_ADDRESS_SANITIZER
+#define VR_ADDRESS_SANITIZER 0
+#endif

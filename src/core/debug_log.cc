@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/text_buffer.h"
+#include "common/texts/engine_texts.h"
 #include "core/core.h"
 
 namespace vr {
@@ -15,8 +16,7 @@ constexpr const char* kRule = "//-----------------------------------------------
 
 std::string runHeader(const platform::LocalTime& t) {
     std::string header = kRule;
-    header += formatText(256, "//■%02d/%02d/%02d time=%02d:%02d:%02d\n", t.year % 100, t.month, t.day, t.hour,
-                         t.minute, t.second);
+    header += formatText(256, VR_TEXT_LOG_RUN_HEADER, t.year % 100, t.month, t.day, t.hour, t.minute, t.second);
     header += kRule;
     return header;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "common/text_buffer.h"
+#include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "core/error_texts.h"
 #include "core/report_format.h"
@@ -29,7 +30,7 @@ std::string locationPrefix(ErrorState& errors) {
     errors.hasLocation = true;
     errors.lastErrorFile = file;
     errors.lastErrorLine = line;
-    return formatText(kErrorTextLimit, "[対象ファイル]\n%s\n\n[場所]\n%d 行目\n\n[内容]\n\n", file.c_str(), line);
+    return formatText(kErrorTextLimit, VR_TEXT_ERROR_PLACE, file.c_str(), line);
 }
 
 size_t textLimit(uint32_t code) { return code == kLibraryNoticesCode ? SIZE_MAX : kErrorTextLimit; }

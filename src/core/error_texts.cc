@@ -1,11 +1,11 @@
 #include "core/error_texts.h"
 
+#include "common/texts/engine_texts.h"
 #include "core/error_report.h"
 
 namespace vr {
 
-const char* const kInternalErrorText =
-    "[内部エラー]\n\nエラー文字列の指定ミスです。\nシステム開発者までお問い合わせください。";
+const char* const kInternalErrorText = VR_TEXT_ERROR_INTERNAL_TEXT_CODE;
 
 namespace {
 
@@ -16,20 +16,20 @@ struct BuiltInText {
 
 // These win over the game's own texts for the same codes.
 constexpr BuiltInText kBuiltInTexts[] = {
-    {100010, "メモリ不足です。"},
-    {104010, "[%s]ファイルを\n読み込めませんでした。"},
-    {104030, "メモリ不足のため[%s]ファイルを\n読み込めませんでした。"},
-    {104060, "[%s]ファイルが\n存在しません。"},
-    {104100, "パックファイル中に破損ファイルが見つかりました。\n\nPacFile = %s\nFile = %s"},
-    {104110, "フォルダの数が多すぎます。"},
-    {104111, "フォルダの階層が深すぎます。"},
-    {104120, "パックファイル仕様が現在の仕様と一致しません。\n\n[%s]"},
-    {104130, "パックファイルを同時に扱えるのは %d 個までです。"},
-    {104140, "パックファイル内に含まれるファイルが、合計 %d 個を超えました。"},
-    {104150, "パックファイル内のファイル\n[%s]が\n重複しています。"},
-    {106010, "メモリ不足により\n[%s]ファイルを展開出来ませんでした。"},
-    {900040, "[内部エラー]\n\nバッファ不足により\n[%s]ファイルを展開出来ませんでした。"},
-    {901040, "[内部エラー]\n\nパックファイル[%s]が\nオープンできませんでした。"},
+    {100010, VR_TEXT_ERROR_100010},
+    {104010, VR_TEXT_ERROR_104010},
+    {104030, VR_TEXT_ERROR_104030},
+    {104060, VR_TEXT_ERROR_104060},
+    {104100, VR_TEXT_ERROR_104100},
+    {104110, VR_TEXT_ERROR_104110},
+    {104111, VR_TEXT_ERROR_104111},
+    {104120, VR_TEXT_ERROR_104120},
+    {104130, VR_TEXT_ERROR_104130},
+    {104140, VR_TEXT_ERROR_104140},
+    {104150, VR_TEXT_ERROR_104150},
+    {106010, VR_TEXT_ERROR_106010},
+    {900040, VR_TEXT_ERROR_900040},
+    {901040, VR_TEXT_ERROR_901040},
 };
 
 }  // namespace

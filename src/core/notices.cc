@@ -4,18 +4,17 @@
 // copyright sign, which Shift_JIS cannot hold.
 #include "core/error_texts.h"
 
+#include "common/texts/engine_texts.h"
+
 namespace vr {
 
 namespace {
 
 const char kNotices[] =
-    "■ライセンスについて\n"
-    "\n"
-    "本ソフトウェアは以下のライブラリを使用しています。\n"
-    "各ライブラリの著作権表示と使用許諾条件を以下に記載します。\n"
+    VR_TEXT_NOTICES_INTRO
     "\n"
 
-    "■zlib（データ圧縮）\n"
+    VR_TEXT_NOTICE_ZLIB "\n"
     "\n"
     "Copyright (C) 1995-2022 Jean-loup Gailly and Mark Adler\n"
     "\n"
@@ -39,7 +38,7 @@ const char kNotices[] =
     "jloup@gzip.org          madler@alumni.caltech.edu\n"
     "\n"
 
-    "■libpng（PNG画像）\n"
+    VR_TEXT_NOTICE_LIBPNG "\n"
     "\n"
     "PNG Reference Library License version 2\n"
     "\n"
@@ -75,7 +74,7 @@ const char kNotices[] =
     "    source or altered source distribution.\n"
     "\n"
 
-    "■libjpeg-turbo（JPEG画像）\n"
+    VR_TEXT_NOTICE_LIBJPEG "\n"
     "\n"
     "This software is based in part on the work of the Independent JPEG Group.\n"
     "\n"
@@ -137,7 +136,7 @@ const char kNotices[] =
     "Copyright (C) 1999-2006, MIYASAKA Masaru.\n"
     "\n"
 
-    "■Ogg / Vorbis（音声）\n"
+    VR_TEXT_NOTICE_VORBIS "\n"
     "\n"
     "libogg: Copyright (c) 1994-2020, the Xiph.Org Foundation http://www.xiph.org/\n"
     "libvorbis: Copyright (c) 2002-2020, Xiph.org Foundation\n"
@@ -170,7 +169,7 @@ const char kNotices[] =
     "OF THIS SOFTWARE, EVEN IF ADVISED OF THE POSSIBILITY OF SUCH DAMAGE.\n"
     "\n"
 
-    "■SDL2（ウィンドウ・入力・音声出力）\n"
+    VR_TEXT_NOTICE_SDL "\n"
     "\n"
     "Copyright (C) 1997-2023 Sam Lantinga <slouken@libsdl.org>\n"
     "\n"
@@ -191,7 +190,7 @@ const char kNotices[] =
     "3. This notice may not be removed or altered from any source distribution.\n"
     "\n"
 
-    "■FreeType（フォント描画）\n"
+    VR_TEXT_NOTICE_FREETYPE "\n"
     "\n"
     "Portions of this software are copyright (C) 2022 The FreeType\n"
     "Project (www.freetype.org).  All rights reserved.\n"
@@ -200,7 +199,7 @@ const char kNotices[] =
     "Copyright (C) 1996-2022 David Turner, Robert Wilhelm and Werner Lemberg\n"
     "\n"
 
-    "■fontconfig（フォント検索）\n"
+    VR_TEXT_NOTICE_FONTCONFIG "\n"
     "\n"
     "Copyright (C) 2001,2003 Keith Packard\n"
     "\n"

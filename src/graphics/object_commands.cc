@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
 #include "script/script_state.h"
@@ -86,7 +87,7 @@ bool takeAlphaFrom(ObjectNode& node, std::string_view path) {
     const LayerRecord& s = *source->layer;
     if (s.width() != l.width() || s.height() != l.height()) {
         platform::MessageBoxSpec box;
-        box.text = "レイヤ画像とマスクレイヤ画像のサイズが異なります。";
+        box.text = VR_TEXT_LAYER_MASK_SIZE_MISMATCH;
         box.caption = core().windows[0].title;
         box.icon = platform::Icon::Error;
         box.owner = core().windows[0].handle;

@@ -1,11 +1,13 @@
 #include "script/expression_machine.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "common/sjis.h"
+#include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "script/script_state.h"
 #include "core/error_report.h"
@@ -22,7 +24,7 @@ using Handler = int (*)(ExpressionState& m, const uint8_t* operand, uint32_t len
 
 constexpr size_t kTextLimit = kStringCapacity - 1;
 // What the damaged-data report names.
-constexpr const char* kExpressionName = "式";
+constexpr const char* kExpressionName = VR_TEXT_EXPRESSION_NAME;
 
 ExpressionState& state() { return *scriptState().expression; }
 
@@ -234,9 +236,7 @@ int opLong(ExpressionState& m, const uint8_t* p, uint32_t n) {
 
 int opReal(ExpressionState& m, const uint8_t* p, uint32_t n) {
     if (n < 8) return damaged();
-    uint64_t bits = readLittle(p, 8);
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
+    double d = std::bit_cast<double>(readLittle(p, 8));
     ValueSlot* s = push(m);
     if (!s) return -1;
     putReal(m, *s, d);

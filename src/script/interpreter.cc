@@ -1,5 +1,6 @@
 #include "script/interpreter.h"
 
+#include "common/texts/engine_texts.h"
 #include "script/flow_steps.h"
 #include "core/core.h"
 #include "script/script_state.h"
@@ -63,8 +64,8 @@ void watchStep() {
     if (s.cornerBits != 15) return;
     s.cornerBits = 0;
     platform::MessageBoxSpec box;
-    box.caption = "[デバッグ機能]";
-    box.text = "マウスによる画面四隅への移動を検出しました。\n\n強制的に終了します。よろしいですか？";
+    box.caption = VR_TEXT_CAPTION_DEBUG_FEATURE;
+    box.text = VR_TEXT_CORNER_QUIT_DETECTED;
     box.buttons = platform::Buttons::YesNo;
     box.icon = platform::Icon::Information;
     box.owner = c.windows[0].handle;

@@ -6,6 +6,7 @@
 
 #include "common/memory.h"
 #include "common/sjis.h"
+#include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "script/script_state.h"
 #include "core/engine_files.h"
@@ -42,7 +43,7 @@ int outOfMemory() {
 int showArrayMessage(const char* text) {
     platform::MessageBoxSpec box;
     box.text = text;
-    box.caption = "エラー";
+    box.caption = VR_TEXT_CAPTION_ERROR;
     box.icon = platform::Icon::Error;
     core().platform.messageBox(box);
     return -1;
@@ -398,9 +399,9 @@ int assignString(uint32_t number, int64_t element, uint8_t op, std::string_view 
 }
 
 int resizeArray(uint32_t number, int64_t newSize) {
-    Variable* v = arrayRecord(number, "配列サイズを変更しようとしましたが、この変数は１次元配列ではありません。");
+    Variable* v = arrayRecord(number, VR_TEXT_ARRAY_RESIZE_NOT_ONE_DIMENSION);
     if (!v) return -1;
-    if (newSize < 1) return showArrayMessage("変更後の配列サイズが不正です。");
+    if (newSize < 1) return showArrayMessage(VR_TEXT_ARRAY_RESIZE_BAD_SIZE);
     if (newSize == v->elementCount) return 0;
     if (newSize > kMaxElements) {
         reportScriptErrorArgs(101100, true, int32_t(kMaxElements));
@@ -417,7 +418,7 @@ int resizeArray(uint32_t number, int64_t newSize) {
 }
 
 int insertElement(uint32_t number, int64_t position) {
-    Variable* v = arrayRecord(number, "配列挿入処理をしようとしましたが、この変数は１次元配列ではありません。");
+    Variable* v = arrayRecord(number, VR_TEXT_ARRAY_INSERT_NOT_ONE_DIMENSION);
     if (!v) return -1;
     if (!inRange(*v, position)) return 0;
     size_t p = size_t(position);
@@ -431,7 +432,7 @@ int insertElement(uint32_t number, int64_t position) {
 }
 
 int deleteElement(uint32_t number, int64_t position) {
-    Variable* v = arrayRecord(number, "配列削除処理をしようとしましたが、この変数は１次元配列ではありません。");
+    Variable* v = arrayRecord(number, VR_TEXT_ARRAY_DELETE_NOT_ONE_DIMENSION);
     if (!v) return -1;
     if (!inRange(*v, position)) return 0;
     size_t p = size_t(position);

@@ -3,6 +3,7 @@
 
 #include "core/archive/pack_index.h"
 #include "common/format_secrets.h"
+#include "common/texts/engine_texts.h"
 #include "shell/engine.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
@@ -24,7 +25,7 @@ namespace {
 bool refuseWithBox(const char* text) {
     platform::MessageBoxSpec box;
     box.text = text;
-    box.caption = "エラー";
+    box.caption = VR_TEXT_CAPTION_ERROR;
     box.icon = platform::Icon::Error;
     box.systemModal = true;
     engine().platform.messageBox(box);
@@ -120,7 +121,7 @@ void applySettings() {
 // the script loader reads it.
 bool passGuards() {
     Engine& e = engine();
-    if (core().run.osCode >= 1 && core().run.osCode <= 19) return refuseWithBox("Windows95/NT3.5/NT4 では起動できません。");
+    if (core().run.osCode >= 1 && core().run.osCode <= 19) return refuseWithBox(VR_TEXT_OLD_WINDOWS_UNSUPPORTED);
     // The pack entries' name-length table is a constant of the format
     // (common/format_secrets.h), made when the program was built.
     core().run.scriptKey = secrets::scriptKey();
@@ -175,9 +176,9 @@ bool createWindows() {
         main.clientHeight = core().run.screenHeight;
     }
     if (core().run.screenWidth < main.clientWidth || core().run.screenHeight < main.clientHeight)
-        return refuseWithBox("画面サイズが対応していません。");
+        return refuseWithBox(VR_TEXT_SCREEN_SIZE_UNSUPPORTED);
     core().run.windowEqualsScreen = core().run.screenWidth == main.clientWidth && core().run.screenHeight == main.clientHeight;
-    if (!createMainWindow()) return refuseWithBox("ウィンドウが生成できませんでした。");
+    if (!createMainWindow()) return refuseWithBox(VR_TEXT_WINDOW_NOT_CREATED);
     e.platform.showCursor(false);
     e.platform.showCursor(true);
     // The host clock already has millisecond resolution.

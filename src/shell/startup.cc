@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "common/bytes.h"
+#include "common/texts/engine_texts.h"
 #include "shell/engine.h"
 
 namespace vr {
@@ -71,7 +72,7 @@ int screenSaverSwitches() {
     }
     if (count == 3 && (letter == 'a' || letter == 'A')) return 0;
     if ((count == 2 && (letter == 'c' || letter == 'C')) || count == 1) {
-        messageBox("スクリーンセーバー\n\nVersion 1.00", "情報");
+        messageBox(VR_TEXT_SCREEN_SAVER_ABOUT, VR_TEXT_CAPTION_INFORMATION);
         return 0;
     }
     return 1;
@@ -124,7 +125,7 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     startGuard.release();
 
     if (!platform::setCurrentDirectory(core().run.exeFolder)) {
-        messageBox("ゲームフォルダを開けませんでした。", "エラー");
+        messageBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, VR_TEXT_CAPTION_ERROR);
         return 1;
     }
 

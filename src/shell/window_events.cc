@@ -1,5 +1,6 @@
 #include "shell/window_events.h"
 
+#include "common/texts/engine_texts.h"
 #include "shell/engine.h"
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
@@ -29,7 +30,7 @@ void closeRequested(WindowObject& w) {
         e.shell.frameSuspended = true;
         cancelCursorAutoHide();
         platform::MessageBoxSpec box;
-        box.text = "終了します。よろしいですか？";
+        box.text = VR_TEXT_CONFIRM_QUIT;
         box.caption = w.title;
         box.buttons = platform::Buttons::YesNo;
         box.icon = platform::Icon::Question;

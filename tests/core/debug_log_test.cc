@@ -5,8 +5,10 @@
 #include <sstream>
 #include <string>
 
+#include "common/texts/engine_texts.h"
 #include "core/debug_log.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr {
@@ -33,22 +35,22 @@ TEST(DebugLog, OneHeaderPerRunBeforeTheFirstMessage) {
     {
         test::HeadlessEngine h;
         h.host.advanceClock(at(3, 5, 6, 7));  // 2000-01-04 05:06:07
-        writeDebugLog("", "[%s] ファイルに破損が見つかりました。修復を試みます。", "bg\\a.png");
+        writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_DAMAGED, "bg\\a.png");
         h.host.advanceClock(at(0, 1, 0, 0));
-        writeDebugLog("", "[%s] ファイルの修復に成功しました。", "bg\\a.png");
+        writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_REPAIRED, "bg\\a.png");
     }
-    const std::string firstRun = kRule + "//■00/01/04 time=05:06:07\n" + kRule +
-                                 "[bg\\a.png] ファイルに破損が見つかりました。修復を試みます。\n" +
-                                 "[bg\\a.png] ファイルの修復に成功しました。\n";
+    const std::string firstRun = kRule + test::sjis(u8"//■00/01/04 time=05:06:07\n") + kRule +
+                                 test::sjis(u8"[bg\\a.png] ファイルに破損が見つかりました。修復を試みます。\n") +
+                                 test::sjis(u8"[bg\\a.png] ファイルの修復に成功しました。\n");
     EXPECT_EQ(readFile(dir.path() / "info.txt"), firstRun);
 
     // A new run appends with a header of its own.
     {
         test::HeadlessEngine h;
-        writeDebugLog("", "メモリ確保エラーです。[%s](%d, %d)", "cg", 9000, 20);
+        writeDebugLog("", VR_TEXT_LOG_IMAGE_OUT_OF_MEMORY, "cg", 9000, 20);
     }
-    EXPECT_EQ(readFile(dir.path() / "info.txt"),
-              firstRun + kRule + "//■00/01/01 time=00:00:00\n" + kRule + "メモリ確保エラーです。[cg](9000, 20)\n");
+    EXPECT_EQ(readFile(dir.path() / "info.txt"), firstRun + kRule + test::sjis(u8"//■00/01/01 time=00:00:00\n") +
+                                                     kRule + test::sjis(u8"メモリ確保エラーです。[cg](9000, 20)\n"));
 }
 
 TEST(DebugLog, OnlyKnownCategoriesAreWritten) {
@@ -65,7 +67,8 @@ TEST(DebugLog, OnlyKnownCategoriesAreWritten) {
     writeDebugLog("ACT", "a");
     writeDebugLog("", "plain");
     writeDebugLog("ERROR", "longer");
-    EXPECT_EQ(readFile(dir.path() / "info.txt"), kRule + "//■00/01/01 time=00:00:00\n" + kRule + "e\na\nplain\n");
+    EXPECT_EQ(readFile(dir.path() / "info.txt"),
+              kRule + test::sjis(u8"//■00/01/01 time=00:00:00\n") + kRule + "e\na\nplain\n");
 }
 
 TEST(DebugLog, LongMessagesAreCutWhole) {
@@ -73,11 +76,11 @@ TEST(DebugLog, LongMessagesAreCutWhole) {
     test::CurrentDir cd(dir.path());
     test::HeadlessEngine h;
     std::string wide = "a";
-    for (int i = 0; i < 1500; ++i) wide += "あ";
+    for (int i = 0; i < 1500; ++i) wide += test::sjis(u8"あ");
     writeDebugLog("", "%s", std::string(3000, 'z').c_str());
     writeDebugLog("", "%s", wide.c_str());
     std::string log = readFile(dir.path() / "info.txt");
-    const std::string header = kRule + "//■00/01/01 time=00:00:00\n" + kRule;
+    const std::string header = kRule + test::sjis(u8"//■00/01/01 time=00:00:00\n") + kRule;
     ASSERT_EQ(log.rfind(header, 0), 0u);
     EXPECT_EQ(log.substr(header.size()), std::string(kDebugLogMessageLimit - 1, 'z') + "\n" +
                                              wide.substr(0, kDebugLogMessageLimit - 1) + "\n");
@@ -106,7 +109,7 @@ TEST(DebugLog, ReadOnlyFolderWritesNothingAndReportsNothing) {
     // that is.
     fs::permissions(folder, fs::perms(0755));
     writeDebugLog("", "kept %d", 2);
-    EXPECT_EQ(readFile(folder / "info.txt"), kRule + "//■00/01/01 time=00:00:00\n" + kRule + "kept 2\n");
+    EXPECT_EQ(readFile(folder / "info.txt"), kRule + test::sjis(u8"//■00/01/01 time=00:00:00\n") + kRule + "kept 2\n");
 }
 
 }  // namespace

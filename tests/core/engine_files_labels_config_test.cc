@@ -6,6 +6,7 @@
 #include "common/crc32.h"
 #include "core/engine_files_test_util.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr::test {
 namespace {
@@ -100,7 +101,7 @@ TEST(EngineFilesConfig, RoundTripReachesWindowLoaderAndShell) {
     c.soundEnabled = 0x100;
     c.resizable = 1;
     c.framed = 0;
-    c.title = "テスト　ゲーム";
+    c.title = test::sjis(u8"テスト　ゲーム");
     ASSERT_EQ(parseBytes(&parseEngineConfig, writeEngineConfig(c)), 0);
 
     const EngineConfig& loaded = h.e.core.files.config;

@@ -8,13 +8,15 @@
 #include "script/command_table.h"
 #include "core/engine_files_test_util.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr::test {
 namespace {
 
 TEST(EngineFilesErrorMessages, RoundTripAndCapacity) {
     HeadlessEngine h;
-    std::vector<ErrorMessage> messages = {{104060, "ファイル %s が見つかりません"}, {0, ""}, {901030, "script"}};
+    std::vector<ErrorMessage> messages = {
+        {104060, test::sjis(u8"ファイル %s が見つかりません")}, {0, ""}, {901030, "script"}};
     ASSERT_EQ(parseBytes(&parseErrorMessages, writeErrorMessages(messages)), 0);
     ASSERT_EQ(h.e.core.errors.messages.size(), messages.size());
     for (size_t i = 0; i < messages.size(); ++i) {
@@ -102,10 +104,10 @@ TEST(EngineFilesVariableTable, SizeVersionAndBounds) {
 
 TEST(EngineFilesScriptList, NamesByNumber) {
     HeadlessEngine h;
-    std::vector<ScriptListEntry> scripts = {{2, "sys\\start.txt"}, {0, "メイン.txt"}, {1, ""}};
+    std::vector<ScriptListEntry> scripts = {{2, "sys\\start.txt"}, {0, test::sjis(u8"メイン.txt")}, {1, ""}};
     ASSERT_EQ(parseBytes(&parseScriptList, writeScriptList(scripts)), 0);
     ASSERT_EQ(h.e.core.files.scriptNames.size(), 3u);
-    EXPECT_STREQ(scriptSourceName(0), "メイン.txt");
+    EXPECT_EQ(scriptSourceName(0), test::sjis(u8"メイン.txt"));
     EXPECT_STREQ(scriptSourceName(1), "");
     EXPECT_STREQ(scriptSourceName(2), "sys\\start.txt");
     EXPECT_EQ(scriptSourceName(3), nullptr);

@@ -11,6 +11,7 @@
 #include "shell/engine.h"
 #include "core/engine_files.h"
 #include "core/engine_files_writer.h"
+#include "support/sjis_text.h"
 
 namespace vr::test {
 
@@ -47,7 +48,7 @@ inline std::vector<CommandDefinition> sampleCommands() {
     return {
         {"end", {}, {}, {}},
         {"obj", {"path", "x", "y", "src"}, {1, 0, 0, 2}, {0, 1, 26, 0}},
-        {"メッセージ", {"文字"}, {1}, {0}},
+        {test::sjis(u8"メッセージ"), {test::sjis(u8"文字")}, {1}, {0}},
     };
 }
 
@@ -101,7 +102,7 @@ inline std::vector<VariableRecord> sampleVariableRecords() {
 inline std::vector<LabelEntry> sampleLabels() {
     std::vector<LabelEntry> labels = {
         {"SYSTEM_START", 0, 0, 0, 0},
-        {"タイトル画面", 12, 1, 2, 1},
+        {test::sjis(u8"タイトル画面"), 12, 1, 2, 1},
     };
     for (int i = 0; i < 40; ++i) labels.push_back({"label" + std::to_string(i), uint32_t(i * 3), uint16_t(i % 5), 0, 1});
     return labels;

@@ -10,6 +10,7 @@
 
 #include "core/engine_files_test_util.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr::test {
 namespace {
@@ -27,9 +28,8 @@ std::string describe(const std::vector<uint8_t>& bytes) { return std::string(byt
 std::vector<FileKind> fileKinds() {
     std::vector<FileKind> kinds;
     kinds.push_back({"vre.vbn", &parseErrorMessages,
-                     writeErrorMessages({{104060, "見つかりません"}, {900000, "%s"}}), [](const Engine& e) {
-                         return describe(writeErrorMessages(e.core.errors.messages));
-                     }});
+                     writeErrorMessages({{104060, test::sjis(u8"見つかりません")}, {900000, "%s"}}),
+                     [](const Engine& e) { return describe(writeErrorMessages(e.core.errors.messages)); }});
     kinds.push_back({"vrc.vbn", &parseCommandDefinitions,
                      writeCommandDefinitions(sampleCommands(), sampleErrnoTexts(), sampleByteTable()),
                      [](const Engine& e) {
@@ -41,7 +41,7 @@ std::vector<FileKind> fileKinds() {
                          s << e.core.files.highestVariable << ' ' << e.core.files.publishedValue << ' ' << e.core.files.variables.size();
                          return s.str();
                      }});
-    kinds.push_back({"vrt_list.vbn", &parseScriptList, writeScriptList({{1, "b.txt"}, {0, "台本.txt"}}),
+    kinds.push_back({"vrt_list.vbn", &parseScriptList, writeScriptList({{1, "b.txt"}, {0, test::sjis(u8"台本.txt")}}),
                      [](const Engine& e) {
                          std::string s;
                          for (const std::string& n : e.core.files.scriptNames) s += n + '\n';
@@ -58,7 +58,7 @@ std::vector<FileKind> fileKinds() {
                          return s.str();
                      }});
     EngineConfigFile config;
-    config.title = "題名";
+    config.title = test::sjis(u8"題名");
     kinds.push_back({"vrcfg.vbn", &parseEngineConfig, writeEngineConfig(config), [](const Engine& e) {
                          const EngineConfig& c = e.core.files.config;
                          const WindowObject& w = e.core.windows[0];

@@ -6,6 +6,7 @@
 #include "core/error_report.h"
 #include "core/error_texts.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -31,7 +32,7 @@ TEST(ErrorReportText, BuiltInThenGameThenInternalText) {
     h.e.core.errors.messages = {{104060, "the game's own text [%s]"}, {104061, "first: %s"}, {104061, "second: %s"}};
 
     reportErrorArgs(104060, true, "bg\\a.png");
-    EXPECT_EQ(lastReport(h), "[bg\\a.png]ファイルが\n存在しません。");
+    EXPECT_EQ(lastReport(h), test::sjis(u8"[bg\\a.png]ファイルが\n存在しません。"));
     reportErrorArgs(104061, true, std::string("b.png"));
     EXPECT_EQ(lastReport(h), "first: b.png");
     reportError(123456, false);
@@ -42,9 +43,10 @@ TEST(ErrorReportText, BuiltInThenGameThenInternalText) {
 TEST(ErrorReportText, DamagedMemberNamesPackAndFile) {
     test::HeadlessEngine h;
     reportErrorArgs(104100, true, std::string_view("data.vpf"), "bg\\a.png");
-    EXPECT_EQ(lastReport(h), "パックファイル中に破損ファイルが見つかりました。\n\nPacFile = data.vpf\nFile = bg\\a.png");
+    EXPECT_EQ(lastReport(h),
+              test::sjis(u8"パックファイル中に破損ファイルが見つかりました。\n\nPacFile = data.vpf\nFile = bg\\a.png"));
     reportErrorArgs(104130, true, 100);
-    EXPECT_EQ(lastReport(h), "パックファイルを同時に扱えるのは 100 個までです。");
+    EXPECT_EQ(lastReport(h), test::sjis(u8"パックファイルを同時に扱えるのは 100 個までです。"));
 }
 
 TEST(ErrorReport, OnlyTheFirstReportIsShownAndFatalQuits) {
@@ -58,7 +60,7 @@ TEST(ErrorReport, OnlyTheFirstReportIsShownAndFatalQuits) {
     EXPECT_EQ(dialogLines(h)[0].rfind("error dialog: VIRELO Debug Info. | ", 0), 0u) << dialogLines(h)[0];
     // The second report is recorded although not shown.
     ASSERT_EQ(h.e.core.errors.reports.size(), 2u);
-    EXPECT_EQ(h.e.core.errors.reports[1], "[x.ogg]ファイルを\n読み込めませんでした。");
+    EXPECT_EQ(h.e.core.errors.reports[1], test::sjis(u8"[x.ogg]ファイルを\n読み込めませんでした。"));
 }
 
 TEST(ErrorReport, NonFatalReportWithdrawsPendingQuit) {
@@ -70,11 +72,13 @@ TEST(ErrorReport, NonFatalReportWithdrawsPendingQuit) {
 
 TEST(ErrorReport, ScriptReportsNameFileAndLine) {
     test::HeadlessEngine h;
-    h.e.core.errors.messages = {{108010, "変数[%s]は定義されていません。"}};
+    h.e.core.errors.messages = {{108010, test::sjis(u8"変数[%s]は定義されていません。")}};
     h.e.core.errors.locate = inScene;
 
     reportScriptErrorArgs(108010, true, "v");
-    EXPECT_EQ(lastReport(h), "[対象ファイル]\nscene%s.txt\n\n[場所]\n42 行目\n\n[内容]\n\n変数[v]は定義されていません。");
+    EXPECT_EQ(
+        lastReport(h),
+        test::sjis(u8"[対象ファイル]\nscene%s.txt\n\n[場所]\n42 行目\n\n[内容]\n\n変数[v]は定義されていません。"));
     EXPECT_TRUE(h.e.core.errors.hasLocation);
     EXPECT_EQ(h.e.core.errors.lastErrorFile, "scene%s.txt");
     EXPECT_EQ(h.e.core.errors.lastErrorLine, 42);
@@ -82,7 +86,7 @@ TEST(ErrorReport, ScriptReportsNameFileAndLine) {
     // A report outside the script clears the location, and a call without
     // arguments keeps the placeholder as written.
     reportError(108010, true);
-    EXPECT_EQ(lastReport(h), "変数[%s]は定義されていません。");
+    EXPECT_EQ(lastReport(h), test::sjis(u8"変数[%s]は定義されていません。"));
     EXPECT_FALSE(h.e.core.errors.hasLocation);
     EXPECT_EQ(h.e.core.errors.lastErrorFile, "");
     EXPECT_EQ(h.e.core.errors.lastErrorLine, 1);
@@ -92,7 +96,7 @@ TEST(ErrorReport, ScriptReportsNameFileAndLine) {
     EXPECT_TRUE(h.e.core.errors.hasLocation);
     h.e.core.errors.locate = noThread;
     reportScriptError(108010, true);
-    EXPECT_EQ(lastReport(h), "変数[%s]は定義されていません。");
+    EXPECT_EQ(lastReport(h), test::sjis(u8"変数[%s]は定義されていません。"));
     EXPECT_FALSE(h.e.core.errors.hasLocation);
     EXPECT_EQ(h.e.core.errors.lastErrorLine, 1);
 }
@@ -145,7 +149,7 @@ TEST(ErrorReportFormat, HostileGameTextsFormatSafely) {
 TEST(ErrorReportFormat, CutsNeverSplitACharacter) {
     test::HeadlessEngine h;
     std::string wide;
-    for (int i = 0; i < 1200; ++i) wide += "あ";
+    for (int i = 0; i < 1200; ++i) wide += test::sjis(u8"あ");
     h.e.core.errors.messages = {{555010, "x" + wide}, {555011, "xy" + wide}, {555012, "%s"}, {555013, "[%.3s]"}};
 
     reportError(555010, true);
@@ -154,8 +158,8 @@ TEST(ErrorReportFormat, CutsNeverSplitACharacter) {
     EXPECT_EQ(lastReport(h), "xy" + wide.substr(0, 1020));
     reportErrorArgs(555012, true, "xy" + wide);
     EXPECT_EQ(lastReport(h), "xy" + wide.substr(0, 1020));
-    reportErrorArgs(555013, true, "あい");
-    EXPECT_EQ(lastReport(h), "[あ]");
+    reportErrorArgs(555013, true, test::sjis(u8"あい"));
+    EXPECT_EQ(lastReport(h), test::sjis(u8"[あ]"));
 }
 
 TEST(ErrorReportText, LibraryNoticesAreShownWhole) {
@@ -165,7 +169,7 @@ TEST(ErrorReportText, LibraryNoticesAreShownWhole) {
     const std::string& text = lastReport(h);
     EXPECT_EQ(text, libraryNotices());
     EXPECT_GT(text.size(), kErrorTextLimit);
-    EXPECT_EQ(text.rfind("■ライセンスについて", 0), 0u);
+    EXPECT_EQ(text.rfind(test::sjis(u8"■ライセンスについて"), 0), 0u);
     for (const char* notice : {"Jean-loup Gailly", "PNG Reference Library", "Independent JPEG Group",
                                "D. R. Commander", "Xiph.Org Foundation", "Sam Lantinga", "The FreeType",
                                "Keith Packard"})

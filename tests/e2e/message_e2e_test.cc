@@ -11,6 +11,7 @@
 #include "support/lines.h"
 #include "support/png_file.h"
 #include "support/process.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr {
@@ -55,8 +56,8 @@ int cellsWithInk(const std::string& png) {
 
 // Characters every 200 ms (12 frames at 60 frames a second) from frame 2,
 // where the first one shows: the second at frame 14, the third at 26.
-constexpr const char* kGame =
-    "#config width=160 height=40 images=bmp\n"
+const std::string kGame = test::sjis(
+    u8"#config width=160 height=40 images=bmp\n"
     "global int after\n"
     "*SYSTEM_START\n"
     "ObjectSet path=\"msg\" image=\"blank\" order=1\n"
@@ -65,7 +66,7 @@ constexpr const char* kGame =
     "after = 1\n"
     "かきくけこ\n"
     "\n"
-    "*idle\nwait 1\ngoto *idle\n";
+    "*idle\nwait 1\ngoto *idle\n");
 
 TEST(MessageE2E, TextIsRevealedAtItsPaceAndClicksCompleteAndPassThePage) {
     test::TempDir src, game, shots;

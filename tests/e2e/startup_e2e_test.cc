@@ -4,6 +4,7 @@
 #include "core/engine_files_writer.h"
 #include "support/lines.h"
 #include "support/process.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr {
@@ -54,7 +55,7 @@ TEST(StartupE2E, MissingStartLabelStopsStartUpWithAReport) {
     test::TempDir game;
     EngineConfigFile cfg;
     game.write("vrbin/vrcfg.vbn", writeEngineConfig(cfg));
-    game.write("vrbin/vre.vbn", writeErrorMessages({{108180, "ラベル[%s]がありません。"}}));
+    game.write("vrbin/vre.vbn", writeErrorMessages({{108180, test::sjis(u8"ラベル[%s]がありません。")}}));
     game.write("vrbin/vrc.vbn", writeCommandDefinitions({}, {}, {}));
     game.write("vrbin/vrt.vbn", writeVariableTableSize(1000, 0));
     game.write("vrbin/vrt_list.vbn", writeScriptList({{0, "main.vrs"}}));

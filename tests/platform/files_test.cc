@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr::platform {
@@ -55,14 +56,14 @@ TEST_F(PlatformNames, ComponentsMatchWithoutCaseAndEitherSeparator) {
 }
 
 TEST_F(PlatformNames, ShiftJisNamesFindUtf8AndRawSpellings) {
-    EXPECT_EQ(readAll("画像\\タイトル.TXT"), "utf8 name");
-    EXPECT_EQ(readAll("表示\\frame.BMP"), "frame");
-    EXPECT_EQ(hostPath("表示\\frame.bmp"), u8s(u8"表示/Frame.bmp"));
-    EXPECT_EQ(readAll("データ.dat"), "raw data");
+    EXPECT_EQ(readAll(test::sjis(u8"画像\\タイトル.TXT")), "utf8 name");
+    EXPECT_EQ(readAll(test::sjis(u8"表示\\frame.BMP")), "frame");
+    EXPECT_EQ(hostPath(test::sjis(u8"表示\\frame.bmp")), u8s(u8"表示/Frame.bmp"));
+    EXPECT_EQ(readAll(test::sjis(u8"データ.dat")), "raw data");
     // Case folding must leave trail bytes alone: "ア" is 0x83 0x41, and
     // folding its 'A' would turn it into "ヂ" (0x83 0x61).
-    EXPECT_EQ(readAll("ヂ.TXT"), "dzi");
-    EXPECT_FALSE(fileExists("ア.txt"));
+    EXPECT_EQ(readAll(test::sjis(u8"ヂ.TXT")), "dzi");
+    EXPECT_FALSE(fileExists(test::sjis(u8"ア.txt")));
 }
 
 TEST_F(PlatformNames, ExactSpellingWinsOverCaseVariants) {
@@ -77,7 +78,7 @@ TEST_F(PlatformNames, MissingNamesAndPathsForNewFiles) {
     EXPECT_FALSE(fileExists("bg\\none.png"));
     EXPECT_EQ(readAll("bg\\none.png"), "<cannot open>");
     EXPECT_EQ(hostPath("bg\\New.png"), "BG/New.png");
-    EXPECT_EQ(hostPath("画像\\新規.txt"), u8s(u8"画像/新規.txt"));
+    EXPECT_EQ(hostPath(test::sjis(u8"画像\\新規.txt")), u8s(u8"画像/新規.txt"));
     EXPECT_EQ(hostPath("nofolder\\x.png"), "");
     EXPECT_FALSE(File().open("nofolder\\x.png", OpenMode::Write));
     EXPECT_TRUE(fileExists("bg"));

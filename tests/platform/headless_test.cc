@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr::platform {
@@ -70,7 +71,7 @@ TEST(PlatformHeadless, VirtualClockAndCalendar) {
 TEST(PlatformHeadless, PresentCopiesTheClippedRectangle) {
     HeadlessPlatform host(HeadlessOptions{});
     WindowSpec desc;
-    desc.width = 6, desc.height = 4, desc.title = "タイトル";
+    desc.width = 6, desc.height = 4, desc.title = test::sjis(u8"タイトル");
     WindowId id = host.createWindow(desc);
     ASSERT_NE(id, kNoWindow);
     Pattern surface(6, 4, 8);
@@ -169,8 +170,8 @@ TEST(PlatformHeadless, ScreenshotIsOpaqueRgbaPng) {
 TEST(PlatformHeadless, MessageBoxesTakeQueuedAnswersOrTheDefault) {
     HeadlessPlatform host(HeadlessOptions{});
     MessageBoxSpec box;
-    box.caption = "確認";
-    box.text = "保存しますか？";
+    box.caption = test::sjis(u8"確認");
+    box.text = test::sjis(u8"保存しますか？");
     box.buttons = Buttons::YesNoCancel;
     box.defaultButton = 1;
     EXPECT_EQ(host.messageBox(box), kIdNo);
@@ -192,8 +193,8 @@ TEST(PlatformHeadless, ErrorDialogEditsOnlyWhenTheButtonIsEnabled) {
     HeadlessPlatform host(HeadlessOptions{});
     int edits = 0;
     ErrorDialogSpec dialog;
-    dialog.caption = "エラー";
-    dialog.text = "ファイルがありません";
+    dialog.caption = test::sjis(u8"エラー");
+    dialog.text = test::sjis(u8"ファイルがありません");
     dialog.edit = EditButton::Enabled;
     dialog.onEdit = [&] { ++edits; };
     host.queueErrorDialogEdits(2);
@@ -229,7 +230,7 @@ TEST(PlatformHeadless, EventsAndEchoedTranscript) {
     testing::internal::CaptureStdout();
     host.raiseWindow(3);
     MessageBoxSpec box;
-    box.text = "終了";
+    box.text = test::sjis(u8"終了");
     host.messageBox(box);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               u8s(u8"headless: raise window 3\nheadless: messagebox:  | 終了\n"));

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr::platform {
@@ -40,7 +41,7 @@ protected:
 };
 
 // Names as the shell builds them: a path with '/', ':' and Shift_JIS bytes.
-const std::string kName = "virelo:/home/user/ゲーム/表示";
+const std::string kName = test::sjis(u8"virelo:/home/user/ゲーム/表示");
 
 TEST_F(PlatformInstance, RuntimeFolderIsCreatedPrivate) {
     EXPECT_EQ(runtimeFolder(), folder);

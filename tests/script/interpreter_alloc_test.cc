@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "common/compiler.h"
 #include "script/interpreter.h"
 #include "script/variables.h"
 #include "support/headless_engine.h"
@@ -19,11 +20,7 @@ std::atomic<size_t> allocations{0};
 
 // AddressSanitizer keeps its own operator new; the count is taken in the
 // plain build only.
-#if defined(__SANITIZE_ADDRESS__)
-#define VIRELO_COUNT_ALLOCATIONS 0
-#else
-#define VIRELO_COUNT_ALLOCATIONS 1
-#endif
+#define VIRELO_COUNT_ALLOCATIONS !VR_ADDRESS_SANITIZER
 
 #if VIRELO_COUNT_ALLOCATIONS
 // The replacements pair malloc with free themselves; GCC cannot see that

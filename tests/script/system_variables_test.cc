@@ -6,6 +6,7 @@
 
 #include "script/variables.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -187,7 +188,7 @@ TEST_F(SystemVariablesTest, CallValuesOfTheCurrentLevel) {
 
 TEST_F(SystemVariablesTest, TextRows) {
     h.e.core.run.exeFolder = reinterpret_cast<const char*>(u8"/games/デモ/");
-    EXPECT_EQ(readSystemString(56, 0), "/games/デモ/");  // the literal is Shift_JIS
+    EXPECT_EQ(readSystemString(56, 0), test::sjis(u8"/games/デモ/"));  // the literal is Shift_JIS
     EXPECT_EQ(readSystemString(57, 0), "save\\");
     EXPECT_EQ(readSystemString(73, 65), "A");
     EXPECT_EQ(readSystemString(73, 0x141), "A");

@@ -1,4 +1,5 @@
 #include "script/variable_dump.h"
+#include "support/sjis_text.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ TEST(VariableDumpTest, TextsAreQuotedInUtf8) {
     EXPECT_EQ(formatVariable(s), "1001 str[3] = \"a\", \"say \\\"hi\\\"\\\\\", \"line\\nnext\\x01\"");
 
     VariableSnapshot j = shaped(1005, 3, {});
-    j.strings = {"デモ"};  // Shift_JIS in the engine
+    j.strings = {test::sjis(u8"デモ")};  // Shift_JIS in the engine
     EXPECT_EQ(formatVariable(j), std::string("1005 str = \"") + reinterpret_cast<const char*>(u8"デモ") + "\"");
 }
 

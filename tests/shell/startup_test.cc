@@ -4,6 +4,7 @@
 
 #include "common/bytes.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 
 namespace vr {
@@ -71,7 +72,7 @@ TEST(StartupTest, SuspendedFrameNeitherRunsNorQuits) {
 TEST(StartupTest, CloseBoxAsksAndNoKeepsRunning) {
     test::HeadlessEngine h;
     h.e.core.windows[0].handle = h.host.createWindow({});
-    h.e.core.windows[0].title = "テスト";
+    h.e.core.windows[0].title = test::sjis(u8"テスト");
     h.host.queueMessageBoxAnswer(platform::kIdNo);
     h.host.pushEvent({platform::EventType::CloseRequest, h.e.core.windows[0].handle});
     pumpMessages();

@@ -10,6 +10,7 @@
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
 #include "shell/startup.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -33,11 +34,11 @@ protected:
         WindowObject& w = e->core.windows[0];
         w.clientWidth = width;
         w.clientHeight = height;
-        w.title = "窓";
+        w.title = test::sjis(u8"窓");
         w.shown = true;
         e->core.files.config.framed = framed;
         e->core.run.screenBitsPerPixel = host->display().bitsPerPixel;
-        e->core.errors.messages.push_back({105200, "%d x %d の画面モードがありません。"});
+        e->core.errors.messages.push_back({105200, test::sjis(u8"%d x %d の画面モードがありません。")});
         ASSERT_TRUE(createMainWindow());
     }
     void TearDown() override {
@@ -254,10 +255,10 @@ TEST_F(WindowTest, DesktopFullScreenWhenPreferredLeavesTheModeAlone) {
 TEST_F(WindowTest, DroppedFilesReplaceTheListWithinItsLimits) {
     start();
     std::string longest(kMaxDroppedPathBytes, 'a'), tooLong(kMaxDroppedPathBytes + 1, 'b');
-    host->queueDrop(main().handle, {"/tmp/一.txt", longest, tooLong, ""});
+    host->queueDrop(main().handle, {test::sjis(u8"/tmp/一.txt"), longest, tooLong, ""});
     pumpMessages();
     ASSERT_EQ(e->windowEvents.droppedFiles.size(), 2u);
-    EXPECT_EQ(e->windowEvents.droppedFiles[0], "/tmp/一.txt");
+    EXPECT_EQ(e->windowEvents.droppedFiles[0], test::sjis(u8"/tmp/一.txt"));
     EXPECT_EQ(e->windowEvents.droppedFiles[1], longest);
     host->queueDrop(main().handle, {"/b"});
     pumpMessages();

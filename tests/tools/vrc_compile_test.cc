@@ -6,6 +6,7 @@
 #include "output.h"
 #include "core/engine_files.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
 #include "vrc_test_util.h"
 
@@ -114,12 +115,12 @@ TEST(VrcCompile, ThreadsStartAtTheirLabels) {
 }
 
 TEST(VrcCompile, MessageTextAndParagraphs) {
-    auto c = test::compile("global int n = 3\nこんにちは\n残り{n}回\n\n次のページ\n");
+    auto c = test::compile(vr::test::sjis(u8"global int n = 3\nこんにちは\n残り{n}回\n\n次のページ\n"));
     ASSERT_TRUE(c->ok) << c->errors();
     // text, text, value, text, end | text, end
     EXPECT_EQ(commands(*c), (std::vector<uint8_t>{90, 90, 85, 90, 63, 90, 63}));
     std::string first(at(*c, 0).arguments[0].code.begin(), at(*c, 0).arguments[0].code.end());
-    EXPECT_EQ(first, "こんにちは") << "the text itself, not expression code";
+    EXPECT_EQ(first, vr::test::sjis(u8"こんにちは")) << "the text itself, not expression code";
     EXPECT_EQ(at(*c, 2).arguments[0].id, 1);
 }
 
@@ -159,8 +160,8 @@ TEST(VrcCompile, ALabelWithAZeroTopByteIsFoundByTheEngine) {
 
 TEST(VrcCompile, DisassemblyShowsTheStructure) {
     auto c = test::compile(
-        "#config title=\"t\"\nglobal int score\n*SYSTEM_START\nscore += 10\nif score > 5\n"
-        "  ObjectSet path=\"W0/bg\" order=1\nend\nやあ\n");
+        vr::test::sjis(u8"#config title=\"t\"\nglobal int score\n*SYSTEM_START\nscore += 10\nif score > 5\n"
+                       "  ObjectSet path=\"W0/bg\" order=1\nend\nやあ\n"));
     ASSERT_TRUE(c->ok) << c->errors();
     vr::test::TempDir dir;
     std::string error;

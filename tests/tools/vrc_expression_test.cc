@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "expression.h"
+#include "support/sjis_text.h"
 #include "vrc_test_util.h"
 
 namespace vrc {
@@ -56,7 +57,7 @@ TEST(VrcExpression, StringLiteralsKeepTheEnginesEscapes) {
     EXPECT_EQ(valueOf("\"say \\\"hi\\\"\"", "str").first,
               op('M', {'\'', 's', 'a', 'y', ' ', '"', 'h', 'i', '"', '\''}));
     // Shift_JIS characters are copied whole; 0x5C as a second byte is no escape.
-    auto [code, type] = valueOf("\"表\"", "str");
+    auto [code, type] = valueOf(vr::test::sjis(u8"\"表\""), "str");
     EXPECT_EQ(code, op('M', {'"', 0x95, 0x5C, '"'}));
     EXPECT_EQ(type, 3);
 }

@@ -1,5 +1,6 @@
 #include "expression.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -290,8 +291,7 @@ void emit(const Expr& e, ByteWriter& out) {
         return;
     }
     case Expr::Kind::Real: {
-        uint64_t bits;
-        std::memcpy(&bits, &e.real, 8);
+        uint64_t bits = std::bit_cast<uint64_t>(e.real);
         uint8_t b[8];
         for (int i = 0; i < 8; ++i) b[i] = uint8_t(bits >> (8 * i));
         op(out, 'F', b, 8);

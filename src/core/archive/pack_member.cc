@@ -10,6 +10,7 @@
 #include "core/archive/pack_repair.h"
 #include "common/crc32.h"
 #include "common/memory.h"
+#include "common/texts/engine_texts.h"
 #include "core/debug_log.h"
 #include "core/core.h"
 #include "core/error_report.h"
@@ -158,7 +159,7 @@ int checkAndRepair(platform::File& archive, uint8_t* bytes, uint32_t length, uin
     uint32_t parity = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
     if (parity == 0) return -1;
     std::string text(name);
-    writeDebugLog("", "[%s] ファイルに破損が見つかりました。修復を試みます。", text.c_str());
+    writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_DAMAGED, text.c_str());
     if (!archive.readExact(head + 4, 4)) return -1;
     uint32_t blocks = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
     if (blocks != (uint64_t(length) + pack::kBlockSize - 1) / pack::kBlockSize || parity > pack::kBlockSize) return -1;
@@ -168,7 +169,7 @@ int checkAndRepair(platform::File& archive, uint8_t* bytes, uint32_t length, uin
     pack::RepairRecord r;
     if (!pack::parseRepairRecord(record.data(), record.size(), length, r)) return -1;
     if (pack::repairMember(bytes, length, checksum, r) != pack::RepairResult::Repaired) return -1;
-    writeDebugLog("", "[%s] ファイルの修復に成功しました。", text.c_str());
+    writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_REPAIRED, text.c_str());
     return 1;
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "common/texts/engine_texts.h"
 #include "core/debug_log.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
@@ -37,7 +38,7 @@ int makeTransparentPixel(Surface& surface) {
 
 void reportAllocationFailure(uint32_t width, uint32_t height, std::string_view name) {
     std::string label(name);
-    writeDebugLog("ERR", "メモリ確保エラーです。[%s](%d, %d)", label.c_str(), int(width), int(height));
+    writeDebugLog("ERR", VR_TEXT_LOG_IMAGE_OUT_OF_MEMORY, label.c_str(), int(width), int(height));
     if (label.empty()) {
         reportError(100010, true);
     } else {

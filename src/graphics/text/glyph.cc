@@ -1,6 +1,7 @@
 #include "graphics/text/glyph.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "common/memory.h"
@@ -64,7 +65,7 @@ InkExtent scanInk(const GlyphCacheEntry& c, const platform::InkBox& box) {
         for (int b = lastByte; b >= firstByte; --b) {
             unsigned ink = ~unsigned(row[b]) & 0xFF;
             if (!ink) continue;
-            e.rightColumn = std::max(e.rightColumn, b * 8 + 7 - __builtin_ctz(ink));
+            e.rightColumn = std::max(e.rightColumn, b * 8 + 7 - std::countr_zero(ink));
             if (e.topRow < 0) e.topRow = y;
             e.bottomRow = y;
             break;
@@ -166,8 +167,8 @@ void writeSharp(const GlyphImage& g, const GlyphStyle& s, int64_t x, int64_t y, 
 
 GlyphTables::GlyphTables() {
     for (int b = 0; b < 256; ++b) {
-        int high = 4 - __builtin_popcount(unsigned(b) >> 4);
-        int low = 4 - __builtin_popcount(unsigned(b) & 15);
+        int high = 4 - std::popcount(unsigned(b) >> 4);
+        int low = 4 - std::popcount(unsigned(b) & 15);
         inkCounts[size_t(b)] = uint16_t(high << 8 | low);
     }
     for (int c = 0; c < 32; ++c) coverageAlpha[size_t(c)] = uint8_t(c < 16 ? 16 * c : 255);

@@ -8,6 +8,7 @@
 #include "core/archive/pack_index.h"
 #include "pack_test_util.h"
 #include "support/headless_engine.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -107,8 +108,8 @@ TEST_F(PackMemberTest, StoredMembersAreRepairedWhereTheDamageCanBeLocated) {
     ASSERT_TRUE(buildPackIndex());
     EXPECT_EQ(load("m.bin"), content);
     std::string log = debugLog();
-    EXPECT_NE(log.find("[m.bin] ファイルに破損が見つかりました。修復を試みます。"), std::string::npos);
-    EXPECT_NE(log.find("[m.bin] ファイルの修復に成功しました。"), std::string::npos);
+    EXPECT_NE(log.find(test::sjis(u8"[m.bin] ファイルに破損が見つかりました。修復を試みます。")), std::string::npos);
+    EXPECT_NE(log.find(test::sjis(u8"[m.bin] ファイルの修復に成功しました。")), std::string::npos);
 
     // The same position in two blocks cannot be located.
     std::filesystem::remove_all(dir.path() / "pac");

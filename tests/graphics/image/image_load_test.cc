@@ -1,4 +1,5 @@
 #include "graphics/image/image_test_support.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -58,10 +59,10 @@ TEST_F(ImageLoadTest, StorageThatCannotBeHadIsLoggedAndReported) {
 
     EXPECT_EQ(allocateSurfacePixels(surface, 8193, 1, "bg\\big.bmp"), nullptr);
     EXPECT_TRUE(refused(-1, 104030));
-    EXPECT_NE(debugLog().find("メモリ確保エラーです。[bg\\big.bmp](8193, 1)"), std::string::npos);
+    EXPECT_NE(debugLog().find(test::sjis(u8"メモリ確保エラーです。[bg\\big.bmp](8193, 1)")), std::string::npos);
     EXPECT_EQ(allocateSurfacePixels(surface, 1, 9000, ""), nullptr);
     EXPECT_TRUE(refused(-1, 100010));
-    EXPECT_NE(debugLog().find("メモリ確保エラーです。[](1, 9000)"), std::string::npos);
+    EXPECT_NE(debugLog().find(test::sjis(u8"メモリ確保エラーです。[](1, 9000)")), std::string::npos);
 }
 
 }  // namespace

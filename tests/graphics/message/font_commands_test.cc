@@ -2,6 +2,7 @@
 // bounds, per-slot attributes with the message slot copied into the running
 // message, 1-based font numbers, and the query table.
 #include "message_test_support.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -91,15 +92,16 @@ TEST(FontSet, FontNumbersCountFromOne) {
 TEST(FontQuery, NamesScriptsAndGlyphSizes) {
     MessageGame g;
     if (!g.haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-    g.load("global str name\nglobal str own\nglobal int v[6] = 9\n*SYSTEM_START\n"
-           "FontQuery fontName=1 font=1 result=name\n"
-           "FontQuery fontName=1 result=own\n"
-           "FontQuery fontCount=1 result=v[0]\n"
-           "FontQuery charWidth=1 text=\"あい\" result=v[1]\n"
-           "FontQuery charWidth=1 text=\"a\" result=v[2]\n"
-           "FontQuery charHeight=1 text=\"ー\" result=v[3]\n"
-           "FontQuery fontCount=0 result=v[4]\n"
-           "FontQuery nonJapanese=1 result=v[5]\n");
+    g.load(
+        test::sjis(u8"global str name\nglobal str own\nglobal int v[6] = 9\n*SYSTEM_START\n"
+                   "FontQuery fontName=1 font=1 result=name\n"
+                   "FontQuery fontName=1 result=own\n"
+                   "FontQuery fontCount=1 result=v[0]\n"
+                   "FontQuery charWidth=1 text=\"あい\" result=v[1]\n"
+                   "FontQuery charWidth=1 text=\"a\" result=v[2]\n"
+                   "FontQuery charHeight=1 text=\"ー\" result=v[3]\n"
+                   "FontQuery fontCount=0 result=v[4]\n"
+                   "FontQuery nonJapanese=1 result=v[5]\n"));
     g.frame();
     ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
     EXPECT_EQ(getString(1000, 0), fontName(0));

@@ -2,6 +2,7 @@
 // delay, click keys that complete the page and then pass the wait, skip
 // keys held through waits, and keys that are switched off.
 #include "message_test_support.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -38,7 +39,7 @@ struct InputWaitTest : ::testing::Test {
 };
 
 TEST_F(InputWaitTest, CharactersAppearAtTheirDelay) {
-    start("delay=40", "あいaう");
+    start("delay=40", test::sjis(u8"あいaう"));
     // The first character shows at once; then い 40 ms later, "a" (half the
     // delay) 20 ms after it, う 40 ms after that.
     const int expectedBytes[] = {2, 2, 2, 2, 4, 4, 5, 5, 5, 5};
@@ -53,7 +54,7 @@ TEST_F(InputWaitTest, CharactersAppearAtTheirDelay) {
 }
 
 TEST_F(InputWaitTest, AClickShowsThePageAndASecondClickPassesTheWait) {
-    start("delay=40 endWait=1", "あいうえお");
+    start("delay=40 endWait=1", test::sjis(u8"あいうえお"));
     g().frame();
     ASSERT_EQ(shown(), 1);
     press(MessageGame::kLeftButton);
@@ -68,7 +69,7 @@ TEST_F(InputWaitTest, AClickShowsThePageAndASecondClickPassesTheWait) {
 }
 
 TEST_F(InputWaitTest, AHeldSkipKeyPassesAWaitInTheSameFrame) {
-    start("delay=40 endWait=1", "あい");
+    start("delay=40 endWait=1", test::sjis(u8"あい"));
     g().frame();
     g().frame(1000);
     ASSERT_EQ(g().m.waiting, 1);
@@ -78,7 +79,7 @@ TEST_F(InputWaitTest, AHeldSkipKeyPassesAWaitInTheSameFrame) {
 }
 
 TEST_F(InputWaitTest, AHeldSkipKeyShowsEverythingAndSkipsEveryWait) {
-    start("delay=200 endWait=1", "あいうえお");
+    start("delay=200 endWait=1", test::sjis(u8"あいうえお"));
     g().key(MessageGame::kControl, 1);
     g().frame();
     EXPECT_EQ(g().m.pos, 10) << "the whole page in the first frame";
@@ -88,7 +89,7 @@ TEST_F(InputWaitTest, AHeldSkipKeyShowsEverythingAndSkipsEveryWait) {
 }
 
 TEST_F(InputWaitTest, KeysSetToZeroOrBeyondTheCountersNeverClick) {
-    start("delay=40 endWait=1 click1=0 click2=5000 click3=32", "あ");
+    start("delay=40 endWait=1 click1=0 click2=5000 click3=32", test::sjis(u8"あ"));
     g().frame(1000);
     ASSERT_EQ(g().m.waiting, 1);
     press(MessageGame::kLeftButton);

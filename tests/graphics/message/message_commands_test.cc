@@ -4,6 +4,7 @@
 #include "graphics/message/message_buffer.h"
 
 #include "message_test_support.h"
+#include "support/sjis_text.h"
 
 namespace vr {
 namespace {
@@ -35,12 +36,13 @@ TEST(MessageText, AMessageMayReach8190BytesButNot8191) {
 
 TEST(MessageText, EntriesTakeTheDelayAndFontOfTheMoment) {
     MessageGame g;
-    g.load("*SYSTEM_START\nMessageWindowSet delay=40 endWait=1 endLineFeed=1 endClearPage=1\n"
-           "FontSet size=24 lineHeight=30 topColour=0x102030 bold=1\n"
-           "あa\tい\n");
+    g.load(
+        test::sjis(u8"*SYSTEM_START\nMessageWindowSet delay=40 endWait=1 endLineFeed=1 endClearPage=1\n"
+                   "FontSet size=24 lineHeight=30 topColour=0x102030 bold=1\n"
+                   "あa\tい\n"));
     g.frame();
     ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty());
-    EXPECT_EQ(g.text(), "あa\tい") << "message text keeps control bytes";
+    EXPECT_EQ(g.text(), test::sjis(u8"あa\tい")) << "message text keeps control bytes";
     EXPECT_EQ(g.kinds(), "211" "2" "CRPE");
     const int16_t delays[] = {40, 20, 20, 40};
     for (size_t i = 0; i < 4; ++i) {
@@ -72,10 +74,11 @@ TEST(MessageText, ALeadByteWithoutItsTrailByteIsASingleByteCharacter) {
 TEST(PrintValue, NumbersAndTextsAsTheyArePrinted) {
     MessageGame g;
     g.load("global int i = -5\nglobal float f = 1.5\nglobal str s\n*SYSTEM_START\n{i}/{f}/{s}\n");
-    ASSERT_EQ(setString(1002, 0, std::string("a\x01\x7F") + "あz"), 0);
+    ASSERT_EQ(setString(1002, 0, std::string("a\x01\x7F") + test::sjis(u8"あz")), 0);
     g.frame();
     ASSERT_TRUE(g.h.e.core.errors.reportedCodes.empty()) << g.h.e.core.errors.reports[0];
-    EXPECT_EQ(g.text(), "-5/1.500000/a  あz") << "control bytes become spaces; a trail byte is no control byte";
+    EXPECT_EQ(g.text(), test::sjis(u8"-5/1.500000/a  あz"))
+        << "control bytes become spaces; a trail byte is no control byte";
     EXPECT_EQ(g.kinds(), std::string(15, '1') + "2" "1" "E");
 }
 
@@ -129,7 +132,8 @@ TEST(MessageEntries, TextAndEndCodesAreRefusedWholeWhenTheyDoNotFit) {
 TEST(MessageEnd, MessageModeZeroDiscardsTheMessageAfterOneFrame) {
     MessageGame g;
     ObjectNode* layer = g.makeTextLayer(200, 40);
-    g.load("global int n\n*SYSTEM_START\nMessageWindowSet path=\"W0/msg\" mode=0 endWait=1\nあいう\n\nn = 1\n");
+    g.load(test::sjis(
+        u8"global int n\n*SYSTEM_START\nMessageWindowSet path=\"W0/msg\" mode=0 endWait=1\nあいう\n\nn = 1\n"));
     g.frame();
     EXPECT_EQ(g.integer(1000), 0) << "the message end stops the thread";
     EXPECT_TRUE(g.mainThread().inputWait);
@@ -208,7 +212,7 @@ TEST(MessageWindowSet, TheTargetIsFoundFromTheRootAndMarked) {
 TEST(MessageWindowSet, ADeletedTargetIsForgotten) {
     MessageGame g;
     ObjectNode* msg = g.makeTextLayer(100, 40);
-    g.load("*SYSTEM_START\nMessageWindowSet path=\"W0/msg\" endWait=1\nあい\n");
+    g.load(test::sjis(u8"*SYSTEM_START\nMessageWindowSet path=\"W0/msg\" endWait=1\nあい\n"));
     g.frame();
     ASSERT_EQ(g.m.target, msg);
     deleteNode(msg, false);
@@ -219,7 +223,7 @@ TEST(MessageWindowSet, ADeletedTargetIsForgotten) {
 
 TEST(MessageWindowSet, AResetEmptiesTheMessageAndItsWait) {
     MessageGame g;
-    g.load("*SYSTEM_START\nMessageWindowSet endWait=1\nあい\n");
+    g.load(test::sjis(u8"*SYSTEM_START\nMessageWindowSet endWait=1\nあい\n"));
     g.frame();
     g.frame(1000);
     ASSERT_EQ(g.m.waiting, 1);

@@ -1,5 +1,6 @@
 // The font list: installed families, the Windows face names that stand for
 // the IPA fonts, and the slot operations.
+#include "support/sjis_text.h"
 #include "text_test_support.h"
 
 namespace vr {
@@ -15,7 +16,9 @@ int indexOf(std::string_view name) {
 
 TEST_F(FontListTest, TheWindowsFaceNamesStandForTheIpaFonts) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-    for (const char* name : {"ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝", "標準ゴシック", "標準明朝"}) {
+    for (const char8_t* utf8 :
+         {u8"ＭＳ ゴシック", u8"ＭＳ Ｐゴシック", u8"ＭＳ 明朝", u8"標準ゴシック", u8"標準明朝"}) {
+        std::string name = test::sjis(utf8);
         int i = indexOf(name);
         ASSERT_GE(i, 0) << platform::sjisToUtf8(name);
         EXPECT_EQ(fontNonJapaneseScript(i), 0) << platform::sjisToUtf8(name);
@@ -23,16 +26,16 @@ TEST_F(FontListTest, TheWindowsFaceNamesStandForTheIpaFonts) {
         EXPECT_GT(i, indexOf("IPAGothic"));
     }
     ASSERT_EQ(selectFontSlot(0), 0);
-    ASSERT_EQ(setSlotFontByName("ＭＳ Ｐゴシック"), 0);
+    ASSERT_EQ(setSlotFontByName(test::sjis(u8"ＭＳ Ｐゴシック")), 0);
     EXPECT_TRUE(slotFontProportional());
-    ASSERT_EQ(setSlotFontByName("ＭＳ ゴシック"), 0);
+    ASSERT_EQ(setSlotFontByName(test::sjis(u8"ＭＳ ゴシック")), 0);
     EXPECT_FALSE(slotFontProportional()) << "dual spacing is fixed pitch";
-    EXPECT_EQ(slotFontName(), "ＭＳ ゴシック");
+    EXPECT_EQ(slotFontName(), test::sjis(u8"ＭＳ ゴシック"));
 }
 
 TEST_F(FontListTest, EverySlotStartsWithTheFirstUsualFaceAndSlotZeroIsCurrent) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-    int gothic = indexOf("ＭＳ ゴシック");
+    int gothic = indexOf(test::sjis(u8"ＭＳ ゴシック"));
     for (int slot = 0; slot < kFontSlots; ++slot) EXPECT_EQ(h.e.graphics.text.fonts.slotFont[size_t(slot)], gothic);
     EXPECT_EQ(h.e.graphics.text.fonts.currentSlot, 0);
     const FontList& f = h.e.graphics.text.fonts;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "graphics/text/glyph.h"
+#include "support/sjis_text.h"
 #include "text_test_support.h"
 
 namespace vr {
@@ -156,20 +157,20 @@ TEST_F(GlyphTest, DrawingAtTheLayersEdgesStaysInsideTheSurface) {
 TEST_F(GlyphTest, RealGlyphsAdvanceByThePitchRules) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
     GlyphImage g;
-    ASSERT_TRUE(useFont("ＭＳ ゴシック"));
-    ASSERT_EQ(rasterizeGlyph("漢", 24, false, true, g), 0);
+    ASSERT_TRUE(useFont(test::sjis(u8"ＭＳ ゴシック")));
+    ASSERT_EQ(rasterizeGlyph(test::sjis(u8"漢"), 24, false, true, g), 0);
     EXPECT_EQ(g.advance, 24);
     EXPECT_GT(g.inkHeight, 16);
     EXPECT_LE(g.inkHeight, 24);
     ASSERT_EQ(rasterizeGlyph("i", 24, false, true, g), 0);
     EXPECT_EQ(g.advance, 12) << "fixed pitch: half the size for a single byte";
 
-    ASSERT_TRUE(useFont("ＭＳ Ｐゴシック"));
+    ASSERT_TRUE(useFont(test::sjis(u8"ＭＳ Ｐゴシック")));
     for (bool smooth : {true, false}) {
         GlyphImage i, w, kanji;
         ASSERT_EQ(rasterizeGlyph("i", 24, false, smooth, i), 0);
         ASSERT_EQ(rasterizeGlyph("W", 24, false, smooth, w), 0);
-        ASSERT_EQ(rasterizeGlyph("漢", 24, false, smooth, kanji), 0);
+        ASSERT_EQ(rasterizeGlyph(test::sjis(u8"漢"), 24, false, smooth, kanji), 0);
         EXPECT_LT(i.advance, 12) << smooth;
         EXPECT_GT(w.advance, i.advance + 6) << smooth;
         EXPECT_GE(kanji.advance, 22) << smooth;
@@ -179,13 +180,13 @@ TEST_F(GlyphTest, RealGlyphsAdvanceByThePitchRules) {
 
 TEST_F(GlyphTest, AGlyphSitsInItsCellAndBoldInksMore) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-    ASSERT_TRUE(useFont("ＭＳ ゴシック"));
+    ASSERT_TRUE(useFont(test::sjis(u8"ＭＳ ゴシック")));
     auto inkedPixels = [&](bool bold) {
         makeLayer(24, 24);
         GlyphStyle s;
         s.size = s.lineHeight = 24;
         s.bold = bold;
-        EXPECT_EQ(drawGlyph("国", s, 0, 0, *layer), 24);
+        EXPECT_EQ(drawGlyph(test::sjis(u8"国"), s, 0, 0, *layer), 24);
         int n = 0;
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 24; ++x) n += (pixel(x, y) >> 24) >= 128;
@@ -202,7 +203,7 @@ TEST_F(GlyphTest, AGlyphSitsInItsCellAndBoldInksMore) {
 
 TEST_F(GlyphTest, ThickeningDrawsAtTheEightNeighboursAndTheCentre) {
     if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-    ASSERT_TRUE(useFont("ＭＳ ゴシック"));
+    ASSERT_TRUE(useFont(test::sjis(u8"ＭＳ ゴシック")));
     makeLayer(40, 40);
     GlyphStyle s;
     s.size = s.lineHeight = 12;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/text/text_output.h"
+#include "support/sjis_text.h"
 #include "text_test_support.h"
 
 namespace vr {
@@ -16,7 +17,7 @@ struct TextOutputTest : test::TextFixture {
     void SetUp() override {
         TextFixture::SetUp();
         if (!haveIpaFonts()) GTEST_SKIP() << "fonts-ipafont is not installed";
-        ASSERT_TRUE(useFont("ＭＳ ゴシック"));
+        ASSERT_TRUE(useFont(test::sjis(u8"ＭＳ ゴシック")));
         makeLayer(105, 100);
     }
     void showAll(std::string_view text) {
@@ -34,9 +35,9 @@ struct TextOutputTest : test::TextFixture {
 };
 
 TEST_F(TextOutputTest, ClosingPunctuationHangsInTheLastCellAndAKanjiMovesOn) {
-    showAll("一二三四。五");
-    EXPECT_TRUE(inkIn(80, 0, 100, 20)) << "。 drawn in the last cell";
-    EXPECT_TRUE(inkIn(0, 20, 20, 40)) << "五 starts the next line";
+    showAll(test::sjis(u8"一二三四。五"));
+    EXPECT_TRUE(inkIn(80, 0, 100, 20)) << test::sjis(u8"。 drawn in the last cell");
+    EXPECT_TRUE(inkIn(0, 20, 20, 40)) << test::sjis(u8"五 starts the next line");
     expectPen(20, 20);
     EXPECT_EQ(m.pos, m.textLength);
     EXPECT_EQ(m.index, m.entryCount);
@@ -44,27 +45,27 @@ TEST_F(TextOutputTest, ClosingPunctuationHangsInTheLastCellAndAKanjiMovesOn) {
 }
 
 TEST_F(TextOutputTest, AKanjiInTheLastCellMovesToTheNextLine) {
-    showAll("一二三四五");
+    showAll(test::sjis(u8"一二三四五"));
     EXPECT_FALSE(inkIn(80, 0, 105, 20));
     EXPECT_TRUE(inkIn(0, 20, 20, 40));
     expectPen(20, 20);
 }
 
 TEST_F(TextOutputTest, AnOpeningBracketNeedsFourCellsLeft) {
-    showAll("一「");
+    showAll(test::sjis(u8"一「"));
     expectPen(40, 0);
     EXPECT_TRUE(inkIn(20, 0, 40, 20));
 }
 
 TEST_F(TextOutputTest, AnOpeningBracketWithThreeCellsLeftMovesOn) {
-    showAll("一一「");
+    showAll(test::sjis(u8"一一「"));
     expectPen(20, 20);
     EXPECT_FALSE(inkIn(40, 0, 105, 20));
     EXPECT_TRUE(inkIn(0, 20, 20, 40));
 }
 
 TEST_F(TextOutputTest, ExclamationAndQuestionMarksStayTogether) {
-    showAll("一一一！？");
+    showAll(test::sjis(u8"一一一！？"));
     expectPen(100, 0);  // ？ took the last cell along with ！
     EXPECT_TRUE(inkIn(80, 0, 100, 20));
     EXPECT_EQ(m.index, m.entryCount);
@@ -72,13 +73,13 @@ TEST_F(TextOutputTest, ExclamationAndQuestionMarksStayTogether) {
 }
 
 TEST_F(TextOutputTest, AnExclamationMarkAloneDoesNotTakeTheLastCell) {
-    showAll("一一一！一");
+    showAll(test::sjis(u8"一一一！一"));
     expectPen(20, 20);
 }
 
 TEST_F(TextOutputTest, TheTextEndsWhenTheNextLineWouldNotFit) {
     makeLayer(105, 45);  // lines at 0 and 20; one at 40 would reach 40 + 2 + 20
-    showAll("一二三四五六七八九十");
+    showAll(test::sjis(u8"一二三四五六七八九十"));
     EXPECT_EQ(m.pos, m.textLength);
     EXPECT_EQ(m.index, m.entryCount);
     EXPECT_TRUE(inkIn(0, 20, 80, 40));
@@ -88,9 +89,9 @@ TEST_F(TextOutputTest, TheTextEndsWhenTheNextLineWouldNotFit) {
 
 TEST_F(TextOutputTest, NothingIsDrawnAfterTheTextEndedNotEvenOnANewPage) {
     makeLayer(105, 45);
-    appendText("一二三四五六七八九十");
+    appendText(test::sjis(u8"一二三四五六七八九十"));
     appendEntry('P', 20, 20, 0);
-    appendText("一");
+    appendText(test::sjis(u8"一"));
     h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_EQ(m.index, m.entryCount);
@@ -99,7 +100,7 @@ TEST_F(TextOutputTest, NothingIsDrawnAfterTheTextEndedNotEvenOnANewPage) {
 }
 
 TEST_F(TextOutputTest, PacingFollowsTheScheduleThroughLateFrames) {
-    appendText("一二三四五", 20, 20, 40);
+    appendText(test::sjis(u8"一二三四五"), 20, 20, 40);
     auto at = [&](uint64_t ms) {
         h.host.advanceClock(ms - h.host.millis());
         advanceText();
@@ -114,9 +115,9 @@ TEST_F(TextOutputTest, PacingFollowsTheScheduleThroughLateFrames) {
 }
 
 TEST_F(TextOutputTest, AClickWaitStopsTheInstantDisplayAndTheClockRestartsAfterIt) {
-    appendText("一二", 20, 20, 40);
+    appendText(test::sjis(u8"一二"), 20, 20, 40);
     appendEntry('C', 20, 20, 0);
-    appendText("三", 20, 20, 40);
+    appendText(test::sjis(u8"三"), 20, 20, 40);
     h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_EQ(m.index, 2);
@@ -128,16 +129,16 @@ TEST_F(TextOutputTest, AClickWaitStopsTheInstantDisplayAndTheClockRestartsAfterI
     m.restartClock = 1;
     ++m.index;
     advanceText();
-    EXPECT_EQ(m.index, 3) << "三 waits its delay from the click, not from long ago";
+    EXPECT_EQ(m.index, 3) << test::sjis(u8"三 waits its delay from the click, not from long ago");
     h.host.advanceClock(40);
     advanceText();
     EXPECT_EQ(m.index, 4);
 }
 
 TEST_F(TextOutputTest, LineFeedsPageClearsAndBadEntries) {
-    appendText("一", 20, 20, 0);
+    appendText(test::sjis(u8"一"), 20, 20, 0);
     appendEntry('R', 20, 30, 0);
-    appendText("二");
+    appendText(test::sjis(u8"二"));
     appendEntry('E', 20, 20, 0);
     h.e.graphics.text.instantDisplay = true;
     advanceText();
@@ -146,7 +147,7 @@ TEST_F(TextOutputTest, LineFeedsPageClearsAndBadEntries) {
 
     appendEntry('p', 20, 20, 0);
     appendEntry('Z', 20, 20, 0);
-    appendText("三");
+    appendText(test::sjis(u8"三"));
     h.e.graphics.text.instantDisplay = true;
     advanceText();
     EXPECT_FALSE(inkIn(0, 0, 105, 100)) << "the page was cleared";
