@@ -4,7 +4,8 @@
 
 namespace vr {
 
-Engine::Engine(platform::Platform& host) : platform(host), core(host) {
+Engine::Engine(platform::Platform& hostPlatform)
+    : host(hostPlatform, mainThread), platform(host), core(host) {
     installCommandHandlers(script.commands);
     installHooks(*this);
 }

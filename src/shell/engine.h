@@ -12,7 +12,10 @@
 #include "platform/platform.h"
 #include "script/script_state.h"
 #include "shell/display.h"
+#include "shell/frame_thread.h"
 #include "shell/input.h"
+#include "shell/main_thread.h"
+#include "shell/main_thread_host.h"
 #include "shell/shell_state.h"
 #include "shell/window_events.h"
 
@@ -23,13 +26,16 @@ struct Engine {
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    platform::Platform& platform;  // not owned
+    MainThreadCalls mainThread;
+    MainThreadHost host;           // the host given (not owned), its window-system calls made on the main thread
+    platform::Platform& platform;  // = host: what every layer calls
     Core core;
     ScriptState script;
     Graphics graphics;
     ShellState shell;
     WindowEvents windowEvents;
     InputState input;
+    HostHandOver handOver;  // events and samples on their way to the frame thread
     DisplayState display;
 };
 

@@ -5,6 +5,7 @@
 #include "common/format_secrets.h"
 #include "common/texts/engine_texts.h"
 #include "shell/engine.h"
+#include "shell/frame_thread.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/text/font_list.h"
@@ -90,19 +91,6 @@ int prepareStartScript() {
     engine().script.loopWatch = engine().core.files.config.debugMode != 0;
     // Every game defines the start label; without it there is nothing to run.
     return startMainThread();
-}
-
-void frameThreadMain(Engine* e) {
-    bindEngine(e);
-    {
-        platform::LockHolder hold(*e->core.run.lock);
-        e->shell.frameThreadFinished = false;
-    }
-    while (!frameStep()) {
-    }
-    requestQuit();
-    platform::LockHolder hold(*e->core.run.lock);
-    e->shell.frameThreadFinished = true;
 }
 
 // Settings: the settings file first, since it chooses among the pixel
@@ -200,11 +188,9 @@ void openDevices() {
 }
 
 // Threads: the compositing workers, the sound request names and the sound
-// thread before the initial sound requests are queued; the frame thread
-// last, since it runs scripts at once.
+// thread before the initial sound requests are queued.
 bool startThreads() {
     Engine& e = engine();
-    ShellState& shell = e.shell;
     if (createWorkerPool() < 0) {
         reportError(100010, true);
         return false;
@@ -212,16 +198,6 @@ bool startThreads() {
     later::allocateSoundNames();
     later::startSoundThread();
     if (e.core.files.config.soundEnabled) later::queueInitialSounds();
-    if (!core().run.frameThreadMode) return true;
-    shell.frameThreadStarted = true;
-    shell.frameThreadFinished = false;
-    Engine* self = &e;
-    if (!shell.frameThread.start([self] { frameThreadMain(self); })) {
-        shell.frameThreadStarted = false;
-        shell.frameThreadFinished = true;
-        reportError(100010, true);
-        return false;
-    }
     return true;
 }
 
@@ -259,7 +235,9 @@ int engineInit() {
     }
     if (!startThreads()) return -1;
     showMainWindow();
-    return 0;
+    // The frame thread last: it runs scripts at once, and the window, the
+    // display and the pacer are its own from then on.
+    return startFrameThread() ? 0 : -1;
 }
 
 }  // namespace vr

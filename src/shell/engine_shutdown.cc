@@ -15,6 +15,9 @@ void engineShutdown() {
 
     // 1. The sound and frame threads end by themselves once the quit is requested.
     core().run.quitRequested = true;
+    // The main thread serves no more jobs: a frame thread waiting for one
+    // goes on without it and sees the quit.
+    e.mainThread.close();
     auto waitFinished = [&](bool started, bool& finished) {
         if (!started) return;
         for (;;) {

@@ -85,20 +85,22 @@ void applyPendingCursor() {
     in.pendingCursor = CursorRequest::None;
 }
 
-void feedScript(uint64_t frame) {
-    InputState& in = engine().input;
-    if (!in.script) return;
-    // What the lines did arrives as window events, which must reach the
-    // window objects before the frame is sampled.
-    if (feedInputScript(*in.script, frame)) pumpMessages();
-}
-
 }  // namespace
 
-void sampleInput() {
+HostSample readHostSample() {
+    Engine& e = engine();
+    HostSample sample;
+    e.platform.keyboardState(sample.keys);
+    for (const WindowObject& w : e.core.windows) {
+        if (w.handle == platform::kNoWindow) continue;
+        e.platform.windowCursorPosition(w.handle, sample.cursorX[size_t(w.index)], sample.cursorY[size_t(w.index)]);
+    }
+    return sample;
+}
+
+void applyHostSample(const HostSample& sample) {
     Engine& e = engine();
     InputState& in = e.input;
-    if (in.script) feedScript(e.shell.framesRun + 1 + in.script->pausedTurns);
     in.focusWindow = -1;
     for (const WindowObject& w : e.core.windows) {
         if (w.active) {
@@ -110,18 +112,33 @@ void sampleInput() {
         in.sample.fill(0);
         return;
     }
-    e.platform.keyboardState(in.sample);
+    in.sample = sample.keys;
     for (WindowObject& w : e.core.windows) {
         if (w.handle == platform::kNoWindow) {
             w.mouseOutside = true;
             continue;
         }
-        int x = 0, y = 0;
-        e.platform.windowCursorPosition(w.handle, x, y);
-        w.mouseX = x - e.display.pictureX;
-        w.mouseY = y - e.display.pictureY;
+        w.mouseX = sample.cursorX[size_t(w.index)] - e.display.pictureX;
+        w.mouseY = sample.cursorY[size_t(w.index)] - e.display.pictureY;
         w.mouseOutside = w.mouseX < 0 || w.mouseY < 0 || w.mouseX >= w.clientWidth || w.mouseY >= w.clientHeight;
     }
+}
+
+uint64_t inputScriptFrame() {
+    const Engine& e = engine();
+    return e.shell.framesRun + 1 + (e.input.script ? e.input.script->pausedTurns : 0);
+}
+
+bool feedInputScriptFor(uint64_t frame) {
+    InputScript* script = engine().input.script.get();
+    return script && feedInputScript(*script, frame);
+}
+
+void sampleInput() {
+    // What the lines did arrives as window events, which must reach the
+    // window objects before the frame is sampled.
+    if (feedInputScriptFor(inputScriptFrame())) pumpMessages();
+    applyHostSample(readHostSample());
 }
 
 void updateKeyStates() {
@@ -180,11 +197,10 @@ void setCursorMode(int64_t mode) {
 }
 
 void feedInputWhilePaused() {
-    Engine& e = engine();
-    InputState& in = e.input;
+    InputState& in = engine().input;
     if (!in.script) return;
     ++in.script->pausedTurns;
-    feedScript(e.shell.framesRun + 1 + in.script->pausedTurns);
+    if (feedInputScriptFor(inputScriptFrame())) pumpMessages();
 }
 
 }  // namespace vr

@@ -61,8 +61,26 @@ struct InputState {
     std::shared_ptr<InputScript> script;
 };
 
-// Main loop, before each frame: the focus window, the keyboard bytes and
-// each window's cursor position.
+// The keyboard and each open window's cursor (client coordinates as the
+// host reports them), read from the host at one moment.
+struct HostSample {
+    platform::KeyboardState keys{};
+    std::array<int, kWindowCount> cursorX{}, cursorY{};
+};
+HostSample readHostSample();
+// The focus window, the keyboard bytes and each window's mouse position
+// from a sample.
+void applyHostSample(const HostSample& sample);
+
+// The frame of the input script whose lines are due next: frames run and
+// turns paused both count.
+uint64_t inputScriptFrame();
+// Applies the input script's lines up to the frame to the headless host;
+// true when there was one (its events wait in the host).
+bool feedInputScriptFor(uint64_t frame);
+
+// Main loop, before each frame: the input script's lines for the frame,
+// then the sample.
 void sampleInput();
 // Frame step, first action: the counters of the frame, the cursor's
 // automatic hiding and the pause of an inactive game.

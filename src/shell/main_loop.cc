@@ -3,6 +3,7 @@
 #include "graphics/compose.h"
 #include "script/interpreter.h"
 #include "shell/frame_pacer.h"
+#include "shell/frame_thread.h"
 #include "shell/input.h"
 #include "shell/later_steps.h"
 #include "shell/startup.h"
@@ -29,20 +30,29 @@ void pumpMessages() {
 
 void mainLoop() {
     Engine& e = engine();
+    if (frameThreadRunning()) {
+        serveFrameThread();
+        return;
+    }
     pumpMessages();
     while (core().run.running) {
         if (core().run.quitRequested) {
             e.platform.sleep(1);
         } else {
             sampleInput();
-            if (core().run.frameThreadMode) {
-                e.platform.sleep(1);
-            } else if (frameStep()) {
-                requestQuit();
-            }
+            if (frameStep()) requestQuit();
         }
         pumpMessages();
     }
+}
+
+void pumpWhilePaused() {
+    if (!engine().mainThread.onMainThread()) {
+        takeHostInputWhilePaused();
+        return;
+    }
+    feedInputWhilePaused();
+    pumpMessages();
 }
 
 bool frameStep() {
@@ -87,7 +97,8 @@ bool frameStep() {
     later::showPopupMenu();
 
     ++shell.framesRun;
-    if (shell.afterFrame) shell.afterFrame(shell.framesRun);
+    // A screenshot reads the host's window: a job for the main thread.
+    if (shell.afterFrame) e.mainThread.run([&] { shell.afterFrame(shell.framesRun); });
     if (shell.frameLimit && shell.framesRun >= shell.frameLimit) core().run.quitRequested = true;
     return core().run.quitRequested;
 }

@@ -36,6 +36,9 @@ bool frameStep();
 void requestQuit();
 // Takes the waiting platform events and the close request of requestQuit.
 void pumpMessages();
+// The pump of a paused game: the scripted input goes on and the events are
+// taken, on whichever thread runs the frame.
+void pumpWhilePaused();
 
 // The operating-system code of a Windows build number (255 when unknown).
 uint8_t osCodeFromBuild(int build);

@@ -34,10 +34,7 @@ void installHooks(Engine& e) {
     ScriptHooks& hooks = e.script.hooks;
     // A thread that ended a message waits until the message has been shown.
     hooks.serveInputWait = &serveInputWait;
-    hooks.pumpWhilePaused = [] {
-        feedInputWhilePaused();
-        pumpMessages();
-    };
+    hooks.pumpWhilePaused = &pumpWhilePaused;
     hooks.readInputRow = &readInputVariable;
     hooks.writeInputRow = &writeInputVariable;
     hooks.keyCounter = &keyCounter;

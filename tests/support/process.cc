@@ -6,7 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -15,7 +18,17 @@ namespace vr::test {
 
 namespace {
 
-int spawn(const std::vector<std::string>& argv, const std::string& outputFile, const std::string& folder) {
+std::vector<std::string> withModeUnderTest(std::vector<std::string> argv) {
+    if (frameThreadTested() && argv.size() >= 2 && argv[0] == vrc() && argv[1] == "build") {
+        argv.push_back("--config");
+        argv.push_back("framethread=1");
+    }
+    return argv;
+}
+
+int spawn(const std::vector<std::string>& given, const std::string& outputFile, const std::string& folder) {
+    // Made before the fork: the child only execs.
+    std::vector<std::string> argv = withModeUnderTest(given);
     pid_t pid = fork();
     if (pid != 0) return pid;
     int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -80,6 +93,10 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     }
     r.output = readAll(out);
     if (killed) r.output += "\n[killed after " + std::to_string(kProcessTimeoutSeconds) + " s]\n";
+    // Children inherit TSAN_OPTIONS; a report must not pass for a run that
+    // merely printed something.
+    if (r.output.find("WARNING: ThreadSanitizer") != std::string::npos)
+        ADD_FAILURE() << argv[0] << " reported a data race:\n" << r.output;
     unlink(out.c_str());
     return r;
 }
@@ -107,10 +124,19 @@ int BackgroundProcess::stop() {
     int status = 0;
     int code = waitpid(pid_, &status, 0) == pid_ ? exitCodeOf(status) : -1;
     pid_ = -1;
+    std::string out = output();
+    if (out.find("WARNING: ThreadSanitizer") != std::string::npos) ADD_FAILURE() << "a data race was reported:\n" << out;
     return code;
 }
 
-std::string demoGameFolder() { return std::string(VIRELO_BINARY_DIR) + "/games/demo"; }
+bool frameThreadTested() {
+    const char* v = std::getenv("VIRELO_TEST_FRAME_THREAD");
+    return v && std::string(v) == "1";
+}
+
+std::string demoGameFolder() {
+    return std::string(VIRELO_BINARY_DIR) + (frameThreadTested() ? "/games/demo-framethread" : "/games/demo");
+}
 std::string virelo() { return VIRELO_EXE; }
 std::string vrpack() { return VRPACK_EXE; }
 std::string vrc() { return VRC_EXE; }

@@ -14,7 +14,8 @@ struct ProcessResult {
 // How long runProcess lets a program run before it kills it (exit code -1).
 constexpr int kProcessTimeoutSeconds = 120;
 
-// Runs a program to its end, or until the timeout.
+// Runs a program to its end, or until the timeout.  A ThreadSanitizer
+// report in its output fails the test.
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& folder = "");
 
 // A program running in the background, its output collected in a file.
@@ -33,7 +34,13 @@ private:
     std::string outputFile_;
 };
 
-// The demo game as the build made it, and the executables.
+// VIRELO_TEST_FRAME_THREAD=1 in the environment: the games the tests build
+// (every "vrc build" they start) and the demo run with the frame on a
+// thread of its own, so the same tests cover both main-loop modes.
+bool frameThreadTested();
+
+// The demo game as the build made it (in the mode under test), and the
+// executables.
 std::string demoGameFolder();
 std::string virelo();
 std::string vrpack();

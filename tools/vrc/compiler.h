@@ -36,6 +36,10 @@ struct CompiledGame {
 inline constexpr int kMaxNesting = 63;
 inline constexpr int kMaxCallArguments = 10;
 
+// The first pass over one source: its "#config" lines and declarations.
+// Also reads the configuration given on vrc's command line.
+void readDeclarations(const SourceText& source, int script, CompiledGame& game, Diagnostics& diagnostics);
+
 // Sources in script-number order.  False when any error was reported.
 bool compileGame(const std::vector<SourceText>& sources, const Catalogue& catalogue, CompiledGame& game,
                  Diagnostics& diagnostics);

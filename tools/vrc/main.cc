@@ -1,6 +1,6 @@
 // vrc: the script compiler.
 //
-//   vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf]
+//   vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf] [--config KEY=VALUE...]
 //   vrc disassemble FILE_OR_GAME_DIR
 #include <algorithm>
 #include <cstdio>
@@ -22,11 +22,13 @@ namespace {
 
 int usage(int code) {
     std::fprintf(code ? stderr : stdout,
-                 "usage: vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf]\n"
+                 "usage: vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf] [--config KEY=VALUE...]\n"
                  "       vrc disassemble FILE_OR_GAME_DIR\n"
                  "\n"
                  "build compiles every .vrs file below SRC_DIR (in the order of their paths) into\n"
-                 "GAME_DIR/vrbin, or with --pack into a pack archive holding the vrbin files.\n");
+                 "GAME_DIR/vrbin, or with --pack into a pack archive holding the vrbin files.\n"
+                 "--config takes what a #config line takes and comes after the sources' own\n"
+                 "(--config framethread=1 builds the game with the frame on a thread of its own).\n");
     return code;
 }
 
@@ -51,9 +53,11 @@ std::vector<fs::path> findSources(const fs::path& root) {
 
 int build(const std::vector<std::string>& args) {
     std::string src, out, pack;
+    std::vector<std::string> configs;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--out" && i + 1 < args.size()) out = args[++i];
         else if (args[i] == "--pack" && i + 1 < args.size()) pack = args[++i];
+        else if (args[i] == "--config" && i + 1 < args.size()) configs.push_back(args[++i]);
         else if (src.empty() && args[i].rfind("--", 0) != 0) src = args[i];
         else return usage(2);
     }
@@ -81,9 +85,18 @@ int build(const std::vector<std::string>& args) {
     }
     vrc::CompiledGame game;
     bool ok = vrc::compileGame(sources, catalogue, game, diagnostics);
+    if (ok && !configs.empty()) {
+        // The command line's settings win over the sources' own.
+        std::string lines;
+        for (const std::string& c : configs) lines += "#config " + c + "\n";
+        size_t before = diagnostics.count();
+        vrc::SourceText given = vrc::readSource("--config", lines, diagnostics);
+        vrc::readDeclarations(given, int(sources.size()), game, diagnostics);
+        ok = diagnostics.count() == before;
+    }
     for (const vrc::Diagnostic& d : diagnostics.list()) {
         vrc::Diagnostic shown = d;
-        shown.file = (fs::path(src) / d.file).generic_string();
+        if (d.file != "--config") shown.file = (fs::path(src) / d.file).generic_string();
         std::fprintf(stderr, "%s\n", diagnostics.format(shown).c_str());
     }
     if (diagnostics.count() > diagnostics.list().size())

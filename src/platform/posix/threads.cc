@@ -23,11 +23,11 @@ AutoResetEvent::AutoResetEvent(bool initiallySet) : impl_(std::make_unique<Impl>
 
 AutoResetEvent::~AutoResetEvent() = default;
 
+// Wakes under the lock: a waiter cannot return (and free the event) before
+// the setter is done with it, so an event may live on the waiter's stack.
 void AutoResetEvent::set() {
-    {
-        std::lock_guard<std::mutex> hold(impl_->mutex);
-        impl_->signalled = true;
-    }
+    std::lock_guard<std::mutex> hold(impl_->mutex);
+    impl_->signalled = true;
     impl_->wake.notify_one();
 }
 
