@@ -24,10 +24,10 @@ void moveCursor() {
     platform::WindowId window = e.core.windows[0].handle;
     if (window == platform::kNoWindow) return;
     int x = 0, y = 0;
-    e.platform.windowCursorPosition(window, x, y);
+    e.core.platform.windowCursorPosition(window, x, y);
     if (hasArgument(5)) x = clampCoordinate(argumentInteger(5) + e.display.pictureX);
     if (hasArgument(6)) y = clampCoordinate(argumentInteger(6) + e.display.pictureY);
-    e.platform.moveCursor(window, x, y);
+    e.core.platform.moveCursor(window, x, y);
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ int MouseControl() {
     if (hasArgument(5) || hasArgument(6)) moveCursor();
     if (hasArgument(7)) {
         int64_t shape = argumentInteger(7);
-        e.platform.setCursorShape(shape >= 1 && shape <= kLastShape ? platform::CursorShape(shape)
+        e.core.platform.setCursorShape(shape >= 1 && shape <= kLastShape ? platform::CursorShape(shape)
                                                                     : platform::CursorShape::Arrow);
     }
     return 0;

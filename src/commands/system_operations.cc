@@ -29,7 +29,7 @@ void setFrameRate(bool hasRate, int64_t rate, bool hasSkip, int64_t allowSkip) {
         p.presentedPerSecond = p.presentedFrames;
         p.pacedFrames = 0;
         p.presentedFrames = 0;
-        p.statsReference = engine().platform.millis();
+        p.statsReference = core().platform.millis();
     }
     if (hasSkip) shell.frameSkipAllowed = allowSkip != 0 ? 1 : 0;
 }

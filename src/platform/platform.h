@@ -174,6 +174,10 @@ private:
     EngineLock& lock_;
 };
 
+// A number that tells the calling thread from every other thread of the
+// process (never 0).
+uint64_t currentThreadId();
+
 class Thread {
 public:
     Thread();

@@ -18,7 +18,7 @@ const platform::DisplayMode* exactMode(const std::vector<platform::DisplayMode>&
 
 void backToWindow(WindowObject& w, bool reportFailure) {
     Engine& e = engine();
-    if (!e.platform.leaveFullScreen(w.handle, windowSpec(w)) && reportFailure) reportError(105220, false);
+    if (!e.core.platform.leaveFullScreen(w.handle, windowSpec(w)) && reportFailure) reportError(105220, false);
     DisplayState& d = e.display;
     d.fullScreen = d.desktopFullScreen = false;
     d.width = w.clientWidth;
@@ -41,7 +41,7 @@ bool setFullScreen(bool on) {
         backToWindow(w, !e.core.run.quitRequested);
         return true;
     }
-    platform::Platform& host = e.platform;
+    platform::Platform& host = e.core.platform;
     if (host.prefersDesktopFullScreen()) {
         if (!host.enterDesktopFullScreen(w.handle)) {
             reportError(105210, false);

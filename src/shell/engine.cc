@@ -5,7 +5,7 @@
 namespace vr {
 
 Engine::Engine(platform::Platform& hostPlatform)
-    : host(hostPlatform, mainThread), platform(host), core(host) {
+    : host(hostPlatform, mainThread), core(host) {
     installCommandHandlers(script.commands);
     installHooks(*this);
 }

@@ -27,8 +27,8 @@ struct Engine {
     Engine& operator=(const Engine&) = delete;
 
     MainThreadCalls mainThread;
-    MainThreadHost host;           // the host given (not owned), its window-system calls made on the main thread
-    platform::Platform& platform;  // = host: what every layer calls
+    MainThreadHost host;  // the host given (not owned), its window-system calls made on the main thread;
+                          // what every layer calls, as core().platform
     Core core;
     ScriptState script;
     Graphics graphics;

@@ -29,7 +29,7 @@ bool refuseWithBox(const char* text) {
     box.caption = VR_TEXT_CAPTION_ERROR;
     box.icon = platform::Icon::Error;
     box.systemModal = true;
-    engine().platform.messageBox(box);
+    core().platform.messageBox(box);
     return false;
 }
 
@@ -37,7 +37,7 @@ void readSystemInformation() {
     core().run.osCode = osCodeFromBuild(-1);  // not a Windows build: no code applies
     core().run.processorCount = platform::processorCount();
     core().workers.workerCount = std::clamp(core().run.processorCount, core().workers.minWorkers, std::max(core().workers.minWorkers, core().workers.maxWorkers));
-    platform::DisplayInfo d = engine().platform.display();
+    platform::DisplayInfo d = core().platform.display();
     core().run.screenWidth = d.width;
     core().run.screenHeight = d.height;
     core().run.screenBitsPerPixel = d.bitsPerPixel;
@@ -51,8 +51,8 @@ void initialiseTablesOnce() {
     if (shell.tablesInitialised) return;
     buildBlendTables();
     enumerateFonts();
-    core().run.randomSeedClock = uint32_t(engine().platform.millis());
-    platform::LocalTime t = engine().platform.localTime();
+    core().run.randomSeedClock = uint32_t(core().platform.millis());
+    platform::LocalTime t = core().platform.localTime();
     // A seed, not a count of seconds: the product wraps in unsigned arithmetic.
     uint32_t days = uint32_t(t.year) * 372u + uint32_t(t.month) * 31u + uint32_t(t.day);
     core().run.randomSeedCalendar = (days * 24u + uint32_t(t.hour)) * 3600u + uint32_t(t.minute) * 60u + uint32_t(t.second);
@@ -115,7 +115,7 @@ bool passGuards() {
     core().run.scriptKey = secrets::scriptKey();
     // The settings tool, then the program ends.
     if (core().run.arguments[1] == "/vrcfg") {
-        e.platform.shellOpen("vrsetup.exe", "/vrcfg");
+        e.core.platform.shellOpen("vrsetup.exe", "/vrcfg");
         return false;
     }
     // The library notices, then the program ends.
@@ -167,8 +167,8 @@ bool createWindows() {
         return refuseWithBox(VR_TEXT_SCREEN_SIZE_UNSUPPORTED);
     core().run.windowEqualsScreen = core().run.screenWidth == main.clientWidth && core().run.screenHeight == main.clientHeight;
     if (!createMainWindow()) return refuseWithBox(VR_TEXT_WINDOW_NOT_CREATED);
-    e.platform.showCursor(false);
-    e.platform.showCursor(true);
+    e.core.platform.showCursor(false);
+    e.core.platform.showCursor(true);
     // The host clock already has millisecond resolution.
     shell.pacer = FramePacer{};
     later::createMenuStrip();
@@ -206,7 +206,7 @@ bool startThreads() {
 // that the first frame is not counted as late.
 void showMainWindow() {
     Engine& e = engine();
-    platform::Platform& host = e.platform;
+    platform::Platform& host = e.core.platform;
     WindowObject& main = e.core.windows[0];
     if (main.shown) {
         host.showWindow(main.handle, true);

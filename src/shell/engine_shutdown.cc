@@ -11,7 +11,7 @@ namespace vr {
 void engineShutdown() {
     Engine& e = engine();
     ShellState& shell = e.shell;
-    platform::Platform& host = e.platform;
+    platform::Platform& host = e.core.platform;
 
     // 1. The sound and frame threads end by themselves once the quit is requested.
     core().run.quitRequested = true;

@@ -12,7 +12,7 @@ uint32_t framePeriod16(int fps) {
 bool framePace() {
     ShellState& shell = engine().shell;
     FramePacer& p = shell.pacer;
-    platform::Platform& host = engine().platform;
+    platform::Platform& host = core().platform;
 
     // The carried fraction keeps non-integer frame lengths exact on average.
     uint32_t sum = framePeriod16(shell.fps) + p.fraction;

@@ -60,7 +60,7 @@ void collectHostEvents() {
     Engine& e = engine();
     HostHandOver& h = e.handOver;
     platform::Event event;
-    while (e.platform.pollEvent(event)) {
+    while (e.core.platform.pollEvent(event)) {
         if (event.type == platform::EventType::Quit) e.core.run.quitRequested = true;
         platform::LockHolder hold(h.lock);
         h.events.push_back(std::move(event));

@@ -76,10 +76,10 @@ void applyPendingCursor() {
     Engine& e = engine();
     InputState& in = e.input;
     if (in.pendingCursor == CursorRequest::Show && !in.cursorShown) {
-        e.platform.showCursor(true);
+        e.core.platform.showCursor(true);
         in.cursorShown = true;
     } else if (in.pendingCursor == CursorRequest::Hide && in.cursorShown) {
-        e.platform.showCursor(false);
+        e.core.platform.showCursor(false);
         in.cursorShown = false;
     }
     in.pendingCursor = CursorRequest::None;
@@ -90,10 +90,10 @@ void applyPendingCursor() {
 HostSample readHostSample() {
     Engine& e = engine();
     HostSample sample;
-    e.platform.keyboardState(sample.keys);
+    e.core.platform.keyboardState(sample.keys);
     for (const WindowObject& w : e.core.windows) {
         if (w.handle == platform::kNoWindow) continue;
-        e.platform.windowCursorPosition(w.handle, sample.cursorX[size_t(w.index)], sample.cursorY[size_t(w.index)]);
+        e.core.platform.windowCursorPosition(w.handle, sample.cursorX[size_t(w.index)], sample.cursorY[size_t(w.index)]);
     }
     return sample;
 }
@@ -160,7 +160,7 @@ void updateKeyStates() {
         }
         advanceKey(in, kKeyAny, any);
     }
-    if (in.autoHide) updateCursorHiding(in, focus, e.platform.millis());
+    if (in.autoHide) updateCursorHiding(in, focus, e.core.platform.millis());
     applyPendingCursor();
     updatePauseState();
 }
@@ -183,7 +183,7 @@ void cancelCursorAutoHide() {
     for (CursorHideTimer& t : in.cursorHide) t.armed = false;
     in.pendingCursor = CursorRequest::None;
     in.cursorShown = true;
-    e.platform.showCursor(true);
+    e.core.platform.showCursor(true);
 }
 
 void setCursorMode(int64_t mode) {

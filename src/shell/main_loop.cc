@@ -21,7 +21,7 @@ void pumpMessages() {
     Engine& e = engine();
     ShellState& shell = e.shell;
     platform::Event event;
-    while (e.platform.pollEvent(event)) handleWindowEvent(event);
+    while (e.core.platform.pollEvent(event)) handleWindowEvent(event);
     if (shell.instanceChannel && shell.instanceChannel->pollRaiseRequest())
         handleWindowEvent({platform::EventType::RaiseRequest, platform::kNoWindow});
     // The close message of requestQuit destroys the main window, which ends the loop.
@@ -37,7 +37,7 @@ void mainLoop() {
     pumpMessages();
     while (core().run.running) {
         if (core().run.quitRequested) {
-            e.platform.sleep(1);
+            e.core.platform.sleep(1);
         } else {
             sampleInput();
             if (frameStep()) requestQuit();

@@ -4,7 +4,7 @@ namespace vr {
 
 void MainThreadCalls::open() {
     platform::LockHolder hold(lock_);
-    mainThread_ = std::this_thread::get_id();
+    mainThread_ = platform::currentThreadId();
     open_ = true;
     closed_ = false;
 }
@@ -21,7 +21,7 @@ void MainThreadCalls::close() {
 
 bool MainThreadCalls::onMainThread() {
     platform::LockHolder hold(lock_);
-    return !open_ || std::this_thread::get_id() == mainThread_;
+    return !open_ || platform::currentThreadId() == mainThread_;
 }
 
 bool MainThreadCalls::run(const std::function<void()>& work) {
@@ -30,7 +30,7 @@ bool MainThreadCalls::run(const std::function<void()>& work) {
     bool queued = false;
     {
         platform::LockHolder hold(lock_);
-        if (open_ && std::this_thread::get_id() != mainThread_) {
+        if (open_ && platform::currentThreadId() != mainThread_) {
             if (closed_) return false;
             queue_.push_back(&job);
             ++waiting_;

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <thread>
 
 #include "platform/platform.h"
 
@@ -58,7 +57,7 @@ private:
     int waiting_ = 0;  // callers between handing in a job and its end
     bool open_ = false;
     bool closed_ = false;
-    std::thread::id mainThread_;
+    uint64_t mainThread_ = 0;
 };
 
 }  // namespace vr

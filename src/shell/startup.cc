@@ -56,7 +56,7 @@ void messageBox(const char* text, const char* caption) {
     box.text = text;
     box.caption = caption;
     box.systemModal = true;
-    engine().platform.messageBox(box);
+    core().platform.messageBox(box);
 }
 
 // 1 = go on with the run; 0 = the screen-saver switches ended the program.

@@ -13,7 +13,7 @@ namespace {
 
 void installDragTest(const WindowObject& w) {
     int index = w.index;
-    engine().platform.setDragTest(w.handle, [index](int x, int y) { return dragLayerHit(index, x, y); });
+    core().platform.setDragTest(w.handle, [index](int x, int y) { return dragLayerHit(index, x, y); });
 }
 
 // The surface of a root layer as the platform reads it; false when there is
@@ -71,7 +71,7 @@ platform::WindowSpec windowSpec(const WindowObject& w) {
 bool createMainWindow() {
     Engine& e = engine();
     WindowObject& w = e.core.windows[0];
-    w.handle = e.platform.createWindow(windowSpec(w));
+    w.handle = e.core.platform.createWindow(windowSpec(w));
     w.needsClear = true;
     if (w.handle == platform::kNoWindow) return false;
     e.display.width = w.clientWidth;
@@ -85,7 +85,7 @@ bool openWindow(int index) {
     Engine& e = engine();
     WindowObject& w = e.core.windows[size_t(index)];
     if (w.handle != platform::kNoWindow || w.clientWidth <= 0 || w.clientHeight <= 0) return false;
-    w.handle = e.platform.createWindow(windowSpec(w));
+    w.handle = e.core.platform.createWindow(windowSpec(w));
     if (w.handle == platform::kNoWindow) return false;
     w.needsClear = true;
     installDragTest(w);
@@ -95,7 +95,7 @@ bool openWindow(int index) {
 void closeWindow(int index) {
     if (index < 0 || index >= kWindowCount) return;
     WindowObject& w = engine().core.windows[size_t(index)];
-    if (w.handle != platform::kNoWindow) engine().platform.destroyWindow(w.handle);
+    if (w.handle != platform::kNoWindow) core().platform.destroyWindow(w.handle);
     w.handle = platform::kNoWindow;
     w.shown = false;
     w.active = false;
@@ -117,7 +117,7 @@ bool presentWindow(WindowObject& w) {
     bool showsRoot = layer && layer->visible && rootView(*layer, view);
     // A clear wipes the picture too, so the root is shown whole after it.
     if (w.needsClear) {
-        e.platform.clearWindow(w.handle);
+        e.core.platform.clearWindow(w.handle);
         w.needsClear = false;
         if (showsRoot) markForFullPresent(w);
     }
@@ -126,7 +126,7 @@ bool presentWindow(WindowObject& w) {
         // Positions beyond the int range cannot be on screen at all.
         int64_t x = std::clamp<int64_t>(layer->x, -int64_t(kMaxImageSide) * 2, int64_t(kMaxImageSide) * 2);
         int64_t y = std::clamp<int64_t>(layer->y, -int64_t(kMaxImageSide) * 2, int64_t(kMaxImageSide) * 2);
-        if (part.width > 0 && part.height > 0) e.platform.present(w.handle, view, part, int(x), int(y));
+        if (part.width > 0 && part.height > 0) e.core.platform.present(w.handle, view, part, int(x), int(y));
         clearPresented(*w.root);
     }
     return e.core.run.quitRequested;

@@ -35,7 +35,7 @@ void closeRequested(WindowObject& w) {
         box.buttons = platform::Buttons::YesNo;
         box.icon = platform::Icon::Question;
         box.owner = w.handle;
-        int answer = e.platform.messageBox(box);
+        int answer = e.core.platform.messageBox(box);
         e.shell.frameSuspended = false;
         if (answer == platform::kIdYes) e.core.run.quitRequested = true;
         break;
@@ -61,7 +61,7 @@ void resized(WindowObject& w, int width, int height) {
         return;
     }
     if (width != w.clientWidth || height != w.clientHeight)
-        e.platform.setClientSize(w.handle, w.clientWidth, w.clientHeight);
+        e.core.platform.setClientSize(w.handle, w.clientWidth, w.clientHeight);
 }
 
 bool nodeBelow(const ObjectNode* node, const ObjectNode* root) {
@@ -105,7 +105,7 @@ void handleWindowEvent(const platform::Event& event) {
         requestQuit();
         break;
     case platform::EventType::RaiseRequest:
-        if (e.core.windows[0].handle != platform::kNoWindow) e.platform.raiseWindow(e.core.windows[0].handle);
+        if (e.core.windows[0].handle != platform::kNoWindow) e.core.platform.raiseWindow(e.core.windows[0].handle);
         break;
     case platform::EventType::CloseRequest:
         if (w) closeRequested(*w);
@@ -157,14 +157,14 @@ void handleWindowEvent(const platform::Event& event) {
         // The window system has minimised the window already; one that may
         // not be minimised comes back and the script learns of the wish.
         if (w && !w->minimiseAllowed) {
-            e.platform.restoreWindow(w->handle);
+            e.core.platform.restoreWindow(w->handle);
             ev.minimiseRequested = true;
         }
         break;
     case platform::EventType::Maximised:
         if (!w) break;
         ev.maximiseRequested = w->index + 1;
-        e.platform.restoreWindow(w->handle);
+        e.core.platform.restoreWindow(w->handle);
         break;
     case platform::EventType::Restored:
         if (w) markForFullPresent(*w);

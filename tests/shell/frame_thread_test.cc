@@ -61,7 +61,7 @@ TEST(FrameThread, AMessageBoxOfTheFrameThreadIsShownOnTheMainThreadAndAnswers) {
     ASSERT_TRUE(frame.start([&] {
         platform::MessageBoxSpec box;
         box.buttons = platform::Buttons::YesNo;
-        answer = engine().platform.messageBox(box);
+        answer = core().platform.messageBox(box);
     }));
     // Until the main thread serves it, the box is not shown.
     ASSERT_TRUE(e.mainThread.waitForJob(10000));

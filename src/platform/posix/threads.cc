@@ -65,6 +65,12 @@ struct Thread::Impl {
     std::shared_ptr<std::atomic<bool>> running;
 };
 
+uint64_t currentThreadId() {
+    static std::atomic<uint64_t> next{1};
+    thread_local const uint64_t id = next.fetch_add(1);
+    return id;
+}
+
 Thread::Thread() = default;
 Thread::~Thread() { join(); }
 
