@@ -113,7 +113,22 @@ private:
         return true;
     }
 
+    // Every nested operand (parentheses, prefix operators, subscripts,
+    // conversions) passes through here; the limit keeps the recursion well
+    // within the stack whatever the source holds.
     std::optional<Expr> unary() {
+        if (depth_ >= kMaxNesting) {
+            c_.error(lex_.peek().offset, "the expression is nested more than " + std::to_string(kMaxNesting) +
+                                             " levels deep");
+            return std::nullopt;
+        }
+        ++depth_;
+        auto e = prefixed();
+        --depth_;
+        return e;
+    }
+
+    std::optional<Expr> prefixed() {
         Token t = lex_.peek();
         if (t.kind == Tok::Operator && (t.text == "-" || t.text == "!")) {
             lex_.next();
@@ -254,8 +269,11 @@ private:
         return e;
     }
 
+    static constexpr int kMaxNesting = 256;
+
     Lexer& lex_;
     const ExprContext& c_;
+    int depth_ = 0;
 };
 
 // ------------------------------------------------------------ encoding
