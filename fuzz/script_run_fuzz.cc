@@ -11,6 +11,7 @@
 #include "script/command_table.h"
 #include "common/format_secrets.h"
 #include "shell/engine.h"
+#include "shell/wiring.h"
 #include "platform/headless/headless.h"
 #include "core/engine_files.h"
 #include "core/engine_files_writer.h"

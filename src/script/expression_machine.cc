@@ -28,20 +28,20 @@ constexpr const char* kExpressionName = VR_TEXT_EXPRESSION_NAME;
 
 ExpressionState& state() { return *scriptState().expression; }
 
-int damaged() {
-    reportScriptErrorArgs(900000, true, kExpressionName);
+// A machine without an engine reports nothing: its caller takes the failure
+// as its answer, and the engine reports the error when it runs the code.
+int fail(const ExpressionState& m, uint32_t code) {
+    if (!m.detached) reportScriptError(code, true);
     return -1;
 }
 
-int mixed() {
-    reportScriptError(160010, true);
+int damaged(const ExpressionState& m) {
+    if (!m.detached) reportScriptErrorArgs(900000, true, kExpressionName);
     return -1;
 }
 
-int outOfRange() {
-    reportScriptError(107010, true);
-    return -1;
-}
+int mixed(const ExpressionState& m) { return fail(m, 160010); }
+int outOfRange(const ExpressionState& m) { return fail(m, 107010); }
 
 uint64_t readLittle(const uint8_t* p, int bytes) {
     uint64_t v = 0;
@@ -55,7 +55,7 @@ uint32_t variableNumber(const uint8_t* operand) { return uint32_t(operand[1]) | 
 
 ValueSlot* push(ExpressionState& m) {
     if (m.top >= kStackSlots) {
-        damaged();
+        damaged(m);
         return nullptr;
     }
     return &m.stack[m.top++];
@@ -102,14 +102,14 @@ size_t headLength(const char* s, size_t limit) {
 // quit flag set when no buffer can be made.
 char* nextBuffer(ExpressionState& m, uint16_t& number) {
     if (m.nextString > kStringSlots) {
-        damaged();
+        damaged(m);
         return nullptr;
     }
     std::unique_ptr<char[]>& buffer = m.strings[m.nextString];
     if (!buffer) {
         buffer.reset(new (std::nothrow) char[kStringCapacity]);
         if (!buffer) {
-            core().run.quitRequested = true;
+            if (!m.detached) core().run.quitRequested = true;
             return nullptr;
         }
     }
@@ -139,7 +139,7 @@ int putText(ExpressionState& m, ValueSlot& s, const char* text, size_t n) {
 const Variable* declared(const ExpressionState& m, uint32_t number) {
     const std::vector<Variable>& r = m.variables->records;
     if (number < r.size() && r[number].type != kTypeNone) return &r[number];
-    reportScriptError(108010, true);
+    fail(m, 108010);
     return nullptr;
 }
 
@@ -162,7 +162,7 @@ int readElement(ExpressionState& m, ValueSlot& s, uint32_t number, int64_t eleme
     if (number < kFirstUserVariable) return readSystem(m, s, number, element);
     const Variable* v = declared(m, number);
     if (!v) return -1;
-    if (element < 0 || element >= v->elementCount) return outOfRange();
+    if (element < 0 || element >= v->elementCount) return outOfRange(m);
     size_t i = size_t(element);
     switch (v->type) {
     case kTypeInteger:
@@ -190,7 +190,7 @@ bool flatIndex(const ExpressionState& m, uint32_t number, int count, int64_t& el
     const Variable* v = declared(m, number);
     if (!v) return false;
     if (count > v->dimensionCount) {
-        outOfRange();
+        outOfRange(m);
         return false;
     }
     int64_t index = 0;
@@ -198,7 +198,7 @@ bool flatIndex(const ExpressionState& m, uint32_t number, int count, int64_t& el
         int64_t s = k < count ? a.subscripts[size_t(k)] : 0;
         int64_t d = v->dimensions[size_t(k)];
         if (uint64_t(s) >= uint64_t(d)) {
-            outOfRange();
+            outOfRange(m);
             return false;
         }
         index = index * d + s;
@@ -209,10 +209,7 @@ bool flatIndex(const ExpressionState& m, uint32_t number, int count, int64_t& el
 
 // ------------------------------------------------------------ handlers
 
-int opUnknown(ExpressionState&, const uint8_t*, uint32_t) {
-    reportScriptError(900030, true);
-    return -1;
-}
+int opUnknown(ExpressionState& m, const uint8_t*, uint32_t) { return fail(m, 900030); }
 
 int pushInteger(ExpressionState& m, int64_t v) {
     ValueSlot* s = push(m);
@@ -222,20 +219,20 @@ int pushInteger(ExpressionState& m, int64_t v) {
 }
 
 int opByte(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 1 ? damaged() : pushInteger(m, int8_t(p[0]));
+    return n < 1 ? damaged(m) : pushInteger(m, int8_t(p[0]));
 }
 int opWord(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 2 ? damaged() : pushInteger(m, int16_t(readLittle(p, 2)));
+    return n < 2 ? damaged(m) : pushInteger(m, int16_t(readLittle(p, 2)));
 }
 int opInt(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 4 ? damaged() : pushInteger(m, int32_t(readLittle(p, 4)));
+    return n < 4 ? damaged(m) : pushInteger(m, int32_t(readLittle(p, 4)));
 }
 int opLong(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 8 ? damaged() : pushInteger(m, int64_t(readLittle(p, 8)));
+    return n < 8 ? damaged(m) : pushInteger(m, int64_t(readLittle(p, 8)));
 }
 
 int opReal(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    if (n < 8) return damaged();
+    if (n < 8) return damaged(m);
     double d = std::bit_cast<double>(readLittle(p, 8));
     ValueSlot* s = push(m);
     if (!s) return -1;
@@ -283,7 +280,7 @@ int opText(ExpressionState& m, const uint8_t* p, uint32_t n) {
 }
 
 int opVariable(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    if (n < 3) return damaged();
+    if (n < 3) return damaged(m);
     uint32_t number = variableNumber(p);
     m.last.variable = number;
     m.last.element = 0;
@@ -294,12 +291,12 @@ int opVariable(ExpressionState& m, const uint8_t* p, uint32_t n) {
 }
 
 int opOpen(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    if (n < 3) return damaged();
+    if (n < 3) return damaged(m);
     uint32_t number = variableNumber(p);
     m.last.variable = number;
     bool namesOnly = m.referenceMode && m.depth == 0;
     if (!namesOnly && number >= kFirstUserVariable && !declared(m, number)) return -1;
-    if (m.depth >= kMaxOpenGroups) return damaged();
+    if (m.depth >= kMaxOpenGroups) return damaged(m);
     OpenGroup& g = m.groups[size_t(m.depth)];
     g.top = m.top;
     g.variable = number;
@@ -312,17 +309,17 @@ int opOpen(ExpressionState& m, const uint8_t* p, uint32_t n) {
 }
 
 int opClose(ExpressionState& m, const uint8_t*, uint32_t) {
-    if (m.depth <= 0) return damaged();
+    if (m.depth <= 0) return damaged(m);
     const OpenGroup g = m.groups[size_t(--m.depth)];
     m.integerKind = (m.mode & 1) != 0 || m.depth > 0;
     // Operators inside the group may have eaten its placeholder.
     uint32_t first = uint32_t(g.top) + 1;
-    if (m.top < first) return damaged();
+    if (m.top < first) return damaged(m);
     uint32_t count = m.top - first;
-    if (count > uint32_t(kMaxSubscripts)) return damaged();
+    if (count > uint32_t(kMaxSubscripts)) return damaged(m);
     for (uint32_t k = 0; k < count; ++k) {
         const ValueSlot& s = m.stack[first + k];
-        if (s.string) return mixed();
+        if (s.string) return mixed(m);
         m.last.subscripts[k] = s.integer;
     }
     m.last.subscriptCount = int(count);
@@ -339,7 +336,7 @@ int opClose(ExpressionState& m, const uint8_t*, uint32_t) {
 }
 
 int opReference(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    if (n < 3) return damaged();
+    if (n < 3) return damaged(m);
     uint32_t number = variableNumber(p);
     m.last.variable = number;
     m.last.element = 0;
@@ -360,7 +357,7 @@ int opNotConstant(ExpressionState& m, const uint8_t*, uint32_t) {
 // result replaces the left one.
 bool operands(ExpressionState& m, ValueSlot*& left, ValueSlot*& right) {
     if (m.top < 2) {
-        damaged();
+        damaged(m);
         return false;
     }
     --m.top;
@@ -374,7 +371,7 @@ template <typename IntegerOp, typename RealOp>
 int numeric(ExpressionState& m, IntegerOp integerOp, RealOp realOp) {
     ValueSlot *a, *b;
     if (!operands(m, a, b)) return -1;
-    if (a->string | b->string) return mixed();
+    if (a->string | b->string) return mixed(m);
     if (m.integerKind)
         integerOp(*a, a->integer, b->integer);
     else
@@ -409,7 +406,7 @@ int opAdd(ExpressionState& m, const uint8_t*, uint32_t) {
     ValueSlot *a, *b;
     if (!operands(m, a, b)) return -1;
     if (a->string && b->string) return concatenate(m, *a, *b);
-    if (a->string || b->string) return mixed();
+    if (a->string || b->string) return mixed(m);
     if (m.integerKind)
         a->integer = int64_t(uint64_t(a->integer) + uint64_t(b->integer));
     else
@@ -427,7 +424,7 @@ int opEqual(ExpressionState& m, const uint8_t*, uint32_t) {
         same = la == m.stringLengths[b->string] &&
                std::memcmp(m.strings[a->string].get(), m.strings[b->string].get(), la) == 0;
     } else if (a->string || b->string) {
-        return mixed();
+        return mixed(m);
     } else {
         same = m.integerKind ? a->integer == b->integer : a->real == b->real;
     }
@@ -505,7 +502,7 @@ int opLogicalOr(ExpressionState& m, const uint8_t*, uint32_t) {
 
 ValueSlot* topSlot(ExpressionState& m) {
     if (m.top < 1) {
-        damaged();
+        damaged(m);
         return nullptr;
     }
     return &m.stack[m.top - 1u];
@@ -514,7 +511,7 @@ ValueSlot* topSlot(ExpressionState& m) {
 int opNegate(ExpressionState& m, const uint8_t*, uint32_t) {
     ValueSlot* s = topSlot(m);
     if (!s) return -1;
-    if (s->string) return mixed();
+    if (s->string) return mixed(m);
     if (m.integerKind)
         s->integer = int64_t(0 - uint64_t(s->integer));
     else
@@ -603,18 +600,15 @@ void reset(ExpressionState& m, uint8_t mode) {
     m.failed = false;
 }
 
-ExpressionState& run(uint8_t mode, const uint8_t* code, uint32_t length) {
-    ScriptState& s = scriptState();
-    ExpressionState& m = *s.expression;
+ExpressionState& run(ExpressionState& m, uint8_t mode, const uint8_t* code, uint32_t length) {
     reset(m, mode);
-    m.variables = s.variables.get();
     const Handler* handlers = m.constantMode ? kConstantHandlers.data() : kHandlers.data();
     if (!code) length = 0;
     uint32_t at = 0;
     while (at < length) {
         const uint8_t* op = code + at;
         if (length - at < 3 || readLittle(op + 1, 2) > length - at - 3) {
-            damaged();
+            damaged(m);
             m.failed = true;
             break;
         }
@@ -629,14 +623,46 @@ ExpressionState& run(uint8_t mode, const uint8_t* code, uint32_t length) {
 }
 
 // An evaluation type outside 1 to 4 comes only from a damaged argument record.
-ExpressionState& refuseType() {
-    ExpressionState& m = run(1, nullptr, 0);
-    damaged();
+ExpressionState& refuseType(ExpressionState& m) {
+    run(m, 1, nullptr, 0);
+    damaged(m);
     m.failed = true;
     return m;
 }
 
+// The engine's machine, reading the engine's variables.
+ExpressionState& engineMachine() {
+    ScriptState& s = scriptState();
+    s.expression->variables = s.variables.get();
+    return *s.expression;
+}
+
 }  // namespace
+
+int64_t numericOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length) {
+    switch (evalType) {
+    case 1:
+    case 3: return run(m, 1, code, length).stack[0].integer;
+    case 2:
+    case 4: return truncateToInteger(run(m, 2, code, length).stack[0].real);
+    default: return refuseType(m).stack[0].integer;
+    }
+}
+
+double floatingOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length) {
+    switch (evalType) {
+    case 1:
+    case 3: return double(run(m, 1, code, length).stack[0].integer);
+    case 2:
+    case 4: return run(m, 2, code, length).stack[0].real;
+    default: return double(refuseType(m).stack[0].integer);
+    }
+}
+
+uint16_t stringOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length) {
+    if (evalType < 1 || evalType > 4) return refuseType(m).stack[0].string;
+    return run(m, evalType == 4 ? 4 : 3, code, length).stack[0].string;
+}
 
 void noteFastEvaluation(uint32_t variable) {
     ExpressionState& m = *scriptState().expression;
@@ -648,32 +674,16 @@ void noteFastEvaluation(uint32_t variable) {
 }
 
 int64_t evaluateNumeric(uint8_t evalType, const uint8_t* code, uint32_t length) {
-    switch (evalType) {
-    case 1:
-    case 3: return run(1, code, length).stack[0].integer;
-    case 2:
-    case 4: return truncateToInteger(run(2, code, length).stack[0].real);
-    default: return refuseType().stack[0].integer;
-    }
+    return numericOn(engineMachine(), evalType, code, length);
 }
 
 double evaluateFloating(uint8_t evalType, const uint8_t* code, uint32_t length) {
-    switch (evalType) {
-    case 1:
-    case 3: return double(run(1, code, length).stack[0].integer);
-    case 2:
-    case 4: return run(2, code, length).stack[0].real;
-    default: return double(refuseType().stack[0].integer);
-    }
+    return floatingOn(engineMachine(), evalType, code, length);
 }
 
 uint32_t evaluateString(uint8_t evalType, char* buffer, const uint8_t* code, uint32_t length) {
-    if (evalType < 1 || evalType > 4) {
-        refuseType();
-        return 0;
-    }
-    ExpressionState& m = run(evalType == 4 ? 4 : 3, code, length);
-    uint16_t number = m.stack[0].string;
+    ExpressionState& m = engineMachine();
+    uint16_t number = stringOn(m, evalType, code, length);
     if (!number || !buffer) return 0;
     uint16_t n = m.stringLengths[number];
     std::memcpy(buffer, m.strings[number].get(), n);

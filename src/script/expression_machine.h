@@ -8,6 +8,10 @@
 // is not open or end inside an operation is refused with 900000 (an unknown
 // opcode with 900030) and the evaluation stops.  Texts longer than 4095
 // bytes are cut there.
+//
+// The functions here run the engine's machine.  The compiler runs the same
+// machine on a state record of its own, with no engine bound, to fold its
+// constants (script/constant_expression.h).
 #pragma once
 
 #include <array>

@@ -35,6 +35,9 @@ struct ExpressionState {
     bool constantMode = false;
     bool notConstant = false;
     bool failed = false;
+    // Not the engine's machine: nothing is reported, no engine state is
+    // touched, and it runs in constant mode, so it never reads a variable.
+    bool detached = false;
     VariableTable* variables = nullptr;  // the engine's, taken at each evaluation
     LastAccess last;
     std::array<ValueSlot, kStackSlots> stack{};
@@ -44,5 +47,13 @@ struct ExpressionState {
     std::array<std::unique_ptr<char[]>, kStringSlots + 1> strings;
     std::array<uint16_t, kStringSlots + 1> stringLengths{};
 };
+
+// The evaluators of expression_machine.h on a given machine: the engine's,
+// or a detached one (script/constant_expression.h).  The string evaluator
+// gives the number of the string buffer holding the result, 0 when slot 0
+// holds a number.
+int64_t numericOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length);
+double floatingOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length);
+uint16_t stringOn(ExpressionState& m, uint8_t evalType, const uint8_t* code, uint32_t length);
 
 }  // namespace vr

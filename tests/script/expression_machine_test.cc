@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "script/constant_expression.h"
 #include "script/expression_code.h"
 #include "script/variables.h"
 #include "support/headless_engine.h"
@@ -213,6 +214,29 @@ TEST_F(ExpressionMachine, ConstantMode) {
     EXPECT_TRUE(reports().empty());
     EXPECT_EQ(integer(Code().b(1).h(1001).op('+')), 4);
     EXPECT_FALSE(evaluationFailed());
+}
+
+// The compiler folds with a machine of its own and no engine bound: it
+// gives nothing where the engine would read a variable or stop (and
+// report), and keeps nothing of a failed evaluation.
+TEST(ConstantEvaluator, RunsTheMachineWithoutAnEngine) {
+    ConstantEvaluator c;
+    Code half = Code().b(7).b(2).op('/');
+    EXPECT_EQ(c.numeric(1, half.data(), half.size()), 3);
+    EXPECT_EQ(c.floating(2, half.data(), half.size()), 3.5);
+    Code huge = Code().f(1e300);
+    EXPECT_EQ(c.numeric(2, huge.data(), huge.size()), INT64_MIN);
+    Code zero = Code().f(-0.0).op('s');
+    EXPECT_EQ(c.string(4, zero.data(), zero.size()), "-0.000000");
+    Code number = Code().b(5);
+    EXPECT_EQ(c.string(3, number.data(), number.size()), std::nullopt) << "a number is no text";
+    Code variable = Code().b(1).h(1001).op('+');
+    EXPECT_EQ(c.numeric(1, variable.data(), variable.size()), std::nullopt);
+    Code damaged = Code().b(1).op('+');
+    EXPECT_EQ(c.numeric(1, damaged.data(), damaged.size()), std::nullopt);
+    Code unknown = Code().b(1).op('Q');
+    EXPECT_EQ(c.floating(2, unknown.data(), unknown.size()), std::nullopt);
+    EXPECT_EQ(c.numeric(3, half.data(), half.size()), 3);
 }
 
 TEST_F(ExpressionMachine, LongTextsAreCut) {

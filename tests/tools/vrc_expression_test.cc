@@ -2,6 +2,9 @@
 // by hand from the code's layout: opcode, 16-bit operand length, operand.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "expression.h"
 #include "support/sjis_text.h"
 #include "vrc_test_util.h"
@@ -105,6 +108,38 @@ TEST(VrcExpression, TypeErrorsAreReportedWhereTheyStand) {
     EXPECT_NE(e.find("main.vrs:4:9: error:"), std::string::npos) << e;
     EXPECT_NE(e.find("main.vrs:5:5: error:"), std::string::npos) << e;
     EXPECT_EQ(c->diagnostics.count(), 3u) << e;
+}
+
+// Initial values are folded by the engine's own machine: what the engine
+// computes, including where the C library or the engine's limits decide.
+TEST(VrcExpression, InitialValuesAreWhatTheEngineComputes) {
+    std::string four = std::string(4000, 'a');
+    auto c = test::compile("global int i = 1e300\nglobal str s = str(1e300)\nglobal str t = \"" + four +
+                           "\" + \"" + std::string(200, 'b') + "\"\nglobal float f = 7 / 2\n");
+    ASSERT_TRUE(c->ok) << c->errors();
+    const auto& v = c->game.variables;
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[0].intValue, INT64_MIN) << "a double beyond 64 bits converts to the smallest integer";
+    char text[400];
+    std::snprintf(text, sizeof text, "%f", 1e300);
+    EXPECT_EQ(v[1].expression, encodeText(text)) << "str() writes every digit, as the engine's does";
+    EXPECT_EQ(v[2].expression, encodeText(four + std::string(95, 'b'))) << "a text ends at 4095 bytes";
+    EXPECT_EQ(v[3].floatValue, 3.0) << "integer arithmetic, then converted";
+
+    // What the engine would stop on, or compute differently from how it
+    // reads, is refused as it is in any other expression.
+    std::string many = "\"a\"";
+    for (int k = 0; k < 1024; ++k) many += " + \"b\"";
+    auto bad = test::compile("global float g = 1.5 + (3 % 2)\nglobal str m = " + many + "\n");
+    EXPECT_EQ(bad->diagnostics.count(), 2u) << bad->errors();
+    EXPECT_NE(bad->errors().find("main.vrs:1:"), std::string::npos) << bad->errors();
+    EXPECT_NE(bad->errors().find("main.vrs:2:16: error: an initial value is beyond what the engine can compute"),
+              std::string::npos) << bad->errors();
+}
+
+TEST(VrcExpression, DeepNestingIsAnErrorNotACrash) {
+    auto c = test::compile("global int x\nx = " + std::string(100000, '(') + "1" + std::string(100000, ')') + "\n");
+    EXPECT_NE(c->errors().find("nested more than 256 levels deep"), std::string::npos) << c->errors().substr(0, 200);
 }
 
 TEST(VrcExpression, DecodingShowsInfix) {

@@ -567,8 +567,7 @@ private:
         if (!lex.atEnd()) {
             auto e = value(lex, line, Type::Int, "a level count");
             if (!e) return;
-            auto constant = foldConstant(*e);
-            if (constant && constant->kind == Expr::Kind::Integer) n = constant->integer;
+            if (auto constant = foldConstant(*e, Type::Int)) n = constant->integer;
             args.push_back(argument(0, *e, false));
         }
         if (!expectEnd(lex, line)) return;

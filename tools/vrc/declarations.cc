@@ -1,7 +1,6 @@
 // The first pass: the game configuration ("#config") and the declarations
 // of global and local variables, with their initial values.
 #include <algorithm>
-#include <cmath>
 
 #include "common/sjis.h"
 #include "compiler.h"
@@ -50,13 +49,25 @@ private:
         return ExprContext::forLine(game_.symbols, script_, source_.name, line, diag_);
     }
 
+    // An expression of constants only; reported otherwise.
     std::optional<Expr> constant(const SourceLine& line, Lexer& lex, const char* what) {
         size_t at = lex.peek().offset;
-        auto e = parseExpression(lex, context(line));
-        if (!e) return std::nullopt;
-        auto folded = foldConstant(*e);
-        if (!folded) error(line, at, std::string(what) + " must be a constant");
-        return folded;
+        ExprContext c = context(line);
+        auto e = parseExpression(lex, c);
+        if (!e || !checkArithmetic(*e, c)) return std::nullopt;
+        if (!isConstant(*e)) {
+            error(line, at, std::string(what) + " must be a constant");
+            return std::nullopt;
+        }
+        return e;
+    }
+
+    // The value the engine computes for the constant when it reads it as
+    // `as`; reported when the engine would stop on it instead.
+    std::optional<Expr> valueAs(const SourceLine& line, size_t at, const Expr& e, Type as, const char* what) {
+        auto v = foldConstant(e, as);
+        if (!v) error(line, at, std::string(what) + " is beyond what the engine can compute");
+        return v;
     }
 
     void declaration(const SourceLine& line, Lexer& lex, bool global) {
@@ -80,9 +91,15 @@ private:
         if (lex.accept("[")) {
             do {
                 size_t at = lex.peek().offset;
-                auto d = constant(line, lex, "an array size");
+                auto e = constant(line, lex, "an array size");
+                if (!e) return;
+                if (e->type != Type::Int) {
+                    error(line, at, "an array size is a whole number of at least 1");
+                    return;
+                }
+                auto d = valueAs(line, at, *e, Type::Int, "an array size");
                 if (!d) return;
-                if (d->kind != Expr::Kind::Integer || d->integer < 1) {
+                if (d->integer < 1) {
                     error(line, at, "an array size is a whole number of at least 1");
                     return;
                 }
@@ -118,16 +135,18 @@ private:
         if (*t == Type::String) record.expression = encodeText("");
         if (lex.accept("=")) {
             size_t at = lex.peek().offset;
-            auto v = constant(line, lex, "an initial value");
-            if (!v) return;
-            if ((v->type == Type::String) != (*t == Type::String)) {
+            auto e = constant(line, lex, "an initial value");
+            if (!e) return;
+            if ((e->type == Type::String) != (*t == Type::String)) {
                 error(line, at, *t == Type::String ? "a string needs a string initial value"
                                                    : "a number needs a numeric initial value");
                 return;
             }
+            auto v = valueAs(line, at, *e, *t, "an initial value");
+            if (!v) return;
             if (*t == Type::String) record.expression = encodeText(v->text);
-            else if (*t == Type::Int) record.intValue = v->kind == Expr::Kind::Real ? int64_t(v->real) : v->integer;
-            else record.floatValue = v->kind == Expr::Kind::Real ? v->real : double(v->integer);
+            else if (*t == Type::Int) record.intValue = v->integer;
+            else record.floatValue = v->real;
         }
         if (!lex.atEnd()) {
             error(line, lex.peek().offset, "unexpected text after the declaration");

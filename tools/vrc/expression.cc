@@ -1,11 +1,11 @@
 #include "expression.h"
 
 #include <bit>
-#include <cmath>
 #include <cstring>
 
 #include "common/bytes.h"
 #include "common/sjis.h"
+#include "script/constant_expression.h"
 #include "source_text.h"
 
 namespace vrc {
@@ -114,7 +114,22 @@ private:
         return true;
     }
 
+    // Every nested operand (parentheses, prefix operators, subscripts,
+    // conversions) passes through here; the limit keeps the recursion well
+    // within the stack whatever the source holds.
     std::optional<Expr> unary() {
+        if (depth_ >= kMaxNesting) {
+            c_.error(lex_.peek().offset, "the expression is nested more than " + std::to_string(kMaxNesting) +
+                                             " levels deep");
+            return std::nullopt;
+        }
+        ++depth_;
+        auto e = prefixed();
+        --depth_;
+        return e;
+    }
+
+    std::optional<Expr> prefixed() {
         Token t = lex_.peek();
         if (t.kind == Tok::Operator && (t.text == "-" || t.text == "!")) {
             lex_.next();
@@ -255,8 +270,11 @@ private:
         return e;
     }
 
+    static constexpr int kMaxNesting = 256;
+
     Lexer& lex_;
     const ExprContext& c_;
+    int depth_ = 0;
 };
 
 // ------------------------------------------------------------ encoding
@@ -432,113 +450,58 @@ uint8_t evaluationType(const Expr& e, bool asString) {
     return real ? 2 : 1;
 }
 
-std::optional<Expr> foldConstant(const Expr& e) {
-    switch (e.kind) {
-    case Expr::Kind::Integer:
-    case Expr::Kind::Real:
-    case Expr::Kind::Text:
-        return e;
-    case Expr::Kind::Variable:
-        return std::nullopt;
-    default:
-        break;
-    }
-    std::vector<Expr> parts;
-    for (const Expr& p : e.parts) {
-        auto f = foldConstant(p);
-        if (!f) return std::nullopt;
-        parts.push_back(std::move(*f));
-    }
+bool isConstant(const Expr& e) {
+    if (e.kind == Expr::Kind::Variable) return false;
+    for (const Expr& p : e.parts)
+        if (!isConstant(p)) return false;
+    return true;
+}
+
+namespace {
+
+// One machine per thread, kept: its string buffers are made on first use.
+vr::ConstantEvaluator& machine() {
+    thread_local vr::ConstantEvaluator m;
+    return m;
+}
+
+}  // namespace
+
+std::optional<Expr> foldConstant(const Expr& e, Type as) {
+    if ((as == Type::String) != (e.type == Type::String) || !isConstant(e)) return std::nullopt;
+    std::vector<uint8_t> code = encodeExpression(e);
+    const uint8_t* bytes = code.data();
+    uint32_t length = uint32_t(code.size());
     Expr r;
     r.offset = e.offset;
-    r.type = e.type;
-    bool real = needsFloat(e);
-    auto asReal = [](const Expr& x) { return x.kind == Expr::Kind::Real ? x.real : double(x.integer); };
-    auto asInt = [](const Expr& x) { return x.kind == Expr::Kind::Real ? int64_t(x.real) : x.integer; };
-    auto setNumber = [&](double d, int64_t i) {
-        if (real) {
-            r.kind = Expr::Kind::Real;
-            r.type = Type::Float;
-            r.real = d;
-        } else {
-            r.kind = Expr::Kind::Integer;
-            r.type = Type::Int;
-            r.integer = i;
-        }
-    };
-    if (e.kind == Expr::Kind::Unary) {
-        const Expr& a = parts[0];
-        if (e.op == "-") setNumber(-asReal(a), int64_t(0 - uint64_t(asInt(a))));
-        else setNumber(asReal(a) == 0 ? 1.0 : 0.0, asInt(a) == 0 ? 1 : 0);
-        if (e.op == "!") {
-            r.kind = Expr::Kind::Integer;
-            r.type = Type::Int;
-            r.integer = real ? (asReal(a) == 0) : (asInt(a) == 0);
-        }
-        return r;
-    }
-    if (e.kind == Expr::Kind::Convert) {
-        if (e.op == "str") {
-            r.kind = Expr::Kind::Text;
-            r.type = Type::String;
-            char buffer[64];
-            if (parts[0].kind == Expr::Kind::Real || real)
-                std::snprintf(buffer, sizeof buffer, "%f", asReal(parts[0]));
-            else
-                std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(parts[0].integer));
-            r.text = buffer;
-        } else {
-            r.kind = Expr::Kind::Integer;
-            r.type = Type::Int;
-            r.integer = std::strtoll(parts[0].text.c_str(), nullptr, 10);
-        }
-        return r;
-    }
-    const Expr& a = parts[0];
-    const Expr& b = parts[1];
-    const std::string& o = e.op;
-    if (a.kind == Expr::Kind::Text && b.kind == Expr::Kind::Text) {
-        if (o == "+") {
-            r.kind = Expr::Kind::Text;
-            r.text = a.text + b.text;
-        } else {
-            r.kind = Expr::Kind::Integer;
-            r.integer = (a.text == b.text) == (o == "==");
-        }
-        return r;
-    }
-    double x = asReal(a), y = asReal(b);
-    uint64_t i = uint64_t(asInt(a)), j = uint64_t(asInt(b));
-    int64_t si = asInt(a), sj = asInt(b);
-    auto truth = [&](bool t) {
+    r.type = as;
+    switch (as) {
+    case Type::Int: {
+        auto v = machine().numeric(evaluationType(e, false), bytes, length);
+        if (!v) return std::nullopt;
         r.kind = Expr::Kind::Integer;
-        r.type = Type::Int;
-        r.integer = t;
-        if (real) {
-            r.kind = Expr::Kind::Real;
-            r.type = Type::Float;
-            r.real = t ? 1.0 : 0.0;
-        }
-    };
-    if (o == "+") setNumber(x + y, int64_t(i + j));
-    else if (o == "-") setNumber(x - y, int64_t(i - j));
-    else if (o == "*") setNumber(x * y, int64_t(i * j));
-    else if (o == "/") setNumber(y == 0 ? 0.0 : x / y, sj == 0 ? 0 : (si == INT64_MIN && sj == -1) ? si : si / sj);
-    else if (o == "%") setNumber(x, sj == 0 ? 0 : (sj == -1 ? 0 : si % sj));
-    else if (o == "&") setNumber(x, int64_t(i & j));
-    else if (o == "|") setNumber(x, int64_t(i | j));
-    else if (o == "^") setNumber(x, int64_t(i ^ j));
-    else if (o == "==") truth(real ? x == y : si == sj);
-    else if (o == "!=") truth(real ? x != y : si != sj);
-    else if (o == "<") truth(real ? x < y : si < sj);
-    else if (o == ">") truth(real ? x > y : si > sj);
-    else if (o == "<=") truth(real ? x <= y : si <= sj);
-    else if (o == ">=") truth(real ? x >= y : si >= sj);
-    else if (o == "&&") truth(real ? (x != 0 && y != 0) : (si != 0 && sj != 0));
-    else if (o == "||") truth(real ? (x != 0 || y != 0) : (si != 0 || sj != 0));
-    else return std::nullopt;
-    return r;
+        r.integer = *v;
+        return r;
+    }
+    case Type::Float: {
+        auto v = machine().floating(evaluationType(e, false), bytes, length);
+        if (!v) return std::nullopt;
+        r.kind = Expr::Kind::Real;
+        r.real = *v;
+        return r;
+    }
+    case Type::String: {
+        auto v = machine().string(evaluationType(e, true), bytes, length);
+        if (!v) return std::nullopt;
+        r.kind = Expr::Kind::Text;
+        r.text = std::move(*v);
+        return r;
+    }
+    }
+    return std::nullopt;
 }
+
+std::optional<Expr> foldConstant(const Expr& e) { return foldConstant(e, e.type); }
 
 // ------------------------------------------------------------ decoding
 

@@ -63,7 +63,16 @@ bool checkArithmetic(const Expr& e, const ExprContext& context);
 std::vector<uint8_t> encodeExpression(const Expr& e);
 uint8_t evaluationType(const Expr& e, bool asString);
 
-// A constant value, when the expression is one.
+// True when the expression reads no variable.
+bool isConstant(const Expr& e);
+
+// The value the engine computes for a constant expression, by the
+// engine's own expression machine, read as `as` (the numeric, floating or
+// string evaluator, with the evaluation type the expression is compiled
+// with); nullopt when the expression reads a variable or the engine would
+// stop on it with an error, which then is the engine's to report when it
+// runs the code.  The one-argument form reads it as its own type.
+std::optional<Expr> foldConstant(const Expr& e, Type as);
 std::optional<Expr> foldConstant(const Expr& e);
 
 // Expression code back to source-like infix text (for the disassembler);
