@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/command_ids.h"
+
 namespace vr {
 
 struct CommandDefinition {
@@ -77,7 +79,7 @@ using VariableCreator = int (*)(const VariableRecord& record);
 
 constexpr int kErrorMessageCapacity = 256;
 constexpr int kErrnoTextCount = 37;
-constexpr int kCommandSlots = 100;  // the command table's size
+constexpr int kCommandSlots = cmd::kSlotCount;  // the command table's size
 constexpr size_t kCommandByteTableSize = 256;
 // Variable numbers in vrv.vbn are 16-bit, so no larger table can be used.
 constexpr int32_t kHighestVariableLimit = 65535;

@@ -103,7 +103,7 @@ int evaluate(uint8_t commandCode, bool callVariant) {
         // Records that carry an instruction or label number in their length
         // field have no code: they are read by their commands directly.
         bool target = isTargetRecord(commandCode, size_t(p - 1)) ||
-                      (commandCode == command::kJumpToLabel && p == 1 && a.length >= kResolvedLabelFlag);
+                      (commandCode == cmd::kJumpToLabel && p == 1 && a.length >= kResolvedLabelFlag);
         a.raw = target ? nullptr : image.expressionArea + offset;
         a.integer = 0;
         a.text.clear();

@@ -9,10 +9,10 @@ namespace vr {
 
 bool isTargetRecord(uint8_t commandCode, size_t recordIndex) {
     switch (commandCode) {
-    case command::kBlockBegin:
+    case cmd::kBlockBegin:
         return recordIndex == 1 || recordIndex == 2;
-    case command::kBlockElseIf:
-    case command::kLoopBegin:
+    case cmd::kBlockElseIf:
+    case cmd::kLoopBegin:
         return recordIndex == 1;
     default:
         return false;
@@ -100,7 +100,7 @@ bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>&
     for (int32_t i = 0; i < count; ++i) {
         uint8_t command = code[size_t(i) * 4];
         uint8_t argc = code[size_t(i) * 4 + 1];
-        if (command >= command::kSlotCount) return fail(problem, at(i) + "command code " + std::to_string(command));
+        if (command >= cmd::kSlotCount) return fail(problem, at(i) + "command code " + std::to_string(command));
         if (argc > argsLeft) return fail(problem, at(i) + "arguments beyond the argument section");
         for (size_t r = 0; r < argc; ++r, args += kArgumentRecordSize) {
             ByteReader rec(args, kArgumentRecordSize);
@@ -110,7 +110,7 @@ bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>&
                 if (length > uint32_t(count)) return fail(problem, at(i) + "target beyond the script");
                 continue;
             }
-            if (command == command::kJumpToLabel && r == 0 && length >= kResolvedLabelFlag) {
+            if (command == cmd::kJumpToLabel && r == 0 && length >= kResolvedLabelFlag) {
                 if ((length & 0x0FFFFFFF) >= labelCount) return fail(problem, at(i) + "label beyond the label table");
                 continue;
             }

@@ -16,17 +16,9 @@
 #include <string>
 #include <vector>
 
-namespace vr {
+#include "common/command_ids.h"
 
-// Command codes the file format itself knows about.
-namespace command {
-inline constexpr uint8_t kBlockElseIf = 11;
-inline constexpr uint8_t kJumpToLabel = 28;
-inline constexpr uint8_t kCallLabel = 29;
-inline constexpr uint8_t kBlockBegin = 30;
-inline constexpr uint8_t kLoopBegin = 41;
-inline constexpr uint8_t kSlotCount = 100;
-}  // namespace command
+namespace vr {
 
 inline constexpr size_t kScriptHeaderSize = 32;
 inline constexpr size_t kInstructionRecordSize = 4;

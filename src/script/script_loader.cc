@@ -48,10 +48,10 @@ void resolveTargets(ScriptImage& image) {
         uint8_t command = image.commands[size_t(i)];
         uint8_t* records = image.argumentLists[size_t(i)];
         uint8_t argc = image.argumentCounts[size_t(i)];
-        if (command == command::kJumpToLabel && argc > 0 && readU32(records + 4) < kResolvedLabelFlag) {
+        if (command == cmd::kJumpToLabel && argc > 0 && readU32(records + 4) < kResolvedLabelFlag) {
             int label = constantLabel(image, records, scratch);
             if (label >= 0) storeU32(records + 4, kResolvedLabelFlag + uint32_t(label));
-        } else if (command == command::kCallLabel) {
+        } else if (command == cmd::kCallLabel) {
             for (uint8_t r = 0; r < argc; ++r) {
                 uint8_t* record = records + size_t(r) * kArgumentRecordSize;
                 if (record[0] != 0) continue;
@@ -87,7 +87,7 @@ void decodeRecords(ScriptImage& image) {
             d.length = readU32(record + 4);
             d.offset = readU32(record + 8);
             d.bytes = record;
-            if (isTargetRecord(command, k) || (command == command::kJumpToLabel && k == 0)) continue;
+            if (isTargetRecord(command, k) || (command == cmd::kJumpToLabel && k == 0)) continue;
             d.fast = decodeFast(image.expressionArea + d.offset, d.length, image.fastPool);
         }
     }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "common/command_ids.h"
 #include "common/sjis.h"
 #include "common/text_buffer.h"
 #include "core/core.h"
@@ -21,11 +22,15 @@ namespace vr {
 
 namespace {
 
-constexpr uint8_t kDeclareIntegerCommand = 20;
-constexpr uint8_t kDeclareFloatCommand = 36;
-constexpr uint8_t kDeclareStringCommand = 74;
-constexpr uint8_t kVariableUtilityCommand = 83;
-constexpr uint8_t kVariableInfoCommand = 84;
+namespace utility = arg::variable_utility;
+namespace info = arg::variable_info;
+
+// The declarations of the three types name their two arguments alike.
+namespace declare = arg::declare_variable;
+static_assert(arg::declare_variable2::kTarget == declare::kTarget &&
+              arg::declare_string_variable::kTarget == declare::kTarget &&
+              arg::declare_variable2::kInitial == declare::kInitial &&
+              arg::declare_string_variable::kInitial == declare::kInitial);
 
 constexpr size_t kWorkTextLimit = 4095;
 
@@ -243,13 +248,8 @@ int64_t findElement(const InfoRequest& r) {
     return -1;
 }
 
-const char* nameOr(const std::string* name, const char* fallback) { return name ? name->c_str() : fallback; }
-
 int emptyTextWidth() {
-    const CommandDefinition* d = commandDefinition(kVariableInfoCommand);
-    const std::string* command = d ? &d->name : nullptr;
-    const std::string* argumentName = d && d->argumentNames.size() > 3 ? &d->argumentNames[3] : nullptr;
-    reportScriptErrorArgs(101450, true, nameOr(command, "VariableInfo"), nameOr(argumentName, "charWidth"));
+    reportScriptErrorArgs(101450, true, commandName(cmd::kVariableInfo), argumentName(cmd::kVariableInfo, info::kCharWidth));
     return -1;
 }
 
@@ -458,54 +458,55 @@ int DeclareVariable2() { return declareCommand(kTypeFloat); }
 int DeclareStringVariable() { return declareCommand(kTypeString); }
 
 int VariableUtility() {
-    if (evaluateArguments(kVariableUtilityCommand) < 0) return -1;
-    const ArgumentValue* source = argument(0);
+    if (evaluateArguments(cmd::kVariableUtility) < 0) return -1;
+    const ArgumentValue* source = argument(utility::kSource);
     if (!source) return 0;
     UtilityRequest r;
     r.source = refOf(*source);
-    const ArgumentValue* target = argument(1);
+    const ArgumentValue* target = argument(utility::kTarget);
     r.target = target ? refOf(*target) : r.source;
-    r.remove = hasArgument(2);
-    r.substring = hasArgument(3);
-    if (hasArgument(4)) r.start = argumentInteger(4);
-    if (hasArgument(5)) r.length = argumentInteger(5);
-    r.convert = hasArgument(6);
-    r.upper = hasArgument(7);
-    r.lower = hasArgument(8);
-    r.fullWidth = hasArgument(9);
-    r.halfWidth = hasArgument(10);
-    if (const ArgumentValue* size = argument(11)) {
+    r.remove = hasArgument(utility::kRemove);
+    r.substring = hasArgument(utility::kSubstring);
+    if (hasArgument(utility::kStart)) r.start = argumentInteger(utility::kStart);
+    if (hasArgument(utility::kLength)) r.length = argumentInteger(utility::kLength);
+    r.convert = hasArgument(utility::kConvert);
+    r.upper = hasArgument(utility::kUpper);
+    r.lower = hasArgument(utility::kLower);
+    r.fullWidth = hasArgument(utility::kFullWidth);
+    r.halfWidth = hasArgument(utility::kHalfWidth);
+    if (const ArgumentValue* size = argument(utility::kResize)) {
         r.resize = true;
         r.resizeOp = size->relative;
         r.resizeValue = size->integer;
     }
-    if (hasArgument(12)) r.insertAt = argumentInteger(12);
-    if (hasArgument(13)) r.deleteAt = argumentInteger(13);
+    if (hasArgument(utility::kInsert)) r.insertAt = argumentInteger(utility::kInsert);
+    if (hasArgument(utility::kDelete)) r.deleteAt = argumentInteger(utility::kDelete);
     return runVariableUtility(r);
 }
 
 int VariableInfo() {
-    if (evaluateArguments(kVariableInfoCommand) < 0) return -1;
-    const ArgumentValue* source = argument(0);
+    if (evaluateArguments(cmd::kVariableInfo) < 0) return -1;
+    const ArgumentValue* source = argument(info::kSource);
     if (!source) return 0;
     InfoRequest r;
     r.source = refOf(*source);
-    if (const ArgumentValue* result = argument(1)) r.result = refOf(*result);
-    for (int id = 2; id <= 14 && !r.query; ++id)
+    if (const ArgumentValue* result = argument(info::kResult)) r.result = refOf(*result);
+    // The queries are the ids from type to find; the first one present wins.
+    for (int id = info::kType; id <= info::kFind && !r.query; ++id)
         if (hasArgument(id)) r.query = id;
-    r.findInteger = argumentInteger(15);
-    r.findFloat = argumentInteger(16);
-    r.findText = std::string(argumentText(17));
-    r.findFrom = argumentInteger(18);
+    r.findInteger = argumentInteger(info::kFindInt);
+    r.findFloat = argumentInteger(info::kFindFloat);
+    r.findText = std::string(argumentText(info::kFindText));
+    r.findFrom = argumentInteger(info::kFindFrom);
     return runVariableInfo(r);
 }
 
 void installVariableCommands(CommandTable& table) {
-    table.slots[kDeclareIntegerCommand] = &DeclareVariable;
-    table.slots[kDeclareFloatCommand] = &DeclareVariable2;
-    table.slots[kDeclareStringCommand] = &DeclareStringVariable;
-    table.slots[kVariableUtilityCommand] = &VariableUtility;
-    table.slots[kVariableInfoCommand] = &VariableInfo;
+    table.slots[cmd::kDeclareVariable] = &DeclareVariable;
+    table.slots[cmd::kDeclareVariable2] = &DeclareVariable2;
+    table.slots[cmd::kDeclareStringVariable] = &DeclareStringVariable;
+    table.slots[cmd::kVariableUtility] = &VariableUtility;
+    table.slots[cmd::kVariableInfo] = &VariableInfo;
 }
 
 }  // namespace vr
