@@ -12,6 +12,7 @@
 #include "script/script_state.h"
 #include "script/thread_tree.h"
 #include "script/variables.h"
+#include "common/bytes.h"
 
 namespace vr {
 
@@ -257,8 +258,7 @@ int ThreadInfo() {
     auto mark = [&](int word) {
         const auto& m = t.messageEndMark;
         size_t at = size_t(word) * 4;
-        return int64_t(uint32_t(m[at]) | uint32_t(m[at + 1]) << 8 | uint32_t(m[at + 2]) << 16 |
-                       uint32_t(m[at + 3]) << 24);
+        return int64_t(loadLe32(m.data() + at));
     };
     auto number64 = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
     if (hasArgument(info::kExists)) return number64(1);
