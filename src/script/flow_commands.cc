@@ -120,7 +120,7 @@ int CallLabel() {
         const Record& r = record(p);
         if (r.id != call::kLabel) continue;
         named = true;
-        label = int(uint32_t(r.bytes[2]) | uint32_t(r.bytes[3]) << 8);
+        label = r.callLabel;
         if (label == 0) label = labelByName(state().arguments.byPosition[size_t(p + 1)].text);
     }
     if (!named) label = labelByName("");

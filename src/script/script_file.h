@@ -27,6 +27,18 @@ inline constexpr uint32_t kResolvedLabelFlag = 0x10000000;
 
 bool isTargetRecord(uint8_t commandCode, size_t recordIndex);
 
+// One argument record as every reader sees it: the id, the evaluation type
+// and relative operator, and the length and offset of its code in the
+// expression area (a target record's length is the instruction number).
+struct ScriptArgumentView {
+    uint8_t id = 0, evalType = 0, relative = 0;
+    uint32_t length = 0, offset = 0;
+};
+
+// The one decoder of argument records: `record` holds kArgumentRecordSize
+// bytes.
+ScriptArgumentView decodeArgumentRecord(const uint8_t* record);
+
 struct ScriptArgument {
     uint8_t id = 0;
     uint8_t evalType = 1;     // 1..4
@@ -64,11 +76,6 @@ bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>&
 
 // A script file read back and checked.  Offsets are from the start of the
 // expression area; `expressions` is the unscrambled area.
-struct ScriptArgumentView {
-    uint8_t id = 0, evalType = 0, relative = 0;
-    uint32_t length = 0, offset = 0;
-};
-
 struct ScriptFileView {
     std::vector<uint8_t> commands;
     std::vector<uint32_t> lines;

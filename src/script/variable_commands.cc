@@ -253,7 +253,7 @@ int emptyTextWidth() {
     return -1;
 }
 
-// One argument record of a declaration, read in place.
+// One argument record of a declaration.
 struct DeclarationArgument {
     uint8_t evalType = 0;
     const uint8_t* code = nullptr;  // null: absent
@@ -271,15 +271,14 @@ void declarationArguments(DeclarationArgument& target, DeclarationArgument& init
     if (!thread || !thread->image) return;
     const ScriptImage& image = *thread->image;
     uint32_t i = s.currentInstruction;
-    if (i >= image.argumentCounts.size() || i >= image.argumentLists.size()) return;
-    const uint8_t* r = image.argumentLists[i];
-    for (int p = 0; p < image.argumentCounts[i]; ++p, r += kArgumentRecordSize) {
-        if (r[0] > 1) continue;
-        DeclarationArgument& a = r[0] == 0 ? target : initial;
-        a.evalType = r[2];
-        a.length = uint32_t(r[4]) | uint32_t(r[5]) << 8 | uint32_t(r[6]) << 16 | uint32_t(r[7]) << 24;
-        uint32_t offset = uint32_t(r[8]) | uint32_t(r[9]) << 8 | uint32_t(r[10]) << 16 | uint32_t(r[11]) << 24;
-        a.code = image.expressionArea + offset;
+    if (i >= image.argumentCounts.size() || i >= image.firstRecord.size()) return;
+    const DecodedRecord* r = image.records.data() + image.firstRecord[i];
+    for (int p = 0; p < image.argumentCounts[i]; ++p, ++r) {
+        if (r->id != declare::kTarget && r->id != declare::kInitial) continue;
+        DeclarationArgument& a = r->id == declare::kTarget ? target : initial;
+        a.evalType = r->evalType;
+        a.length = r->length;
+        a.code = image.expressionArea + r->offset;
     }
 }
 
