@@ -136,8 +136,11 @@ int findLabelIndex(std::string_view name);
 // Lookups for the argument evaluator and error messages.
 const CommandDefinition* commandDefinition(int code);
 // A command's and an argument's names for reports; empty when unknown.
+// Every report that names a command or an argument takes them from here.
 const char* commandName(int code);
 const char* argumentName(int code, int id);
+const char* commandName(const CommandDefinition* command);
+const char* argumentName(const CommandDefinition* command, int id);
 // Null when the number has no entry in the script list.
 const char* scriptSourceName(int scriptNumber);
 

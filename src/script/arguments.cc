@@ -25,8 +25,8 @@ constexpr Bounds kBounds[] = {{0, 1},    {0, 2},    {0, 3},     {1, 3},    {0, 4
 
 bool checkArgumentRange(const CommandDefinition* def, uint8_t id, uint8_t range, int64_t value) {
     if (range == 0 || range > 26) return true;
-    const char* command = def ? def->name.c_str() : "";
-    const char* name = def && id < def->argumentNames.size() ? def->argumentNames[id].c_str() : "";
+    const char* command = commandName(def);
+    const char* name = argumentName(def, id);
     uint32_t low = uint32_t(value);
     long long v = value;
     switch (range) {
