@@ -336,9 +336,7 @@ int Assign() {
             if (op > 1) break;
             char buffer[kStringCapacity];
             uint32_t n = evaluateString(value.evalType, buffer, codeOf(value), value.length);
-            std::string text = op == 1 ? getString(number, element) : std::string();
-            text.append(buffer, n);
-            return setString(number, element, text) < 0 ? -1 : 0;
+            return assignString(number, element, op, std::string_view(buffer, n)) < 0 ? -1 : 0;
         }
         default:
             break;

@@ -135,7 +135,7 @@ int fail(uint32_t code) {
 // target is left alone.
 int storeText(const VariableRef& to, std::string_view text) {
     if (!elementExists(to.number, to.element)) return 0;
-    return setString(to.number, to.element, cutText(std::string(text), kWorkTextLimit));
+    return setString(to.number, to.element, cutTextView(text, kWorkTextLimit));
 }
 
 int storeNumber(const VariableRef& to, std::string_view text, bool floating) {
@@ -185,16 +185,22 @@ int convert(const UtilityRequest& r) {
 // Characters [start, start + length) are kept (substring) or taken out.
 int cutCharacters(const UtilityRequest& r, bool remove) {
     if (!isString(r.source.number) || !isString(r.target.number)) return fail(108220);
-    std::string text = getString(r.source.number, r.source.element);
+    // The source is read in place and the two parts of a removal joined in a
+    // buffer that keeps its capacity: a game that cuts a text back every
+    // frame allocates nothing.
+    thread_local std::string scratch, joined;
+    std::string_view text = stringView(r.source.number, r.source.element, scratch);
     int64_t count = int64_t(sjis::charCount(text));
     int64_t first = std::max<int64_t>(r.start.value_or(1), 1) - 1;
     if (first > count) return fail(remove ? 120110 : 120010);
     int64_t n = r.length.value_or(count - first);
     if (n < 0 || n > count - first) return fail(remove ? 120120 : 120020);
     size_t from = charOffset(text, first);
-    size_t to = from + charOffset(std::string_view(text).substr(from), n);
-    std::string result = remove ? text.substr(0, from) + text.substr(to) : text.substr(from, to - from);
-    return storeText(r.target, result);
+    size_t to = from + charOffset(text.substr(from), n);
+    if (!remove) return storeText(r.target, text.substr(from, to - from));
+    joined.assign(text.substr(0, from));
+    joined.append(text.substr(to));
+    return storeText(r.target, joined);
 }
 
 int convertText(const UtilityRequest& r) {

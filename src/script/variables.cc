@@ -306,6 +306,13 @@ std::string getString(uint32_t number, int64_t element) {
     return v->strings[size_t(element)];
 }
 
+std::string_view stringView(uint32_t number, int64_t element, std::string& scratch) {
+    if (number < kFirstUserVariable) return scratch = getString(number, element);
+    const Variable* v = userRecord(number);
+    if (!v || v->type != kTypeString || !inRange(*v, element)) return {};
+    return v->strings[size_t(element)];
+}
+
 int setNumber(uint32_t number, int64_t element, int64_t value) {
     if (number < kFirstUserVariable) {
         uint8_t type = systemVariableType(number);
@@ -386,7 +393,7 @@ int assignString(uint32_t number, int64_t element, uint8_t op, std::string_view 
     }
     Variable* v = userRecord(number);
     if (!v || v->type != kTypeString) return wrongType();
-    if (!inRange(*v, element)) return 0;
+    if (!inRange(*v, element)) return -1;
     std::string& s = v->strings[size_t(element)];
     if (op == 0) {
         s.assign(elementText(text));
