@@ -302,17 +302,8 @@ int Assign() {
         // record which it is.
         number = target.fast.variable;
         Variable* v = target.fast.record;
-        if (v->type == kTypeInteger && !v->integers.empty()) {
-            int64_t x = numericOf(value);
-            if (op != 0) return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
-            // The value's evaluation cannot redeclare, but look again all
-            // the same before storing.
-            if (v->type == kTypeInteger && !v->integers.empty()) {
-                v->integers[0] = x;
-                return 0;
-            }
-            return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
-        }
+        if (v->type == kTypeInteger && !v->integers.empty())
+            return assignInteger(number, 0, op, numericOf(value)) < 0 ? -1 : 0;
         if (!fastVariable(target.fast, thread().image->fastPool, number)) {
             numericOf(target);
             number = lastAccess().variable;
@@ -379,23 +370,25 @@ bool decodedInteger(const DecodedRecord& r) {
     return (r.evalType == 1 || r.evalType == 3) && r.fast.shape != FastShape::None;
 }
 
-CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction) {
+FlowHandler flowHandlerFor(const ScriptImage& image, uint32_t instruction) {
     const DecodedRecord* r = image.records.data() + image.firstRecord[instruction];
-    if (image.commands[instruction] == cmd::kBlockBegin && image.argumentCounts[instruction] == 3 && decodedInteger(r[0]))
-        return &BlockBeginInteger;
-    if (image.commands[instruction] != cmd::kAssign || image.argumentCounts[instruction] != 2) return nullptr;
-    bool plainTarget = r[0].fast.shape == FastShape::Variable && r[0].relative == 0;
-    bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
-                        r[1].fast.shape != FastShape::General;
-    return plainTarget && integerValue ? &AssignIntegerVariable : nullptr;
-}
-
-FlowStep flowStepFor(CommandHandler handler) {
-    if (handler == &AssignIntegerVariable) return FlowStep::AssignInteger;
-    if (handler == &BlockBeginInteger) return FlowStep::BlockBeginInteger;
-    if (handler == &BlockEnd) return FlowStep::BlockEnd;
-    if (handler == &LoopEnd) return FlowStep::LoopEnd;
-    return FlowStep::None;
+    uint8_t argc = image.argumentCounts[instruction];
+    switch (image.commands[instruction]) {
+    case cmd::kBlockBegin:
+        if (argc == 3 && decodedInteger(r[0])) return {&BlockBeginInteger, FlowStep::BlockBeginInteger};
+        return {};
+    case cmd::kAssign: {
+        if (argc != 2) return {};
+        bool plainTarget = r[0].fast.shape == FastShape::Variable;
+        bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
+                            r[1].fast.shape != FastShape::General;
+        if (plainTarget && integerValue) return {&AssignIntegerVariable, FlowStep::AssignInteger};
+        return {};
+    }
+    case cmd::kBlockEnd: return {&BlockEnd, FlowStep::BlockEnd};
+    case cmd::kLoopEnd: return {&LoopEnd, FlowStep::LoopEnd};
+    default: return {};
+    }
 }
 
 void installFlowCommands(CommandTable& table) {

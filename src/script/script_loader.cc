@@ -145,8 +145,9 @@ bool loadScript(uint32_t scriptNumber) {
     resolveTargets(image);
     image.flowSteps.resize(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
-        if (CommandHandler special = specialisedFlowHandler(image, uint32_t(i))) image.executors[1][size_t(i)] = special;
-        image.flowSteps[size_t(i)] = flowStepFor(image.executors[1][size_t(i)]);
+        FlowHandler flow = flowHandlerFor(image, uint32_t(i));
+        if (flow.handler) image.executors[1][size_t(i)] = flow.handler;
+        image.flowSteps[size_t(i)] = flow.step;
     }
     initialiseVariables(n);
     return true;

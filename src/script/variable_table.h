@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "script/value_operators.h"
+
 namespace vr {
 
 constexpr int kVariableDimensions = 8;
@@ -24,6 +26,12 @@ struct Variable {
     // bytes: the capacity of the engine's element buffers is 16-bit.
     std::vector<std::string> strings;
 };
+
+// The one store of an integer assignment into an integer element, for the
+// assignment command, its in-line step and assignInteger alike.
+inline void assignIntegerElement(Variable& v, size_t i, uint8_t op, int64_t value) {
+    v.integers[i] = integerCompound(v.integers[i], op, value);
+}
 
 struct VariableTable {
     std::vector<Variable> records;  // by number, 0 to the highest of vrt.vbn
