@@ -30,7 +30,9 @@ struct Variable {
 // The one store of an integer assignment into an integer element, for the
 // assignment command, its in-line step and assignInteger alike.
 inline void assignIntegerElement(Variable& v, size_t i, uint8_t op, int64_t value) {
-    v.integers[i] = integerCompound(v.integers[i], op, value);
+    int64_t& element = v.integers[i];
+    // A plain store, by far the most common, reads nothing first.
+    element = op == 0 ? value : integerCompound(element, op, value);
 }
 
 struct VariableTable {
