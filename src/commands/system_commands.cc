@@ -1,6 +1,7 @@
 #include "commands/system_commands.h"
 
 #include "commands/system_operations.h"
+#include "common/command_ids.h"
 #include "script/arguments.h"
 #include "core/error_report.h"
 #include "script/expression_machine.h"
@@ -32,56 +33,61 @@ int EvaluateOnly() {
     return evaluateArguments(Slot) < 0 ? -1 : 0;
 }
 
-constexpr uint8_t kEndProgram = 12, kSetCheckSwitches = 13, kSetFrameRate = 23, kLabelExists = 38,
-                  kMathFunction = 46;
+namespace math = arg::math_function;
+namespace label_exists = arg::label_exists;
 
 }  // namespace
 
 int DoNothing() { return 0; }
 
 int EndProgram() {
-    if (evaluateArguments(kEndProgram) < 0) return -1;
-    endProgram(hasArgument(0), argumentInteger(0));
+    if (evaluateArguments(cmd::kEndProgram) < 0) return -1;
+    endProgram(hasArgument(arg::end_program::kRestart), argumentInteger(arg::end_program::kRestart));
     return -1;  // the program is ending: this thread runs no further
 }
 
 int SetCheckSwitches() {
-    if (evaluateArguments(kSetCheckSwitches) < 0) return -1;
-    for (int id = 2; id < kArgumentIds; ++id) {
-        if (hasArgument(id)) setCheckSwitch(id - 1, argumentInteger(id));
+    if (evaluateArguments(cmd::kSetCheckSwitches) < 0) return -1;
+    // checkN sets switch N; the ids past the catalogue's last are taken too.
+    constexpr int kFirst = arg::set_check_switches::kCheck1;
+    for (int id = kFirst; id < kArgumentIds; ++id) {
+        if (hasArgument(id)) setCheckSwitch(id - kFirst + 1, argumentInteger(id));
     }
     return 0;
 }
 
 int SetFrameRate() {
-    if (evaluateArguments(kSetFrameRate) < 0) return -1;
-    setFrameRate(hasArgument(0), argumentInteger(0), hasArgument(1), argumentInteger(1));
+    if (evaluateArguments(cmd::kSetFrameRate) < 0) return -1;
+    namespace rate = arg::set_frame_rate;
+    setFrameRate(hasArgument(rate::kRate), argumentInteger(rate::kRate), hasArgument(rate::kAllowSkip),
+                 argumentInteger(rate::kAllowSkip));
     return 0;
 }
 
 int LabelExists() {
-    if (evaluateArguments(kLabelExists) < 0) return -1;
-    const ArgumentValue* target = argument(1);
-    if (!hasArgument(2) || !target) return 0;
+    if (evaluateArguments(cmd::kLabelExists) < 0) return -1;
+    const ArgumentValue* target = argument(label_exists::kResult);
+    if (!hasArgument(label_exists::kExists) || !target) return 0;
     uint8_t type = variableType(target->variable);
     if (type != kTypeInteger && type != kTypeFloat) {
         reportScriptError(101140, true);
         return -1;
     }
-    setNumber(target->variable, target->element, labelExists(argumentText(0)) ? 1 : 0);
+    setNumber(target->variable, target->element, labelExists(argumentText(label_exists::kLabel)) ? 1 : 0);
     return 0;
 }
 
 int MathFunction() {
-    if (evaluateArguments(kMathFunction) < 0) return -1;
+    if (evaluateArguments(cmd::kMathFunction) < 0) return -1;
     uint32_t present = 0;
     for (int id = kMathSin; id <= kMathCrc32; ++id) {
         if (hasArgument(id)) present |= 1u << id;
     }
     int function = selectMathFunction(present);
     if (function < 0) return 0;
-    MathResult r = applyMathFunction(function, operandOf(1), operandOf(2), argumentText(3));
-    const ArgumentValue* target = argument(0);
+    MathResult r = applyMathFunction(function, operandOf(math::kOperand1), operandOf(math::kOperand2),
+                                     argumentText(math::kText));
+    const ArgumentValue* target = argument(math::kResult);
     if (!target) return 0;
     // The setters convert to the target's type; a string target is reported
     // there, with the stop flag.
@@ -94,19 +100,21 @@ int MathFunction() {
 
 void installSystemCommands(CommandTable& table) {
     CommandHandler* s = table.slots.data();
-    s[0] = &EvaluateOnly<0>;
-    s[14] = &EvaluateOnly<14>;
-    s[52] = &EvaluateOnly<52>;
-    s[53] = &EvaluateOnly<53>;
-    s[58] = &EvaluateOnly<58>;
-    s[70] = &EvaluateOnly<70>;
-    s[82] = &EvaluateOnly<82>;
-    for (int slot : {9, 37, 59, 62, 64, 65, 66}) s[slot] = &DoNothing;
-    s[kEndProgram] = &EndProgram;
-    s[kSetCheckSwitches] = &SetCheckSwitches;
-    s[kSetFrameRate] = &SetFrameRate;
-    s[kLabelExists] = &LabelExists;
-    s[kMathFunction] = &MathFunction;
+    s[cmd::kEvaluateOnly0] = &EvaluateOnly<cmd::kEvaluateOnly0>;
+    s[cmd::kEvaluateOnly14] = &EvaluateOnly<cmd::kEvaluateOnly14>;
+    s[cmd::kEvaluateOnly52] = &EvaluateOnly<cmd::kEvaluateOnly52>;
+    s[cmd::kEvaluateOnly53] = &EvaluateOnly<cmd::kEvaluateOnly53>;
+    s[cmd::kEvaluateOnly58] = &EvaluateOnly<cmd::kEvaluateOnly58>;
+    s[cmd::kEvaluateOnly70] = &EvaluateOnly<cmd::kEvaluateOnly70>;
+    s[cmd::kEvaluateOnly82] = &EvaluateOnly<cmd::kEvaluateOnly82>;
+    for (uint8_t slot : {cmd::kDoNothing9, cmd::kDoNothing37, cmd::kDoNothing59, cmd::kDoNothing62,
+                         cmd::kDoNothing64, cmd::kDoNothing65, cmd::kDoNothing66})
+        s[slot] = &DoNothing;
+    s[cmd::kEndProgram] = &EndProgram;
+    s[cmd::kSetCheckSwitches] = &SetCheckSwitches;
+    s[cmd::kSetFrameRate] = &SetFrameRate;
+    s[cmd::kLabelExists] = &LabelExists;
+    s[cmd::kMathFunction] = &MathFunction;
 }
 
 }  // namespace vr

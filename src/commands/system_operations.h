@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/command_ids.h"
+
 namespace vr {
 
 // Program end: quits in order; with a restart value, a non-zero one starts
@@ -43,9 +45,15 @@ struct MathResult {
 
 // The math command's functions, by the id of the argument that selects them.
 enum MathFunctionId : int {
-    kMathSin = 4, kMathAsin = 5, kMathSinh = 6, kMathCos = 7, kMathAcos = 8, kMathCosh = 9,
-    kMathTan = 10, kMathAtan = 11, kMathAtan2 = 12, kMathTanh = 13, kMathSqrt = 14, kMathAbs = 15,
-    kMathExp = 16, kMathLog = 17, kMathLog10 = 18, kMathPow = 19, kMathRandom = 20, kMathCrc32 = 21,
+    kMathSin = arg::math_function::kSin, kMathAsin = arg::math_function::kAsin,
+    kMathSinh = arg::math_function::kSinh, kMathCos = arg::math_function::kCos,
+    kMathAcos = arg::math_function::kAcos, kMathCosh = arg::math_function::kCosh,
+    kMathTan = arg::math_function::kTan, kMathAtan = arg::math_function::kAtan,
+    kMathAtan2 = arg::math_function::kAtan2, kMathTanh = arg::math_function::kTanh,
+    kMathSqrt = arg::math_function::kSqrt, kMathAbs = arg::math_function::kAbs,
+    kMathExp = arg::math_function::kExp, kMathLog = arg::math_function::kLog,
+    kMathLog10 = arg::math_function::kLog10, kMathPow = arg::math_function::kPow,
+    kMathRandom = arg::math_function::kRandom, kMathCrc32 = arg::math_function::kCrc32,
 };
 
 // The function the present arguments select (the first present id of the

@@ -1,4 +1,5 @@
 #include "common/crc32.h"
+#include "common/bytes.h"
 
 #include <array>
 #include <cstring>
@@ -29,7 +30,7 @@ uint32_t crc32Update(uint32_t crc, const void* bytes, size_t length) {
     const auto& t = kTables.t;
     uint32_t c = ~crc;
     while (length >= 4) {
-        c ^= uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        c ^= loadLe32(p);
         c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
         p += 4;
         length -= 4;

@@ -6,7 +6,7 @@
 
 namespace vr {
 
-std::string cutText(std::string s, size_t limit) {
+std::string_view cutTextView(std::string_view s, size_t limit) {
     if (s.size() <= limit) return s;
     size_t end = 0;
     for (size_t i = 0; i < s.size();) {
@@ -15,7 +15,11 @@ std::string cutText(std::string s, size_t limit) {
         i += n;
         end = i;
     }
-    s.resize(end);
+    return s.substr(0, end);
+}
+
+std::string cutText(std::string s, size_t limit) {
+    s.resize(cutTextView(s, limit).size());
     return s;
 }
 

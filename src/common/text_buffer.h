@@ -14,5 +14,6 @@ std::string formatTextV(size_t limit, const char* format, va_list args);
 
 // Cuts a text to at most `limit` bytes without splitting a double-byte character.
 std::string cutText(std::string s, size_t limit);
+std::string_view cutTextView(std::string_view s, size_t limit);
 
 }  // namespace vr

@@ -184,15 +184,14 @@ const CommandDefinition* commandDefinition(int code) {
     return &commands[size_t(code)];
 }
 
-const char* commandName(int code) {
-    const CommandDefinition* def = commandDefinition(code);
-    return def ? def->name.c_str() : "";
-}
+const char* commandName(const CommandDefinition* def) { return def ? def->name.c_str() : ""; }
 
-const char* argumentName(int code, int id) {
-    const CommandDefinition* def = commandDefinition(code);
+const char* argumentName(const CommandDefinition* def, int id) {
     return def && id >= 0 && size_t(id) < def->argumentNames.size() ? def->argumentNames[size_t(id)].c_str() : "";
 }
+
+const char* commandName(int code) { return commandName(commandDefinition(code)); }
+const char* argumentName(int code, int id) { return argumentName(commandDefinition(code), id); }
 
 const char* scriptSourceName(int scriptNumber) {
     const auto& names = core().files.scriptNames;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/command_ids.h"
+
 namespace vr {
 
 struct CommandDefinition {
@@ -77,7 +79,7 @@ using VariableCreator = int (*)(const VariableRecord& record);
 
 constexpr int kErrorMessageCapacity = 256;
 constexpr int kErrnoTextCount = 37;
-constexpr int kCommandSlots = 100;  // the command table's size
+constexpr int kCommandSlots = cmd::kSlotCount;  // the command table's size
 constexpr size_t kCommandByteTableSize = 256;
 // Variable numbers in vrv.vbn are 16-bit, so no larger table can be used.
 constexpr int32_t kHighestVariableLimit = 65535;
@@ -134,8 +136,11 @@ int findLabelIndex(std::string_view name);
 // Lookups for the argument evaluator and error messages.
 const CommandDefinition* commandDefinition(int code);
 // A command's and an argument's names for reports; empty when unknown.
+// Every report that names a command or an argument takes them from here.
 const char* commandName(int code);
 const char* argumentName(int code, int id);
+const char* commandName(const CommandDefinition* command);
+const char* argumentName(const CommandDefinition* command, int id);
 // Null when the number has no entry in the script list.
 const char* scriptSourceName(int scriptNumber);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/command_ids.h"
 #include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
@@ -17,20 +18,8 @@ namespace vr {
 
 namespace {
 
-enum Slot : uint8_t { kObjectSet = 1, kObjectDelete = 3, kObjectQuery = 4 };
-
-// Argument ids of the set command.
-enum SetArgument {
-    kPath = 0, kVisible = 1, kOpacity = 2, kX = 3, kY = 4, kWidth = 5, kHeight = 6, kOrder = 7,
-    kImage = 29, kShare = 30, kAlphaSource = 31, kMaskLevel = 33, kMask = 34, kMaskSoftness = 35, kBlend = 36,
-};
-
-// Argument ids of the query command.
-enum QueryArgument {
-    kAskExists = 1, kAskVisible = 2, kAskOpacity = 3, kAskX = 4, kAskY = 5, kAskOrder = 6, kAskMaskLevel = 8,
-    kAskMask = 9, kAskMaskSoftness = 10, kAskBlend = 11, kAskWidth = 12, kAskHeight = 13, kAskPointerPixel = 15,
-    kAskPointerPixel2 = 16, kAskColourAt = 17, kAskOpaqueEdge = 18, kResult = 19, kAtX = 20, kAtY = 21,
-};
+namespace object_set = arg::object_set;
+namespace query = arg::object_query;
 
 GraphicsState& scene() { return graphics().scene; }
 
@@ -119,7 +108,7 @@ bool shareLayerOf(ObjectNode& node, std::string_view path) {
 ObjectNode* objectToSet(const std::string& resolved, bool container, bool& skip) {
     skip = false;
     if (ObjectNode* node = findResolvedNode(resolved, container)) return node;
-    bool loads = hasArgument(kImage) || hasArgument(kShare);
+    bool loads = hasArgument(object_set::kImage) || hasArgument(object_set::kShare);
     if (!container && !loads) {
         skip = true;
         if (scene().missingObjectCheck) {
@@ -128,30 +117,30 @@ ObjectNode* objectToSet(const std::string& resolved, bool container, bool& skip)
         }
         return nullptr;
     }
-    if (!hasArgument(kOrder)) {
+    if (!hasArgument(object_set::kOrder)) {
         reportScriptErrorArgs(100240, true, resolved);
         return nullptr;
     }
-    int64_t order = std::max<int64_t>(1, argumentInteger(kOrder));
+    int64_t order = std::max<int64_t>(1, argumentInteger(object_set::kOrder));
     if (container) {
-        int64_t w = std::max<int64_t>(1, argumentInteger(kWidth, 1));
-        int64_t h = std::max<int64_t>(1, argumentInteger(kHeight, 1));
+        int64_t w = std::max<int64_t>(1, argumentInteger(object_set::kWidth, 1));
+        int64_t h = std::max<int64_t>(1, argumentInteger(object_set::kHeight, 1));
         return createLayerNode(resolved, uint32_t(std::min<int64_t>(w, UINT32_MAX)),
                                uint32_t(std::min<int64_t>(h, UINT32_MAX)), order);
     }
     ObjectNode* node = createNode(resolved, false, order);
     if (!node) return nullptr;
-    if (!hasArgument(kShare) && !attachNewLayer(*node)) return nullptr;
+    if (!hasArgument(object_set::kShare) && !attachNewLayer(*node)) return nullptr;
     return node;
 }
 
 int ObjectSet() {
-    if (evaluateArguments(kObjectSet) < 0) return -1;
+    if (evaluateArguments(cmd::kObjectSet) < 0) return -1;
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(kPath), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(object_set::kPath), currentObjectPath(), false);
     if (kind < 0) return -1;
     bool container = kind == 1;
-    if (container && (hasArgument(kImage) || hasArgument(kShare))) {
+    if (container && (hasArgument(object_set::kImage) || hasArgument(object_set::kShare))) {
         reportScriptErrorArgs(101280, true, resolved);
         return -1;
     }
@@ -161,56 +150,56 @@ int ObjectSet() {
     if (!node) return skip ? 0 : -1;
     GraphicsState& g = scene();
 
-    if (hasArgument(kShare)) {
-        if (!shareLayerOf(*node, argumentText(kShare))) return -1;
+    if (hasArgument(object_set::kShare)) {
+        if (!shareLayerOf(*node, argumentText(object_set::kShare))) return -1;
         markWholeForRedraw(*node);
     }
     if (!node->layer) return 0;
     LayerRecord& l = *node->layer;
 
-    if (hasArgument(kImage)) {
+    if (hasArgument(object_set::kImage)) {
         if (existed) markForRedraw(*node);
-        if (!loadImage(*node, argumentText(kImage))) return -1;
+        if (!loadImage(*node, argumentText(object_set::kImage))) return -1;
         markWholeForRedraw(*node);
     }
-    if (existed && (hasArgument(kWidth) || hasArgument(kHeight))) {
-        int64_t w = std::clamp<int64_t>(changed(kWidth, l.width(), 1), 1, UINT32_MAX);
-        int64_t h = std::clamp<int64_t>(changed(kHeight, l.height(), 1), 1, UINT32_MAX);
+    if (existed && (hasArgument(object_set::kWidth) || hasArgument(object_set::kHeight))) {
+        int64_t w = std::clamp<int64_t>(changed(object_set::kWidth, l.width(), 1), 1, UINT32_MAX);
+        int64_t h = std::clamp<int64_t>(changed(object_set::kHeight, l.height(), 1), 1, UINT32_MAX);
         if (uint32_t(w) != l.width() || uint32_t(h) != l.height()) {
             markForRedraw(*node);
             if (!resizeLayer(*node, uint32_t(w), uint32_t(h))) return -1;
             markWholeForRedraw(*node);
         }
     }
-    if (hasArgument(kAlphaSource) && !takeAlphaFrom(*node, argumentText(kAlphaSource))) return -1;
+    if (hasArgument(object_set::kAlphaSource) && !takeAlphaFrom(*node, argumentText(object_set::kAlphaSource))) return -1;
 
     bool look = false;
-    if (hasArgument(kVisible)) {
-        l.visible = changed(kVisible, l.visible) != 0;
+    if (hasArgument(object_set::kVisible)) {
+        l.visible = changed(object_set::kVisible, l.visible) != 0;
         look = true;
     }
-    if (hasArgument(kOpacity)) {
-        l.opacity = int16_t(changedBounded(kOpacity, l.opacity, 0, 256));
+    if (hasArgument(object_set::kOpacity)) {
+        l.opacity = int16_t(changedBounded(object_set::kOpacity, l.opacity, 0, 256));
         look = true;
     }
-    if (hasArgument(kMaskLevel)) {
-        l.maskLevel = int16_t(changedBounded(kMaskLevel, l.maskLevel, 0, 256));
+    if (hasArgument(object_set::kMaskLevel)) {
+        l.maskLevel = int16_t(changedBounded(object_set::kMaskLevel, l.maskLevel, 0, 256));
         look = true;
     }
-    if (hasArgument(kMask)) {
-        l.maskName = std::string(argumentText(kMask)).substr(0, 260);
+    if (hasArgument(object_set::kMask)) {
+        l.maskName = std::string(argumentText(object_set::kMask)).substr(0, 260);
         look = true;
     }
-    if (hasArgument(kMaskSoftness)) {
-        l.maskSoftness = int16_t(std::clamp<int64_t>(changed(kMaskSoftness, l.maskSoftness), 0, 256));
+    if (hasArgument(object_set::kMaskSoftness)) {
+        l.maskSoftness = int16_t(std::clamp<int64_t>(changed(object_set::kMaskSoftness, l.maskSoftness), 0, 256));
         look = true;
     }
-    if (hasArgument(kBlend)) {
-        l.blendMode = uint8_t(std::clamp<int64_t>(changed(kBlend, l.blendMode), 0, 18));
+    if (hasArgument(object_set::kBlend)) {
+        l.blendMode = uint8_t(std::clamp<int64_t>(changed(object_set::kBlend, l.blendMode), 0, 18));
         look = true;
     }
-    if (hasArgument(kX) || hasArgument(kY)) {
-        int64_t x = changed(kX, l.x), y = changed(kY, l.y);
+    if (hasArgument(object_set::kX) || hasArgument(object_set::kY)) {
+        int64_t x = changed(object_set::kX, l.x), y = changed(object_set::kY, l.y);
         if (x != l.x || y != l.y) {
             markForRedraw(*node);
             l.x = x;
@@ -218,8 +207,8 @@ int ObjectSet() {
             markForRedraw(*node);
         }
     }
-    if (existed && hasArgument(kOrder)) {
-        int64_t order = std::max<int64_t>(1, changed(kOrder, node->order, 1));
+    if (existed && hasArgument(object_set::kOrder)) {
+        int64_t order = std::max<int64_t>(1, changed(object_set::kOrder, node->order, 1));
         if (order != node->order) {
             reorderNode(*node, order);
             markForRedraw(*node);
@@ -233,9 +222,9 @@ int ObjectSet() {
 }
 
 int ObjectDelete() {
-    if (evaluateArguments(kObjectDelete) < 0) return -1;
+    if (evaluateArguments(cmd::kObjectDelete) < 0) return -1;
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(kPath), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(arg::object_delete::kPath), currentObjectPath(), false);
     if (kind < 0) return -1;
     ObjectNode* node = findResolvedNode(resolved, kind == 1);
     if (!node) return 0;
@@ -256,8 +245,8 @@ int64_t pixelAt(const LayerRecord& l, int64_t x, int64_t y, bool withAlpha) {
 int64_t pointerPixel(const ObjectNode& node, int argumentId) {
     const LayerRecord& l = *node.layer;
     const WindowObject& target = core().windows[size_t(std::clamp<int64_t>(argumentInteger(argumentId), 0, 3))];
-    int64_t px = argument(kAtX) ? argumentInteger(kAtX) : target.mouseX;
-    int64_t py = argument(kAtY) ? argumentInteger(kAtY) : target.mouseY;
+    int64_t px = argument(query::kAtX) ? argumentInteger(query::kAtX) : target.mouseX;
+    int64_t py = argument(query::kAtY) ? argumentInteger(query::kAtY) : target.mouseY;
     if (px < 0 || py < 0 || px >= target.clientWidth || py >= target.clientHeight) return -1;
     int64_t ax, ay;
     absolutePosition(node, ax, ay);
@@ -288,12 +277,12 @@ int64_t opaqueEdge(const LayerRecord& l, int64_t which) {
 }
 
 int ObjectQuery() {
-    if (evaluateArguments(kObjectQuery) < 0) return -1;
-    const ArgumentValue* target = argument(kResult);
+    if (evaluateArguments(cmd::kObjectQuery) < 0) return -1;
+    const ArgumentValue* target = argument(query::kResult);
     if (!target) return 0;
     uint32_t number = target->variable;
     int64_t element = target->element;
-    ObjectNode* node = findNode(argumentText(kPath));
+    ObjectNode* node = findNode(argumentText(query::kPath));
     if (!node || !node->layer) {
         if (variableType(number) == kTypeString) setString(number, element, "");
         else setNumber(number, element, 0);
@@ -301,37 +290,37 @@ int ObjectQuery() {
     }
     const LayerRecord& l = *node->layer;
     auto answer = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
-    if (hasArgument(kAskExists)) return answer(1);
-    if (hasArgument(kAskVisible)) return answer(l.visible);
-    if (hasArgument(kAskOpacity)) return answer(l.opacity);
-    if (hasArgument(kAskMaskLevel)) return answer(l.maskLevel);
-    if (hasArgument(kAskMask)) return setString(number, element, l.maskName) < 0 ? -1 : 0;
-    if (hasArgument(kAskMaskSoftness)) return answer(l.maskSoftness);
-    if (hasArgument(kAskX)) return answer(l.x);
-    if (hasArgument(kAskY)) return answer(l.y);
-    if (hasArgument(kAskOrder)) return answer(node->order);
-    if (hasArgument(kAskBlend)) return answer(l.blendMode);
-    if (hasArgument(kAskWidth)) return answer(l.width());
-    if (hasArgument(kAskHeight)) return answer(l.height());
-    if (hasArgument(kAskPointerPixel)) return answer(pointerPixel(*node, kAskPointerPixel));
-    if (hasArgument(kAskPointerPixel2)) return answer(pointerPixel(*node, kAskPointerPixel2));
-    if (hasArgument(kAskColourAt)) {
-        if (!hasArgument(kAtX) || !hasArgument(kAtY)) {
+    if (hasArgument(query::kExists)) return answer(1);
+    if (hasArgument(query::kVisible)) return answer(l.visible);
+    if (hasArgument(query::kOpacity)) return answer(l.opacity);
+    if (hasArgument(query::kMaskLevel)) return answer(l.maskLevel);
+    if (hasArgument(query::kMask)) return setString(number, element, l.maskName) < 0 ? -1 : 0;
+    if (hasArgument(query::kMaskSoftness)) return answer(l.maskSoftness);
+    if (hasArgument(query::kX)) return answer(l.x);
+    if (hasArgument(query::kY)) return answer(l.y);
+    if (hasArgument(query::kOrder)) return answer(node->order);
+    if (hasArgument(query::kBlend)) return answer(l.blendMode);
+    if (hasArgument(query::kWidth)) return answer(l.width());
+    if (hasArgument(query::kHeight)) return answer(l.height());
+    if (hasArgument(query::kPointerPixel)) return answer(pointerPixel(*node, query::kPointerPixel));
+    if (hasArgument(query::kPointerPixel2)) return answer(pointerPixel(*node, query::kPointerPixel2));
+    if (hasArgument(query::kColourAt)) {
+        if (!hasArgument(query::kAtX) || !hasArgument(query::kAtY)) {
             reportScriptError(101295, true);
             return -1;
         }
-        return answer(pixelAt(l, argumentInteger(kAtX), argumentInteger(kAtY), false));
+        return answer(pixelAt(l, argumentInteger(query::kAtX), argumentInteger(query::kAtY), false));
     }
-    if (hasArgument(kAskOpaqueEdge)) return answer(opaqueEdge(l, argumentInteger(kAtX)));
+    if (hasArgument(query::kOpaqueEdge)) return answer(opaqueEdge(l, argumentInteger(query::kAtX)));
     return 0;
 }
 
 }  // namespace
 
 void installObjectCommands(CommandTable& table) {
-    table.slots[kObjectSet] = &ObjectSet;
-    table.slots[kObjectDelete] = &ObjectDelete;
-    table.slots[kObjectQuery] = &ObjectQuery;
+    table.slots[cmd::kObjectSet] = &ObjectSet;
+    table.slots[cmd::kObjectDelete] = &ObjectDelete;
+    table.slots[cmd::kObjectQuery] = &ObjectQuery;
 }
 
 }  // namespace vr

@@ -21,16 +21,12 @@ constexpr Bounds kBounds[] = {{0, 1},    {0, 2},    {0, 3},     {1, 3},    {0, 4
                               {0, 18},   {0, 256},  {1, 256},   {0, 512},  {0, 1024},  {1, 1024},  {128, 1024},
                               {0, 2048}, {1, 2048}, {16, 2048}, {128, 2048}, {1, 8192}};
 
-uint32_t u32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 }  // namespace
 
 bool checkArgumentRange(const CommandDefinition* def, uint8_t id, uint8_t range, int64_t value) {
     if (range == 0 || range > 26) return true;
-    const char* command = def ? def->name.c_str() : "";
-    const char* name = def && id < def->argumentNames.size() ? def->argumentNames[id].c_str() : "";
+    const char* command = commandName(def);
+    const char* name = argumentName(def, id);
     uint32_t low = uint32_t(value);
     long long v = value;
     switch (range) {
@@ -91,20 +87,19 @@ int evaluate(uint8_t commandCode, bool callVariant) {
     int n = image.argumentCounts[i];
     args.count = n;
     const CommandDefinition* def = commandDefinition(commandCode);
-    const uint8_t* record = image.argumentLists[i];
-    for (int p = 1; p <= n; ++p, record += kArgumentRecordSize) {
+    const DecodedRecord* record = image.records.data() + image.firstRecord[i];
+    for (int p = 1; p <= n; ++p, ++record) {
         ArgumentValue& a = args.byPosition[size_t(p)];
-        a.id = record[0];
-        a.evalType = record[2];
-        a.relative = record[3];
-        a.length = u32(record + 4);
-        uint32_t offset = u32(record + 8);
+        a.id = record->id;
+        a.evalType = record->evalType;
+        a.relative = record->relative;
+        a.length = record->length;
         if (a.id < kArgumentIds) args.positionById[a.id] = uint8_t(p);
         // Records that carry an instruction or label number in their length
         // field have no code: they are read by their commands directly.
         bool target = isTargetRecord(commandCode, size_t(p - 1)) ||
-                      (commandCode == command::kJumpToLabel && p == 1 && a.length >= kResolvedLabelFlag);
-        a.raw = target ? nullptr : image.expressionArea + offset;
+                      (commandCode == cmd::kJumpToLabel && p == 1 && a.length >= kResolvedLabelFlag);
+        a.raw = target ? nullptr : image.expressionArea + record->offset;
         a.integer = 0;
         a.text.clear();
         a.variable = 0;
@@ -119,7 +114,7 @@ int evaluate(uint8_t commandCode, bool callVariant) {
             uint32_t length = evaluateString(callVariant ? 3 : a.evalType, buffer, a.raw, a.length);
             a.text.assign(buffer, length);
         } else if ((a.evalType == 1 || a.evalType == 3) &&
-                   computeFast(image.records[image.firstRecord[i] + uint32_t(p - 1)].fast, image.fastPool, a.integer)) {
+                   computeFast(record->fast, image.fastPool, a.integer)) {
             // decoded at load time
         } else {
             a.integer = evaluateNumeric(a.evalType, a.raw, a.length);

@@ -2,6 +2,7 @@
 
 #include "script/flow_steps.h"
 
+#include "common/command_ids.h"
 #include "core/core.h"
 #include "script/script_state.h"
 #include "script/arguments.h"
@@ -20,11 +21,13 @@ namespace vr {
 
 namespace {
 
-enum Slot : uint8_t {
-    kElseIf = 11, kJump = 28, kCall = 29, kBlockBegin = 30, kBlockSkip = 31, kBlockBreak = 32, kBlockRepeat = 33,
-    kBlockEnd = 34, kAssign = 39, kLoopBegin = 41, kLoopBreak = 42, kLoopContinue = 43, kLoopEnd = 44, kReturn = 61,
-    kWait = 86,
-};
+namespace call = arg::call_label;
+namespace ret = arg::return_;
+
+// Break, repeat and continue read their one argument alike.
+constexpr uint8_t kLevels = arg::block_break::kLevels;
+static_assert(arg::block_repeat::kLevels == kLevels && arg::loop_break::kLevels == kLevels &&
+              arg::loop_continue::kLevels == kLevels);
 
 ScriptState& state() { return scriptState(); }
 int Assign();
@@ -73,8 +76,8 @@ int goToLabel(int label) {
         block += t.callSavedBlockDepth[size_t(t.callDepth - 1)];
         loop += t.callSavedLoopDepth[size_t(t.callDepth - 1)];
     }
-    if (block >= kNestingLimit) return tooDeep(kBlockBegin);
-    if (loop >= kNestingLimit) return tooDeep(kLoopBegin);
+    if (block >= kNestingLimit) return tooDeep(cmd::kBlockBegin);
+    if (loop >= kNestingLimit) return tooDeep(cmd::kLoopBegin);
     t.blockDepth = int8_t(block);
     t.loopDepth = int8_t(loop);
     return moveThread(t, l.script, l.instruction) ? 0 : -1;
@@ -87,7 +90,7 @@ int labelByName(std::string_view name) {
 }
 
 int JumpToLabel() {
-    if (evaluateArguments(kJump) < 0) return -1;
+    if (evaluateArguments(cmd::kJumpToLabel) < 0) return -1;
     if (argumentCount() < 1) return labelByName("") < 0 ? -1 : 0;
     const Record& r = record(0);
     int label = r.length >= kResolvedLabelFlag ? int(r.length & 0x0FFFFFFF)
@@ -96,17 +99,17 @@ int JumpToLabel() {
 }
 
 int CallLabel() {
-    if (evaluateCallArguments(kCall) < 0) return -1;
+    if (evaluateCallArguments(cmd::kCallLabel) < 0) return -1;
     ScriptThread& t = thread();
-    if (t.callDepth + 1 >= kNestingLimit) return tooDeep(kCall);
+    if (t.callDepth + 1 >= kNestingLimit) return tooDeep(cmd::kCallLabel);
     CallValues& params = t.callParameters[size_t(t.callDepth + 1)];
     int argc = argumentCount();
     for (int k = 1; k < argc && k <= kCallValues; ++k) {
-        if (const ArgumentValue* a = argument(k)) {
+        if (const ArgumentValue* a = argument(call::kInt1 + k - 1)) {
             params.integers[size_t(k - 1)] = a->integer;
-        } else if (const ArgumentValue* f = argument(10 + k)) {
+        } else if (const ArgumentValue* f = argument(call::kFloat1 + k - 1)) {
             params.floats[size_t(k - 1)] = floatingOf(*f);
-        } else if (const ArgumentValue* str = argument(20 + k)) {
+        } else if (const ArgumentValue* str = argument(call::kStr1 + k - 1)) {
             params.strings[size_t(k - 1)] = str->text;
         }
     }
@@ -115,9 +118,9 @@ int CallLabel() {
     bool named = false;
     for (int p = 0; p < argc && !named; ++p) {
         const Record& r = record(p);
-        if (r.id != 0) continue;
+        if (r.id != call::kLabel) continue;
         named = true;
-        label = int(uint32_t(r.bytes[2]) | uint32_t(r.bytes[3]) << 8);
+        label = r.callLabel;
         if (label == 0) label = labelByName(state().arguments.byPosition[size_t(p + 1)].text);
     }
     if (!named) label = labelByName("");
@@ -133,21 +136,21 @@ int CallLabel() {
 }
 
 int Return() {
-    if (evaluateArguments(kReturn) < 0) return -1;
+    if (evaluateArguments(cmd::kReturn) < 0) return -1;
     ScriptThread& t = thread();
     if (t.callDepth < 1) {
-        if (t.isMainThread) return nothingToClose(kReturn, kCall);
+        if (t.isMainThread) return nothingToClose(cmd::kReturn, cmd::kCallLabel);
         unlinkThreadNode(*state().currentNode);
         return -1;
     }
     CallValues& results = t.callResults[size_t(t.callDepth - 1)];
     int argc = std::min(argumentCount(), kCallValues);
     for (int k = 1; k <= argc; ++k) {
-        if (const ArgumentValue* a = argument(k - 1)) {
+        if (const ArgumentValue* a = argument(ret::kInt1 + k - 1)) {
             results.integers[size_t(k - 1)] = a->integer;
-        } else if (const ArgumentValue* f = argument(9 + k)) {
+        } else if (const ArgumentValue* f = argument(ret::kFloat1 + k - 1)) {
             results.floats[size_t(k - 1)] = floatingOf(*f);
-        } else if (const ArgumentValue* s = argument(19 + k)) {
+        } else if (const ArgumentValue* s = argument(ret::kStr1 + k - 1)) {
             results.strings[size_t(k - 1)] = s->text;
         }
     }
@@ -159,7 +162,7 @@ int Return() {
 
 int BlockBegin() {
     ScriptThread& t = thread();
-    if (t.blockDepth + 1 >= kNestingLimit) return tooDeep(kBlockBegin);
+    if (t.blockDepth + 1 >= kNestingLimit) return tooDeep(cmd::kBlockBegin);
     int argc = argumentCount();
     const Record* r = records();
     uint32_t elseTarget = argc > 1 ? r[1].length : 0;
@@ -187,7 +190,7 @@ int BlockBeginInteger() {
 
 int BlockElseIf() {
     ScriptThread& t = thread();
-    if (t.blockDepth == 0) return nothingToClose(kElseIf, kBlockBegin);
+    if (t.blockDepth == 0) return nothingToClose(cmd::kBlockElseIf, cmd::kBlockBegin);
     int argc = argumentCount();
     if (argc == 0) return 0;
     if (numericOf(record(0)) != 0) return 0;
@@ -198,7 +201,7 @@ int BlockElseIf() {
 
 int BlockSkip() {
     ScriptThread& t = thread();
-    if (t.blockDepth == 0) return nothingToClose(kBlockSkip, kBlockBegin);
+    if (t.blockDepth == 0) return nothingToClose(cmd::kBlockSkip, cmd::kBlockBegin);
     t.pc = t.blockEnd[size_t(t.blockDepth - 1)];
     return 0;
 }
@@ -208,7 +211,7 @@ int BlockSkip() {
 // report (n beyond the open levels).
 int targetLevel(uint8_t code, int depth, uint8_t opener, size_t& level) {
     if (evaluateArguments(code) < 0) return -1;
-    int64_t n = argumentInteger(0, 1);
+    int64_t n = argumentInteger(kLevels, 1);
     if (n < 1) return 0;
     int64_t m = int64_t(depth) - n + 1;
     if (m <= 0) return nothingToClose(code, opener);
@@ -219,10 +222,10 @@ int targetLevel(uint8_t code, int depth, uint8_t opener, size_t& level) {
 int blockLevels(uint8_t code) {
     ScriptThread& t = thread();
     size_t level = 0;
-    int found = targetLevel(code, t.blockDepth, kBlockBegin, level);
+    int found = targetLevel(code, t.blockDepth, cmd::kBlockBegin, level);
     if (found <= 0) return found;
     t.loopDepth = int8_t(t.blockSavedLoopDepth[level]);
-    if (code == kBlockBreak) {
+    if (code == cmd::kBlockBreak) {
         t.blockDepth = int8_t(level + 1);
         t.pc = t.blockEnd[level];
     } else {
@@ -232,17 +235,17 @@ int blockLevels(uint8_t code) {
     return 0;
 }
 
-int BlockBreak() { return blockLevels(kBlockBreak); }
-int BlockRepeat() { return blockLevels(kBlockRepeat); }
+int BlockBreak() { return blockLevels(cmd::kBlockBreak); }
+int BlockRepeat() { return blockLevels(cmd::kBlockRepeat); }
 
 int BlockEnd() {
-    return blockEndStep(thread()) ? 0 : nothingToClose(kBlockEnd, kBlockBegin);
+    return blockEndStep(thread()) ? 0 : nothingToClose(cmd::kBlockEnd, cmd::kBlockBegin);
 }
 
 int LoopBegin() {
-    if (evaluateArguments(kLoopBegin) < 0) return -1;
+    if (evaluateArguments(cmd::kLoopBegin) < 0) return -1;
     ScriptThread& t = thread();
-    if (t.loopDepth + 1 >= kNestingLimit) return tooDeep(kLoopBegin);
+    if (t.loopDepth + 1 >= kNestingLimit) return tooDeep(cmd::kLoopBegin);
     size_t level = size_t(t.loopDepth);
     t.loopStart[level] = state().currentInstruction + 1;
     t.loopSavedBlockDepth[level] = uint8_t(t.blockDepth);
@@ -265,20 +268,20 @@ int LoopEnd() {
 int loopLevels(uint8_t code) {
     ScriptThread& t = thread();
     size_t level = 0;
-    int found = targetLevel(code, t.loopDepth, kLoopBegin, level);
+    int found = targetLevel(code, t.loopDepth, cmd::kLoopBegin, level);
     if (found <= 0) return found;
     t.loopDepth = int8_t(level + 1);
     t.pc = t.loopExit[level];
     t.blockDepth = int8_t(t.loopSavedBlockDepth[level]);
-    if (code == kLoopBreak) {
+    if (code == cmd::kLoopBreak) {
         t.loopCounter[level] = 0;
         t.loopCount[level] = 0;
     }
     return 0;
 }
 
-int LoopBreak() { return loopLevels(kLoopBreak); }
-int LoopContinue() { return loopLevels(kLoopContinue); }
+int LoopBreak() { return loopLevels(cmd::kLoopBreak); }
+int LoopContinue() { return loopLevels(cmd::kLoopContinue); }
 
 // Assignment of an integer expression to a plain integer variable, chosen
 // at load time for the instructions of that shape: the general command
@@ -299,17 +302,8 @@ int Assign() {
         // record which it is.
         number = target.fast.variable;
         Variable* v = target.fast.record;
-        if (v->type == kTypeInteger && !v->integers.empty()) {
-            int64_t x = numericOf(value);
-            if (op != 0) return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
-            // The value's evaluation cannot redeclare, but look again all
-            // the same before storing.
-            if (v->type == kTypeInteger && !v->integers.empty()) {
-                v->integers[0] = x;
-                return 0;
-            }
-            return assignInteger(number, 0, op, x) < 0 ? -1 : 0;
-        }
+        if (v->type == kTypeInteger && !v->integers.empty())
+            return assignInteger(number, 0, op, numericOf(value)) < 0 ? -1 : 0;
         if (!fastVariable(target.fast, thread().image->fastPool, number)) {
             numericOf(target);
             number = lastAccess().variable;
@@ -333,9 +327,7 @@ int Assign() {
             if (op > 1) break;
             char buffer[kStringCapacity];
             uint32_t n = evaluateString(value.evalType, buffer, codeOf(value), value.length);
-            std::string text = op == 1 ? getString(number, element) : std::string();
-            text.append(buffer, n);
-            return setString(number, element, text) < 0 ? -1 : 0;
+            return assignString(number, element, op, std::string_view(buffer, n)) < 0 ? -1 : 0;
         }
         default:
             break;
@@ -357,13 +349,13 @@ int Assign() {
 }
 
 int Wait() {
-    if (evaluateArguments(kWait) < 0) return -1;
+    if (evaluateArguments(cmd::kWait) < 0) return -1;
     ScriptThread& t = thread();
-    if (int64_t frames = argumentInteger(0); frames != 0) {
+    if (int64_t frames = argumentInteger(arg::wait::kFrames); frames != 0) {
         t.waitFrames = uint32_t(frames);
         return -1;
     }
-    if (int64_t ms = argumentInteger(1); ms != 0) {
+    if (int64_t ms = argumentInteger(arg::wait::kMs); ms != 0) {
         // 0 means "no wait": a deadline that lands on tick 0 waits a tick more.
         uint32_t until = uint32_t(core().platform.millis()) + uint32_t(ms);
         t.waitUntil = until ? until : 1;
@@ -378,41 +370,43 @@ bool decodedInteger(const DecodedRecord& r) {
     return (r.evalType == 1 || r.evalType == 3) && r.fast.shape != FastShape::None;
 }
 
-CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction) {
+FlowHandler flowHandlerFor(const ScriptImage& image, uint32_t instruction) {
     const DecodedRecord* r = image.records.data() + image.firstRecord[instruction];
-    if (image.commands[instruction] == kBlockBegin && image.argumentCounts[instruction] == 3 && decodedInteger(r[0]))
-        return &BlockBeginInteger;
-    if (image.commands[instruction] != kAssign || image.argumentCounts[instruction] != 2) return nullptr;
-    bool plainTarget = r[0].fast.shape == FastShape::Variable && r[0].relative == 0;
-    bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
-                        r[1].fast.shape != FastShape::General;
-    return plainTarget && integerValue ? &AssignIntegerVariable : nullptr;
-}
-
-FlowStep flowStepFor(CommandHandler handler) {
-    if (handler == &AssignIntegerVariable) return FlowStep::AssignInteger;
-    if (handler == &BlockBeginInteger) return FlowStep::BlockBeginInteger;
-    if (handler == &BlockEnd) return FlowStep::BlockEnd;
-    if (handler == &LoopEnd) return FlowStep::LoopEnd;
-    return FlowStep::None;
+    uint8_t argc = image.argumentCounts[instruction];
+    switch (image.commands[instruction]) {
+    case cmd::kBlockBegin:
+        if (argc == 3 && decodedInteger(r[0])) return {&BlockBeginInteger, FlowStep::BlockBeginInteger};
+        return {};
+    case cmd::kAssign: {
+        if (argc != 2) return {};
+        bool plainTarget = r[0].fast.shape == FastShape::Variable;
+        bool integerValue = (r[1].evalType == 1 || r[1].evalType == 3) && r[1].fast.shape != FastShape::None &&
+                            r[1].fast.shape != FastShape::General;
+        if (plainTarget && integerValue) return {&AssignIntegerVariable, FlowStep::AssignInteger};
+        return {};
+    }
+    case cmd::kBlockEnd: return {&BlockEnd, FlowStep::BlockEnd};
+    case cmd::kLoopEnd: return {&LoopEnd, FlowStep::LoopEnd};
+    default: return {};
+    }
 }
 
 void installFlowCommands(CommandTable& table) {
-    table.slots[kElseIf] = &BlockElseIf;
-    table.slots[kJump] = &JumpToLabel;
-    table.slots[kCall] = &CallLabel;
-    table.slots[kBlockBegin] = &BlockBegin;
-    table.slots[kBlockSkip] = &BlockSkip;
-    table.slots[kBlockBreak] = &BlockBreak;
-    table.slots[kBlockRepeat] = &BlockRepeat;
-    table.slots[kBlockEnd] = &BlockEnd;
-    table.slots[kAssign] = &Assign;
-    table.slots[kLoopBegin] = &LoopBegin;
-    table.slots[kLoopBreak] = &LoopBreak;
-    table.slots[kLoopContinue] = &LoopContinue;
-    table.slots[kLoopEnd] = &LoopEnd;
-    table.slots[kReturn] = &Return;
-    table.slots[kWait] = &Wait;
+    table.slots[cmd::kBlockElseIf] = &BlockElseIf;
+    table.slots[cmd::kJumpToLabel] = &JumpToLabel;
+    table.slots[cmd::kCallLabel] = &CallLabel;
+    table.slots[cmd::kBlockBegin] = &BlockBegin;
+    table.slots[cmd::kBlockSkip] = &BlockSkip;
+    table.slots[cmd::kBlockBreak] = &BlockBreak;
+    table.slots[cmd::kBlockRepeat] = &BlockRepeat;
+    table.slots[cmd::kBlockEnd] = &BlockEnd;
+    table.slots[cmd::kAssign] = &Assign;
+    table.slots[cmd::kLoopBegin] = &LoopBegin;
+    table.slots[cmd::kLoopBreak] = &LoopBreak;
+    table.slots[cmd::kLoopContinue] = &LoopContinue;
+    table.slots[cmd::kLoopEnd] = &LoopEnd;
+    table.slots[cmd::kReturn] = &Return;
+    table.slots[cmd::kWait] = &Wait;
 }
 
 }  // namespace vr

@@ -11,13 +11,17 @@ namespace vr {
 void installFlowCommands(CommandTable& table);
 
 struct ScriptImage;
-// A handler made for one instruction's shape (a plain integer assignment),
-// or null: the loader installs it in place of the command's own.
-CommandHandler specialisedFlowHandler(const ScriptImage& image, uint32_t instruction);
+enum class FlowStep : uint8_t;  // script/flow_steps.h
 
-enum class FlowStep : uint8_t;  // commands/flow_steps.h
-// The step the interpreter may run in line for an instruction whose
-// handler is this one (FlowStep::None for all others).
-FlowStep flowStepFor(CommandHandler handler);
+// An instruction the interpreter may run in line (script/flow_steps.h): the
+// step, and the handler that has the whole behaviour for when the step
+// declines, which the loader installs in place of the command's own (a
+// handler made for the instruction's shape, such as a plain integer
+// assignment).  Both null/None for every other instruction.
+struct FlowHandler {
+    CommandHandler handler = nullptr;
+    FlowStep step{};
+};
+FlowHandler flowHandlerFor(const ScriptImage& image, uint32_t instruction);
 
 }  // namespace vr

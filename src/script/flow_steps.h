@@ -19,12 +19,13 @@ namespace vr {
 
 enum class FlowStep : uint8_t { None = 0, AssignInteger, BlockBeginInteger, BlockEnd, LoopEnd };
 
+// r[0] a plain integer variable, r[1] a decoded integer expression.
 VR_ALWAYS_INLINE bool assignIntegerStep(const ScriptImage& image, const DecodedRecord* r) {
     Variable* v = r[0].fast.record;
     int64_t x;
     if (v->type != kTypeInteger || v->integers.empty() || !computeFast<false>(r[1].fast, image.fastPool, x))
         return false;
-    v->integers[0] = x;
+    assignIntegerElement(*v, 0, r[0].relative, x);
     return true;
 }
 

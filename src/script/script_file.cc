@@ -9,14 +9,24 @@ namespace vr {
 
 bool isTargetRecord(uint8_t commandCode, size_t recordIndex) {
     switch (commandCode) {
-    case command::kBlockBegin:
+    case cmd::kBlockBegin:
         return recordIndex == 1 || recordIndex == 2;
-    case command::kBlockElseIf:
-    case command::kLoopBegin:
+    case cmd::kBlockElseIf:
+    case cmd::kLoopBegin:
         return recordIndex == 1;
     default:
         return false;
     }
+}
+
+ScriptArgumentView decodeArgumentRecord(const uint8_t* record) {
+    ScriptArgumentView a;
+    a.id = record[0];
+    a.evalType = record[2];
+    a.relative = record[3];
+    a.length = loadLe32(record + 4);
+    a.offset = loadLe32(record + 8);
+    return a;
 }
 
 void scrambleSection(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>& key) {
@@ -100,17 +110,16 @@ bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>&
     for (int32_t i = 0; i < count; ++i) {
         uint8_t command = code[size_t(i) * 4];
         uint8_t argc = code[size_t(i) * 4 + 1];
-        if (command >= command::kSlotCount) return fail(problem, at(i) + "command code " + std::to_string(command));
+        if (command >= cmd::kSlotCount) return fail(problem, at(i) + "command code " + std::to_string(command));
         if (argc > argsLeft) return fail(problem, at(i) + "arguments beyond the argument section");
         for (size_t r = 0; r < argc; ++r, args += kArgumentRecordSize) {
-            ByteReader rec(args, kArgumentRecordSize);
-            rec.skip(4);
-            uint32_t length = rec.u32(), offset = rec.u32();
+            ScriptArgumentView a = decodeArgumentRecord(args);
+            uint32_t length = a.length, offset = a.offset;
             if (isTargetRecord(command, r)) {
                 if (length > uint32_t(count)) return fail(problem, at(i) + "target beyond the script");
                 continue;
             }
-            if (command == command::kJumpToLabel && r == 0 && length >= kResolvedLabelFlag) {
+            if (command == cmd::kJumpToLabel && r == 0 && length >= kResolvedLabelFlag) {
                 if ((length & 0x0FFFFFFF) >= labelCount) return fail(problem, at(i) + "label beyond the label table");
                 continue;
             }
@@ -128,19 +137,15 @@ bool readScriptFile(const uint8_t* bytes, size_t size, const std::array<uint8_t,
     if (!unscrambleScript(file.data(), file.size(), key, UINT32_MAX, layout, problem)) return false;
     view = ScriptFileView{};
     const uint8_t* code = file.data() + layout.sectionAt[0];
-    ByteReader args(file.data() + layout.sectionAt[1], layout.sectionSize[1]);
+    const uint8_t* args = file.data() + layout.sectionAt[1];
     ByteReader lines(file.data() + layout.sectionAt[3], layout.sectionSize[3]);
     view.expressions.assign(file.begin() + long(layout.sectionAt[2]),
                             file.begin() + long(layout.sectionAt[2] + layout.sectionSize[2]));
     for (int32_t i = 0; i < layout.count; ++i) {
         std::vector<ScriptArgumentView> list(code[size_t(i) * 4 + 1]);
         for (ScriptArgumentView& a : list) {
-            a.id = args.u8();
-            args.skip(1);
-            a.evalType = args.u8();
-            a.relative = args.u8();
-            a.length = args.u32();
-            a.offset = args.u32();
+            a = decodeArgumentRecord(args);
+            args += kArgumentRecordSize;
         }
         view.commands.push_back(code[size_t(i) * 4]);
         view.lines.push_back(lines.u32());

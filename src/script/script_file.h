@@ -16,17 +16,9 @@
 #include <string>
 #include <vector>
 
-namespace vr {
+#include "common/command_ids.h"
 
-// Command codes the file format itself knows about.
-namespace command {
-inline constexpr uint8_t kBlockElseIf = 11;
-inline constexpr uint8_t kJumpToLabel = 28;
-inline constexpr uint8_t kCallLabel = 29;
-inline constexpr uint8_t kBlockBegin = 30;
-inline constexpr uint8_t kLoopBegin = 41;
-inline constexpr uint8_t kSlotCount = 100;
-}  // namespace command
+namespace vr {
 
 inline constexpr size_t kScriptHeaderSize = 32;
 inline constexpr size_t kInstructionRecordSize = 4;
@@ -34,6 +26,18 @@ inline constexpr size_t kArgumentRecordSize = 12;
 inline constexpr uint32_t kResolvedLabelFlag = 0x10000000;
 
 bool isTargetRecord(uint8_t commandCode, size_t recordIndex);
+
+// One argument record as every reader sees it: the id, the evaluation type
+// and relative operator, and the length and offset of its code in the
+// expression area (a target record's length is the instruction number).
+struct ScriptArgumentView {
+    uint8_t id = 0, evalType = 0, relative = 0;
+    uint32_t length = 0, offset = 0;
+};
+
+// The one decoder of argument records: `record` holds kArgumentRecordSize
+// bytes.
+ScriptArgumentView decodeArgumentRecord(const uint8_t* record);
 
 struct ScriptArgument {
     uint8_t id = 0;
@@ -72,11 +76,6 @@ bool unscrambleScript(uint8_t* bytes, size_t size, const std::array<uint8_t, 4>&
 
 // A script file read back and checked.  Offsets are from the start of the
 // expression area; `expressions` is the unscrambled area.
-struct ScriptArgumentView {
-    uint8_t id = 0, evalType = 0, relative = 0;
-    uint32_t length = 0, offset = 0;
-};
-
 struct ScriptFileView {
     std::vector<uint8_t> commands;
     std::vector<uint32_t> lines;

@@ -17,58 +17,43 @@ namespace vr {
 
 namespace {
 
-// The 16-bit field at offset 2 of an argument record: the call command's
-// label number once resolved.
-void storeU16(uint8_t* at, uint16_t v) {
-    at[0] = uint8_t(v);
-    at[1] = uint8_t(v >> 8);
-}
-uint32_t readU32(const uint8_t* at) {
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-void storeU32(uint8_t* at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = uint8_t(v >> (8 * i));
-}
-
 // A label name given as a constant expression; -1 when the expression reads
 // a variable or names no label.
-int constantLabel(const ScriptImage& image, const uint8_t* record, char* scratch) {
-    uint32_t length = readU32(record + 4), offset = readU32(record + 8);
+int constantLabel(const ScriptImage& image, const DecodedRecord& record, char* scratch) {
     clearNotConstant();
-    uint32_t n = evaluateString(3, scratch, image.expressionArea + offset, length);
+    uint32_t n = evaluateString(3, scratch, image.expressionArea + record.offset, record.length);
     if (notConstant()) return -1;
     return findLabel(std::string_view(scratch, n));
 }
 
+// Constant jump and call targets become label numbers.
 void resolveTargets(ScriptImage& image) {
     static_assert(kStringCapacity >= 4096);
     char scratch[kStringCapacity];
     setConstantMode(true);
     for (int32_t i = 0; i < image.instructionCount; ++i) {
         uint8_t command = image.commands[size_t(i)];
-        uint8_t* records = image.argumentLists[size_t(i)];
+        DecodedRecord* records = image.records.data() + image.firstRecord[size_t(i)];
         uint8_t argc = image.argumentCounts[size_t(i)];
-        if (command == command::kJumpToLabel && argc > 0 && readU32(records + 4) < kResolvedLabelFlag) {
-            int label = constantLabel(image, records, scratch);
-            if (label >= 0) storeU32(records + 4, kResolvedLabelFlag + uint32_t(label));
-        } else if (command == command::kCallLabel) {
+        if (command == cmd::kJumpToLabel && argc > 0 && records[0].length < kResolvedLabelFlag) {
+            int label = constantLabel(image, records[0], scratch);
+            if (label >= 0) records[0].length = kResolvedLabelFlag + uint32_t(label);
+        } else if (command == cmd::kCallLabel) {
             for (uint8_t r = 0; r < argc; ++r) {
-                uint8_t* record = records + size_t(r) * kArgumentRecordSize;
-                if (record[0] != 0) continue;
-                storeU16(record + 2, 0);
+                DecodedRecord& record = records[r];
+                if (record.id != arg::call_label::kLabel) continue;
                 int label = constantLabel(image, record, scratch);
                 // Label number 0 cannot be told from "unresolved": it is
                 // looked up by name when the call runs, with the same result.
-                if (label > 0 && label <= 0xFFFF) storeU16(record + 2, uint16_t(label));
+                if (label > 0 && label <= 0xFFFF) record.callLabel = uint16_t(label);
             }
         }
     }
     setConstantMode(false);
 }
 
-
 // Decodes every argument record once, with the integer expressions of the
-// records that hold code.  Runs after the load-time rewrites.
+// records that hold code.
 void decodeRecords(ScriptImage& image) {
     size_t total = 0;
     for (uint8_t n : image.argumentCounts) total += n;
@@ -79,15 +64,10 @@ void decodeRecords(ScriptImage& image) {
         image.firstRecord[size_t(i)] = uint32_t(r);
         uint8_t command = image.commands[size_t(i)];
         for (uint8_t k = 0; k < image.argumentCounts[size_t(i)]; ++k, ++r) {
-            uint8_t* record = image.argumentLists[size_t(i)] + size_t(k) * kArgumentRecordSize;
             DecodedRecord& d = image.records[r];
-            d.id = record[0];
-            d.evalType = record[2];
-            d.relative = record[3];
-            d.length = readU32(record + 4);
-            d.offset = readU32(record + 8);
-            d.bytes = record;
-            if (isTargetRecord(command, k) || (command == command::kJumpToLabel && k == 0)) continue;
+            static_cast<ScriptArgumentView&>(d) =
+                decodeArgumentRecord(image.argumentLists[size_t(i)] + size_t(k) * kArgumentRecordSize);
+            if (isTargetRecord(command, k) || (command == cmd::kJumpToLabel && k == 0)) continue;
             d.fast = decodeFast(image.expressionArea + d.offset, d.length, image.fastPool);
         }
     }
@@ -161,12 +141,13 @@ bool loadScript(uint32_t scriptNumber) {
         image.lineTable[size_t(i)] = lines.u32();
     }
     image.instructionCount = count;
-    resolveTargets(image);
     decodeRecords(image);
+    resolveTargets(image);
     image.flowSteps.resize(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
-        if (CommandHandler special = specialisedFlowHandler(image, uint32_t(i))) image.executors[1][size_t(i)] = special;
-        image.flowSteps[size_t(i)] = flowStepFor(image.executors[1][size_t(i)]);
+        FlowHandler flow = flowHandlerFor(image, uint32_t(i));
+        if (flow.handler) image.executors[1][size_t(i)] = flow.handler;
+        image.flowSteps[size_t(i)] = flow.step;
     }
     initialiseVariables(n);
     return true;

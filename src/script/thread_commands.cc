@@ -1,5 +1,6 @@
 #include "script/thread_commands.h"
 
+#include "common/command_ids.h"
 #include "core/core.h"
 #include "script/script_state.h"
 #include "script/value_operators.h"
@@ -11,20 +12,14 @@
 #include "script/script_state.h"
 #include "script/thread_tree.h"
 #include "script/variables.h"
+#include "common/bytes.h"
 
 namespace vr {
 
 namespace {
 
-enum Slot : uint8_t { kThreadControl = 76, kThreadEnd = 77, kThreadInfo = 78 };
-
-// Argument ids of the thread commands.
-enum : int {
-    kPath = 0, kSwitch1 = 1, kSwitch2 = 2, kOrder = 3, kFirstInt = 4, kFirstFloat = 14, kStartLabel = 34,
-    kStateText = 35, kRerun = 37,
-    kTarget = 1, kExists = 2, kInfoSwitch1 = 3, kInfoSwitch2 = 4, kInfoOrder = 5, kFileName = 6, kScript = 7,
-    kLine = 8, kMark1 = 9, kMark2 = 10, kBlocks = 13, kCalls = 14, kLoops = 15, kState = 16,
-};
+namespace control = arg::thread_control;
+namespace info = arg::thread_info;
 
 constexpr char kStateMagic[8] = {1, 2, 3, 4, 5, 6, 7, 8};
 
@@ -148,23 +143,23 @@ bool restoreThreadState(ScriptThread& thread, std::string_view text) {
 namespace {
 
 int ThreadControl() {
-    if (evaluateArguments(kThreadControl) < 0) return -1;
+    if (evaluateArguments(cmd::kThreadControl) < 0) return -1;
     ScriptState& s = state();
     ThreadNode* node = s.currentNode;
     ThreadLookup found;
-    std::string path(argumentText(kPath));
-    if (hasArgument(kPath)) {
+    std::string path(argumentText(control::kPath));
+    if (hasArgument(control::kPath)) {
         if (!lookUp(path, found, false)) return -1;
         node = found.node;
     }
-    const ArgumentValue* order = argument(kOrder);
+    const ArgumentValue* order = argument(control::kOrder);
     if (node && order) {
         int64_t changed = std::max<int64_t>(1, applyOperator(order->relative, node->order, order->integer, 1));
         if (changed != node->order) reorderThreadNode(*node, changed);
     }
     if (!node) {
-        if (!hasArgument(kStartLabel) || !found.parent) {
-            if (found.missingPart && hasArgument(kStartLabel)) reportScriptErrorArgs(100230, true, path.c_str());
+        if (!hasArgument(control::kLabel) || !found.parent) {
+            if (found.missingPart && hasArgument(control::kLabel)) reportScriptErrorArgs(100230, true, path.c_str());
             else reportScriptErrorArgs(101400, true, path.c_str());
             return -1;
         }
@@ -173,10 +168,10 @@ int ThreadControl() {
         node = createThreadNode(*found.parent, names.back(), order ? std::max<int64_t>(1, order->integer) : 1);
     }
     ScriptThread& t = *node->thread;
-    if (hasArgument(kStartLabel)) {
-        int label = findLabel(argumentText(kStartLabel));
+    if (hasArgument(control::kLabel)) {
+        int label = findLabel(argumentText(control::kLabel));
         if (label < 0) {
-            reportScriptErrorArgs(108180, true, std::string(argumentText(kStartLabel)).c_str());
+            reportScriptErrorArgs(108180, true, std::string(argumentText(control::kLabel)).c_str());
             return -1;
         }
         const Label& l = core().files.labels[size_t(label)];
@@ -186,25 +181,25 @@ int ThreadControl() {
         if (!moveThread(t, l.script, l.instruction)) return -1;
         t.ownValues.clear();
         for (int k = 0; k < kCallValues; ++k) {
-            if (const ArgumentValue* a = argument(kFirstInt + k)) t.ownValues.integers[size_t(k)] = a->integer;
-            if (const ArgumentValue* f = argument(kFirstFloat + k))
+            if (const ArgumentValue* a = argument(control::kInt1 + k)) t.ownValues.integers[size_t(k)] = a->integer;
+            if (const ArgumentValue* f = argument(control::kFloat1 + k))
                 t.ownValues.floats[size_t(k)] = evaluateFloating(f->evalType, f->raw, f->length);
         }
     }
-    if (hasArgument(kStateText) && !restoreThreadState(t, argumentText(kStateText))) {
+    if (hasArgument(control::kState) && !restoreThreadState(t, argumentText(control::kState))) {
         reportScriptErrorArgs(900000, true, "thread state");
         return -1;
     }
-    if (const ArgumentValue* a = argument(kSwitch1)) t.runSwitch1 = uint8_t(a->integer);
-    if (const ArgumentValue* a = argument(kSwitch2)) t.runSwitch2 = uint8_t(a->integer);
-    if (hasArgument(kRerun)) core().run.runAgain = true;
+    if (const ArgumentValue* a = argument(control::kRunSwitch1)) t.runSwitch1 = uint8_t(a->integer);
+    if (const ArgumentValue* a = argument(control::kRunSwitch2)) t.runSwitch2 = uint8_t(a->integer);
+    if (hasArgument(control::kRerun)) core().run.runAgain = true;
     return 0;
 }
 
 int ThreadEnd() {
-    if (evaluateArguments(kThreadEnd) < 0) return -1;
+    if (evaluateArguments(cmd::kThreadEnd) < 0) return -1;
     ScriptState& s = state();
-    if (!hasArgument(kPath)) {
+    if (!hasArgument(arg::thread_end::kPath)) {
         if (s.currentThread->isMainThread) {
             reportScriptError(101420, true);
             return -1;
@@ -212,7 +207,7 @@ int ThreadEnd() {
         unlinkThreadNode(*s.currentNode);
         return -1;
     }
-    std::string path(argumentText(kPath));
+    std::string path(argumentText(arg::thread_end::kPath));
     if (path == "SYSTEM") {
         reportScriptError(101420, true);
         return -1;
@@ -238,16 +233,16 @@ void clearElement(uint32_t number, int64_t element) {
 }
 
 int ThreadInfo() {
-    if (evaluateArguments(kThreadInfo) < 0) return -1;
+    if (evaluateArguments(cmd::kThreadInfo) < 0) return -1;
     ScriptState& s = state();
-    const ArgumentValue* target = argument(kTarget);
+    const ArgumentValue* target = argument(info::kResult);
     if (!target) return 0;
     uint32_t number = target->variable;
     int64_t element = target->element;
     ThreadNode* node = s.currentNode;
-    if (hasArgument(kPath)) {
+    if (hasArgument(info::kPath)) {
         ThreadLookup found;
-        if (!lookUp(argumentText(kPath), found, true)) return -1;
+        if (!lookUp(argumentText(info::kPath), found, true)) return -1;
         node = found.node;
     }
     if (!node) {
@@ -263,35 +258,34 @@ int ThreadInfo() {
     auto mark = [&](int word) {
         const auto& m = t.messageEndMark;
         size_t at = size_t(word) * 4;
-        return int64_t(uint32_t(m[at]) | uint32_t(m[at + 1]) << 8 | uint32_t(m[at + 2]) << 16 |
-                       uint32_t(m[at + 3]) << 24);
+        return int64_t(loadLe32(m.data() + at));
     };
     auto number64 = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
-    if (hasArgument(kExists)) return number64(1);
-    if (hasArgument(kInfoSwitch1)) return number64(t.runSwitch1);
-    if (hasArgument(kInfoSwitch2)) return number64(t.runSwitch2);
-    if (hasArgument(kInfoOrder)) return number64(node->order);
-    if (hasArgument(kFileName)) {
+    if (hasArgument(info::kExists)) return number64(1);
+    if (hasArgument(info::kRunSwitch1)) return number64(t.runSwitch1);
+    if (hasArgument(info::kRunSwitch2)) return number64(t.runSwitch2);
+    if (hasArgument(info::kOrder)) return number64(node->order);
+    if (hasArgument(info::kScriptFile)) {
         const char* name = scriptSourceName(t.scriptNumber);
         return setString(number, element, name ? name : "") < 0 ? -1 : 0;
     }
-    if (hasArgument(kScript)) return number64(t.scriptNumber);
-    if (hasArgument(kLine)) return number64(line());
-    if (hasArgument(kMark1)) return number64(mark(0));
-    if (hasArgument(kMark2)) return number64(mark(1));
-    if (hasArgument(kBlocks)) return number64(t.blockDepth);
-    if (hasArgument(kCalls)) return number64(t.callDepth);
-    if (hasArgument(kLoops)) return number64(t.loopDepth);
-    if (hasArgument(kState)) return setString(number, element, threadStateText(t)) < 0 ? -1 : 0;
+    if (hasArgument(info::kScript)) return number64(t.scriptNumber);
+    if (hasArgument(info::kLine)) return number64(line());
+    if (hasArgument(info::kMark1)) return number64(mark(0));
+    if (hasArgument(info::kMark2)) return number64(mark(1));
+    if (hasArgument(info::kBlockDepth)) return number64(t.blockDepth);
+    if (hasArgument(info::kCallDepth)) return number64(t.callDepth);
+    if (hasArgument(info::kLoopDepth)) return number64(t.loopDepth);
+    if (hasArgument(info::kState)) return setString(number, element, threadStateText(t)) < 0 ? -1 : 0;
     return 0;
 }
 
 }  // namespace
 
 void installThreadCommands(CommandTable& table) {
-    table.slots[kThreadControl] = &ThreadControl;
-    table.slots[kThreadEnd] = &ThreadEnd;
-    table.slots[kThreadInfo] = &ThreadInfo;
+    table.slots[cmd::kThreadControl] = &ThreadControl;
+    table.slots[cmd::kThreadEnd] = &ThreadEnd;
+    table.slots[cmd::kThreadInfo] = &ThreadInfo;
 }
 
 }  // namespace vr

@@ -42,4 +42,28 @@ inline int64_t applyBoundedOperator(uint8_t op, int64_t current, int64_t operand
     }
 }
 
+// The assignment's compound operators on integers: 0 set, 1 add, 2
+// subtract, 3 multiply, 4 divide, 5 remainder, 6 and, 7 or, 8 exclusive or;
+// a zero divisor, and an unknown operator, keep the current value.
+inline int64_t integerCompound(int64_t current, uint8_t op, int64_t value) {
+    uint64_t a = uint64_t(current), b = uint64_t(value);
+    switch (op) {
+    case 0: return value;
+    case 1: return int64_t(a + b);
+    case 2: return int64_t(a - b);
+    case 3: return int64_t(a * b);
+    case 4:
+        if (value == 0) return current;
+        // The one quotient without a 64-bit form wraps, as the sum does.
+        return value == -1 ? int64_t(0 - a) : current / value;
+    case 5:
+        if (value == 0) return current;
+        return value == -1 ? 0 : current % value;
+    case 6: return int64_t(a & b);
+    case 7: return int64_t(a | b);
+    case 8: return int64_t(a ^ b);
+    default: return current;
+    }
+}
+
 }  // namespace vr

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "common/command_ids.h"
 #include "common/sjis.h"
 #include "common/text_buffer.h"
 #include "core/core.h"
@@ -21,11 +22,15 @@ namespace vr {
 
 namespace {
 
-constexpr uint8_t kDeclareIntegerCommand = 20;
-constexpr uint8_t kDeclareFloatCommand = 36;
-constexpr uint8_t kDeclareStringCommand = 74;
-constexpr uint8_t kVariableUtilityCommand = 83;
-constexpr uint8_t kVariableInfoCommand = 84;
+namespace utility = arg::variable_utility;
+namespace info = arg::variable_info;
+
+// The declarations of the three types name their two arguments alike.
+namespace declare = arg::declare_variable;
+static_assert(arg::declare_variable2::kTarget == declare::kTarget &&
+              arg::declare_string_variable::kTarget == declare::kTarget &&
+              arg::declare_variable2::kInitial == declare::kInitial &&
+              arg::declare_string_variable::kInitial == declare::kInitial);
 
 constexpr size_t kWorkTextLimit = 4095;
 
@@ -130,7 +135,7 @@ int fail(uint32_t code) {
 // target is left alone.
 int storeText(const VariableRef& to, std::string_view text) {
     if (!elementExists(to.number, to.element)) return 0;
-    return setString(to.number, to.element, cutText(std::string(text), kWorkTextLimit));
+    return setString(to.number, to.element, cutTextView(text, kWorkTextLimit));
 }
 
 int storeNumber(const VariableRef& to, std::string_view text, bool floating) {
@@ -180,16 +185,22 @@ int convert(const UtilityRequest& r) {
 // Characters [start, start + length) are kept (substring) or taken out.
 int cutCharacters(const UtilityRequest& r, bool remove) {
     if (!isString(r.source.number) || !isString(r.target.number)) return fail(108220);
-    std::string text = getString(r.source.number, r.source.element);
+    // The source is read in place and the two parts of a removal joined in a
+    // buffer that keeps its capacity: a game that cuts a text back every
+    // frame allocates nothing.
+    thread_local std::string scratch, joined;
+    std::string_view text = stringView(r.source.number, r.source.element, scratch);
     int64_t count = int64_t(sjis::charCount(text));
     int64_t first = std::max<int64_t>(r.start.value_or(1), 1) - 1;
     if (first > count) return fail(remove ? 120110 : 120010);
     int64_t n = r.length.value_or(count - first);
     if (n < 0 || n > count - first) return fail(remove ? 120120 : 120020);
     size_t from = charOffset(text, first);
-    size_t to = from + charOffset(std::string_view(text).substr(from), n);
-    std::string result = remove ? text.substr(0, from) + text.substr(to) : text.substr(from, to - from);
-    return storeText(r.target, result);
+    size_t to = from + charOffset(text.substr(from), n);
+    if (!remove) return storeText(r.target, text.substr(from, to - from));
+    joined.assign(text.substr(0, from));
+    joined.append(text.substr(to));
+    return storeText(r.target, joined);
 }
 
 int convertText(const UtilityRequest& r) {
@@ -243,17 +254,12 @@ int64_t findElement(const InfoRequest& r) {
     return -1;
 }
 
-const char* nameOr(const std::string* name, const char* fallback) { return name ? name->c_str() : fallback; }
-
 int emptyTextWidth() {
-    const CommandDefinition* d = commandDefinition(kVariableInfoCommand);
-    const std::string* command = d ? &d->name : nullptr;
-    const std::string* argumentName = d && d->argumentNames.size() > 3 ? &d->argumentNames[3] : nullptr;
-    reportScriptErrorArgs(101450, true, nameOr(command, "VariableInfo"), nameOr(argumentName, "charWidth"));
+    reportScriptErrorArgs(101450, true, commandName(cmd::kVariableInfo), argumentName(cmd::kVariableInfo, info::kCharWidth));
     return -1;
 }
 
-// One argument record of a declaration, read in place.
+// One argument record of a declaration.
 struct DeclarationArgument {
     uint8_t evalType = 0;
     const uint8_t* code = nullptr;  // null: absent
@@ -271,15 +277,14 @@ void declarationArguments(DeclarationArgument& target, DeclarationArgument& init
     if (!thread || !thread->image) return;
     const ScriptImage& image = *thread->image;
     uint32_t i = s.currentInstruction;
-    if (i >= image.argumentCounts.size() || i >= image.argumentLists.size()) return;
-    const uint8_t* r = image.argumentLists[i];
-    for (int p = 0; p < image.argumentCounts[i]; ++p, r += kArgumentRecordSize) {
-        if (r[0] > 1) continue;
-        DeclarationArgument& a = r[0] == 0 ? target : initial;
-        a.evalType = r[2];
-        a.length = uint32_t(r[4]) | uint32_t(r[5]) << 8 | uint32_t(r[6]) << 16 | uint32_t(r[7]) << 24;
-        uint32_t offset = uint32_t(r[8]) | uint32_t(r[9]) << 8 | uint32_t(r[10]) << 16 | uint32_t(r[11]) << 24;
-        a.code = image.expressionArea + offset;
+    if (i >= image.argumentCounts.size() || i >= image.firstRecord.size()) return;
+    const DecodedRecord* r = image.records.data() + image.firstRecord[i];
+    for (int p = 0; p < image.argumentCounts[i]; ++p, ++r) {
+        if (r->id != declare::kTarget && r->id != declare::kInitial) continue;
+        DeclarationArgument& a = r->id == declare::kTarget ? target : initial;
+        a.evalType = r->evalType;
+        a.length = r->length;
+        a.code = image.expressionArea + r->offset;
     }
 }
 
@@ -458,54 +463,55 @@ int DeclareVariable2() { return declareCommand(kTypeFloat); }
 int DeclareStringVariable() { return declareCommand(kTypeString); }
 
 int VariableUtility() {
-    if (evaluateArguments(kVariableUtilityCommand) < 0) return -1;
-    const ArgumentValue* source = argument(0);
+    if (evaluateArguments(cmd::kVariableUtility) < 0) return -1;
+    const ArgumentValue* source = argument(utility::kSource);
     if (!source) return 0;
     UtilityRequest r;
     r.source = refOf(*source);
-    const ArgumentValue* target = argument(1);
+    const ArgumentValue* target = argument(utility::kTarget);
     r.target = target ? refOf(*target) : r.source;
-    r.remove = hasArgument(2);
-    r.substring = hasArgument(3);
-    if (hasArgument(4)) r.start = argumentInteger(4);
-    if (hasArgument(5)) r.length = argumentInteger(5);
-    r.convert = hasArgument(6);
-    r.upper = hasArgument(7);
-    r.lower = hasArgument(8);
-    r.fullWidth = hasArgument(9);
-    r.halfWidth = hasArgument(10);
-    if (const ArgumentValue* size = argument(11)) {
+    r.remove = hasArgument(utility::kRemove);
+    r.substring = hasArgument(utility::kSubstring);
+    if (hasArgument(utility::kStart)) r.start = argumentInteger(utility::kStart);
+    if (hasArgument(utility::kLength)) r.length = argumentInteger(utility::kLength);
+    r.convert = hasArgument(utility::kConvert);
+    r.upper = hasArgument(utility::kUpper);
+    r.lower = hasArgument(utility::kLower);
+    r.fullWidth = hasArgument(utility::kFullWidth);
+    r.halfWidth = hasArgument(utility::kHalfWidth);
+    if (const ArgumentValue* size = argument(utility::kResize)) {
         r.resize = true;
         r.resizeOp = size->relative;
         r.resizeValue = size->integer;
     }
-    if (hasArgument(12)) r.insertAt = argumentInteger(12);
-    if (hasArgument(13)) r.deleteAt = argumentInteger(13);
+    if (hasArgument(utility::kInsert)) r.insertAt = argumentInteger(utility::kInsert);
+    if (hasArgument(utility::kDelete)) r.deleteAt = argumentInteger(utility::kDelete);
     return runVariableUtility(r);
 }
 
 int VariableInfo() {
-    if (evaluateArguments(kVariableInfoCommand) < 0) return -1;
-    const ArgumentValue* source = argument(0);
+    if (evaluateArguments(cmd::kVariableInfo) < 0) return -1;
+    const ArgumentValue* source = argument(info::kSource);
     if (!source) return 0;
     InfoRequest r;
     r.source = refOf(*source);
-    if (const ArgumentValue* result = argument(1)) r.result = refOf(*result);
-    for (int id = 2; id <= 14 && !r.query; ++id)
+    if (const ArgumentValue* result = argument(info::kResult)) r.result = refOf(*result);
+    // The queries are the ids from type to find; the first one present wins.
+    for (int id = info::kType; id <= info::kFind && !r.query; ++id)
         if (hasArgument(id)) r.query = id;
-    r.findInteger = argumentInteger(15);
-    r.findFloat = argumentInteger(16);
-    r.findText = std::string(argumentText(17));
-    r.findFrom = argumentInteger(18);
+    r.findInteger = argumentInteger(info::kFindInt);
+    r.findFloat = argumentInteger(info::kFindFloat);
+    r.findText = std::string(argumentText(info::kFindText));
+    r.findFrom = argumentInteger(info::kFindFrom);
     return runVariableInfo(r);
 }
 
 void installVariableCommands(CommandTable& table) {
-    table.slots[kDeclareIntegerCommand] = &DeclareVariable;
-    table.slots[kDeclareFloatCommand] = &DeclareVariable2;
-    table.slots[kDeclareStringCommand] = &DeclareStringVariable;
-    table.slots[kVariableUtilityCommand] = &VariableUtility;
-    table.slots[kVariableInfoCommand] = &VariableInfo;
+    table.slots[cmd::kDeclareVariable] = &DeclareVariable;
+    table.slots[cmd::kDeclareVariable2] = &DeclareVariable2;
+    table.slots[cmd::kDeclareStringVariable] = &DeclareStringVariable;
+    table.slots[cmd::kVariableUtility] = &VariableUtility;
+    table.slots[cmd::kVariableInfo] = &VariableInfo;
 }
 
 }  // namespace vr

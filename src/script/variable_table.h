@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "script/value_operators.h"
+
 namespace vr {
 
 constexpr int kVariableDimensions = 8;
@@ -24,6 +26,14 @@ struct Variable {
     // bytes: the capacity of the engine's element buffers is 16-bit.
     std::vector<std::string> strings;
 };
+
+// The one store of an integer assignment into an integer element, for the
+// assignment command, its in-line step and assignInteger alike.
+inline void assignIntegerElement(Variable& v, size_t i, uint8_t op, int64_t value) {
+    int64_t& element = v.integers[i];
+    // A plain store, by far the most common, reads nothing first.
+    element = op == 0 ? value : integerCompound(element, op, value);
+}
 
 struct VariableTable {
     std::vector<Variable> records;  // by number, 0 to the highest of vrt.vbn

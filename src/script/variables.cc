@@ -130,27 +130,6 @@ VariableShape shapeOf(uint32_t number) {
     return shape;
 }
 
-int64_t integerCompound(int64_t current, uint8_t op, int64_t value) {
-    uint64_t a = uint64_t(current), b = uint64_t(value);
-    switch (op) {
-    case 0: return value;
-    case 1: return int64_t(a + b);
-    case 2: return int64_t(a - b);
-    case 3: return int64_t(a * b);
-    case 4:
-        if (value == 0) return current;
-        // The one quotient without a 64-bit form wraps, as the sum does.
-        return value == -1 ? int64_t(0 - a) : current / value;
-    case 5:
-        if (value == 0) return current;
-        return value == -1 ? 0 : current % value;
-    case 6: return int64_t(a & b);
-    case 7: return int64_t(a | b);
-    case 8: return int64_t(a ^ b);
-    default: return current;
-    }
-}
-
 double floatCompound(double current, uint8_t op, double value) {
     switch (op) {
     case 0: return value;
@@ -307,6 +286,13 @@ std::string getString(uint32_t number, int64_t element) {
     return v->strings[size_t(element)];
 }
 
+std::string_view stringView(uint32_t number, int64_t element, std::string& scratch) {
+    if (number < kFirstUserVariable) return scratch = getString(number, element);
+    const Variable* v = userRecord(number);
+    if (!v || v->type != kTypeString || !inRange(*v, element)) return {};
+    return v->strings[size_t(element)];
+}
+
 int setNumber(uint32_t number, int64_t element, int64_t value) {
     if (number < kFirstUserVariable) {
         uint8_t type = systemVariableType(number);
@@ -360,7 +346,7 @@ int assignInteger(uint32_t number, int64_t element, uint8_t op, int64_t value) {
     if (!inRange(*v, element)) return 0;
     size_t i = size_t(element);
     if (v->type == kTypeInteger)
-        v->integers[i] = integerCompound(v->integers[i], op, value);
+        assignIntegerElement(*v, i, op, value);
     else
         v->floats[i] = floatCompound(v->floats[i], op, double(value));
     return 0;
@@ -387,7 +373,7 @@ int assignString(uint32_t number, int64_t element, uint8_t op, std::string_view 
     }
     Variable* v = userRecord(number);
     if (!v || v->type != kTypeString) return wrongType();
-    if (!inRange(*v, element)) return 0;
+    if (!inRange(*v, element)) return -1;
     std::string& s = v->strings[size_t(element)];
     if (op == 0) {
         s.assign(elementText(text));

@@ -66,6 +66,10 @@ bool elementExists(uint32_t number, int64_t element);
 int64_t getInteger(uint32_t number, int64_t element);
 double getFloat(uint32_t number, int64_t element);
 std::string getString(uint32_t number, int64_t element);
+// The same text without a copy: a user variable's element is viewed where it
+// is stored (until the variable next changes); a system variable's text is
+// read into `scratch`.
+std::string_view stringView(uint32_t number, int64_t element, std::string& scratch);
 
 // Writers.  A number into a string variable, a text into a numeric one, or
 // any write into an undeclared user variable reports 101140; an element out
@@ -84,8 +88,9 @@ int setString(uint32_t number, int64_t element, std::string_view text);
 // System variables take the value itself through their writers.
 int assignInteger(uint32_t number, int64_t element, uint8_t op, int64_t value);
 int assignFloat(uint32_t number, int64_t element, uint8_t op, double value);
-// 0 set, 1 append; any other operator, or a target that is not a string,
-// reports 101140.
+// 0 set, 1 append, in place; any other operator, or a target that is not a
+// string, reports 101140.  An element out of range is -1 without a report,
+// as for setString.
 int assignString(uint32_t number, int64_t element, uint8_t op, std::string_view text);
 
 // One-dimensional arrays (a single value counts as one element).  Resizing

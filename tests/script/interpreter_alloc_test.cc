@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "common/compiler.h"
 #include "script/interpreter.h"
@@ -57,12 +58,17 @@ size_t allocationsOfFrames(test::HeadlessEngine& h, int frames) {
 TEST(InterpreterAllocation, TheLoopOfAWarmGameAllocatesNothing) {
     if (!VIRELO_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
     test::HeadlessEngine h;
+    // t: a text past the small-string buffer, appended to and cut back in
+    // place every frame.
+    const std::string hundred(100, 'x');
     test::loadCompiledGame(h,
-             "global int i\nglobal int c\nglobal float f\nglobal int a[8]\nglobal str s\n*SYSTEM_START\n"
+             "global int i\nglobal int c\nglobal float f\nglobal int a[8]\nglobal str s\nglobal str t\n"
+             "*SYSTEM_START\nt = \"" + hundred + "\"\n"
              "loop -1\n"
              "  loop 100\n    i = i + 1\n    if i % 7 == 0 && i > 3\n      c += 1\n    elif i % 5 == 0\n"
              "      f = f * 1.5 + 1\n    end\n    a[i % 8] = i * 2\n    call *sub(i, 2.5)\n  end\n"
              "  s = \"abc\"\n  s += str(i)\n"
+             "  t += str(i)\n  VariableUtility source=t substring=1 start=1 length=100\n"
              "  wait 1\nend\n"
              "*sub\nreturn param.int[1] + 1\n");
     ASSERT_FALSE(h.e.core.run.quitRequested);
@@ -73,6 +79,7 @@ TEST(InterpreterAllocation, TheLoopOfAWarmGameAllocatesNothing) {
     EXPECT_EQ(allocationsOfFrames(h, 20), 0u);
     EXPECT_FALSE(h.e.core.run.quitRequested) << (h.e.core.errors.reports.empty() ? "" : h.e.core.errors.reports[0]);
     EXPECT_GT(getInteger(1001, 0), 0) << "the loop ran";
+    EXPECT_EQ(getString(1005, 0), hundred) << "the text was cut back";
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::vector<ScriptInstruction> sample() {
     endTarget.id = 2;
     endTarget.target = 3;
     return {
-        {command::kBlockBegin, 10, {cond, elseTarget, endTarget}},
+        {cmd::kBlockBegin, 10, {cond, elseTarget, endTarget}},
         {90, 11, {expr(0, {'a', 'b', 'c', 'd', 'e'})}},
         {31, 12, {}},
         {34, 13, {}},

@@ -435,5 +435,20 @@ TEST(VariableCommands, InAGame) {
     EXPECT_EQ(r.value(1003), "5");
 }
 
+// The compound operators through both ways an assignment runs: a plain
+// integer variable in line, an array element by the handler.  Both must
+// agree with each other and with the operators' rules (a zero divisor keeps
+// the value).
+TEST(VariableCommands, CompoundAssignmentInLineAndByTheHandler) {
+    const char* ops[] = {"= 10", "-= 3", "*= 4", "/= 0", "%= 0", "%= 5", "|= 8", "&= 14", "^= 3", "/= 2"};
+    std::string source = "global int c\nglobal int e[2]\n*SYSTEM_START\n";
+    for (const char* op : ops) source += std::string("c ") + op + "\ne[1] " + op + "\n";
+    auto r = test::runGame(source + "loop -1\n  wait 1\nend\n", 2);
+    ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
+    EXPECT_FALSE(r.anyError()) << r.output;
+    EXPECT_EQ(r.value(1000), "4");
+    EXPECT_EQ(r.value(1001), "0, 4");
+}
+
 }  // namespace
 }  // namespace vr

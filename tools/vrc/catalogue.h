@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/command_ids.h"
 #include "core/error_report.h"
 
 namespace vrc {
@@ -16,7 +17,7 @@ namespace vrc {
 // Argument kinds as the engine's argument evaluator knows them.
 constexpr uint8_t kArgumentNumeric = 0, kArgumentString = 1, kArgumentRaw = 2;
 constexpr uint8_t kLastRangeKind = 26;
-constexpr int kCommandSlotCount = 100;
+constexpr int kCommandSlotCount = vr::cmd::kSlotCount;
 constexpr int kArgumentIdLimit = 96;  // ids 0 to 95
 constexpr int kErrnoCount = 37;       // errno 0 to 36
 constexpr size_t kErrorMessageLimit = 256;

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "common/command_ids.h"
 #include "common/sjis.h"
 #include "expression.h"
 #include "lexer.h"
@@ -13,18 +14,24 @@ namespace vrc {
 
 namespace {
 
-// Command slots the statements compile to.
-namespace slot {
-constexpr uint8_t kElseIf = 11, kDeclareInt = 20, kJump = 28, kCall = 29, kBlockBegin = 30, kBlockSkip = 31,
-                  kBlockBreak = 32, kBlockRepeat = 33, kBlockEnd = 34, kDeclareFloat = 36, kAssign = 39,
-                  kLoopBegin = 41, kLoopBreak = 42, kLoopContinue = 43, kLoopEnd = 44, kReturn = 61,
-                  kMessageEnd = 63, kDeclareString = 74, kThreadControl = 76, kThreadEnd = 77, kPrintValue = 85,
-                  kWait = 86, kMessageText = 90;
-}  // namespace slot
+// The command slots the statements compile to, and the ids of their
+// arguments (common/command_ids.h, generated from the catalogue).
+namespace cmd = vr::cmd;
+namespace arg = vr::arg;
 
-// Argument ids of the thread commands.
-constexpr uint8_t kThreadPath = 0, kThreadFirstInt = 4, kThreadFirstFloat = 14, kThreadLabel = 34,
-                  kThreadRerun = 37;
+// A jump and a call name their label alike, and so do the declarations
+// their target and initial value, and break, repeat and continue their
+// levels.
+constexpr uint8_t kLabel = arg::call_label::kLabel;
+static_assert(arg::jump_to_label::kLabel == kLabel);
+namespace declare = arg::declare_variable;
+static_assert(arg::declare_variable2::kTarget == declare::kTarget &&
+              arg::declare_string_variable::kTarget == declare::kTarget &&
+              arg::declare_variable2::kInitial == declare::kInitial &&
+              arg::declare_string_variable::kInitial == declare::kInitial);
+constexpr uint8_t kLevels = arg::block_break::kLevels;
+static_assert(arg::block_repeat::kLevels == kLevels && arg::loop_break::kLevels == kLevels &&
+              arg::loop_continue::kLevels == kLevels);
 
 struct OpenBlock {
     bool loop = false;
@@ -260,10 +267,10 @@ private:
         auto flush = [&] {
             if (pending.empty()) return;
             vr::ScriptArgument a;
-            a.id = 0;
+            a.id = arg::message_text::kText;
             a.evalType = 3;
             a.code.assign(pending.begin(), pending.end());
-            emit(slot::kMessageText, {a});
+            emit(cmd::kMessageText, {a});
             pending.clear();
         };
         while (pos < text.size()) {
@@ -283,7 +290,7 @@ private:
                     error(line, lex.offset(), "expected } after the printed value");
                     return;
                 }
-                emit(slot::kPrintValue, {argument(1, *e, e->type == Type::String)});
+                emit(cmd::kPrintValue, {argument(arg::print_value::kValue, *e, e->type == Type::String)});
                 pos = lex.offset() - from;
                 continue;
             }
@@ -304,7 +311,7 @@ private:
         inParagraph_ = false;
         // The end mark is kept by the thread; scripts see it as 0.
         Expr zero;
-        emit(slot::kMessageEnd, {argument(0, zero, false)});
+        emit(cmd::kMessageEnd, {argument(arg::message_end::kMark, zero, false)});
     }
 
     // ------------------------------------------------------------ labels
@@ -336,17 +343,17 @@ private:
         size_t at = 0;
         if (lex.readLabel(name, at)) {
             labelUses_.push_back({name, source_.name, {line.number, columnOf(line.text, at)}});
-            return textArgument(0, name);
+            return textArgument(kLabel, name);
         }
         auto e = value(lex, line, Type::String, "a label");
         if (!e) return std::nullopt;
-        return argument(0, *e, true);
+        return argument(kLabel, *e, true);
     }
 
     void gotoStatement(const SourceLine& line, Lexer& lex) {
         auto label = labelOperand(line, lex);
         if (!label || !expectEnd(lex, line)) return;
-        emit(slot::kJump, {*label});
+        emit(cmd::kJumpToLabel, {*label});
     }
 
     void callStatement(const SourceLine& line, Lexer& lex) {
@@ -367,7 +374,9 @@ private:
                     error(line, at, "a string parameter is computed in integer arithmetic; compute it first");
                     return;
                 }
-                uint8_t id = uint8_t(e->type == Type::Int ? k : e->type == Type::Float ? 10 + k : 20 + k);
+                namespace call = arg::call_label;
+                uint8_t first = e->type == Type::Int ? call::kInt1 : e->type == Type::Float ? call::kFloat1 : call::kStr1;
+                uint8_t id = uint8_t(first + k - 1);
                 args.push_back(argument(id, *e, e->type == Type::String));
             } while (lex.accept(","));
             if (!lex.accept(")")) {
@@ -390,7 +399,7 @@ private:
             }
         }
         if (!expectEnd(lex, line)) return;
-        emit(slot::kCall, std::move(args));
+        emit(cmd::kCallLabel, std::move(args));
         // Each result k is read from the result variable of its type.
         for (size_t k = 0; k < results.size(); ++k) {
             const Expr& t = results[k];
@@ -417,12 +426,14 @@ private:
                 }
                 auto e = value(lex, line, std::nullopt, "a result");
                 if (!e) return;
-                uint8_t id = uint8_t(e->type == Type::Int ? k - 1 : e->type == Type::Float ? 9 + k : 19 + k);
+                namespace ret = arg::return_;
+                uint8_t first = e->type == Type::Int ? ret::kInt1 : e->type == Type::Float ? ret::kFloat1 : ret::kStr1;
+                uint8_t id = uint8_t(first + k - 1);
                 args.push_back(argument(id, *e, e->type == Type::String));
             } while (lex.accept(","));
         }
         if (!expectEnd(lex, line)) return;
-        emit(slot::kReturn, std::move(args));
+        emit(cmd::kReturn, std::move(args));
     }
 
     // thread *LABEL(numbers...) [in PATH]: starts a thread there at once,
@@ -435,7 +446,7 @@ private:
             return;
         }
         labelUses_.push_back({name, source_.name, {line.number, columnOf(line.text, at)}});
-        std::vector<vr::ScriptArgument> args{textArgument(kThreadLabel, name)};
+        std::vector<vr::ScriptArgument> args{textArgument(arg::thread_control::kLabel, name)};
         if (lex.accept("(") && !lex.accept(")")) {
             int k = 0;
             do {
@@ -446,7 +457,7 @@ private:
                 }
                 auto e = value(lex, line, Type::Int, "a thread value");
                 if (!e) return;
-                uint8_t first = e->type == Type::Float ? kThreadFirstFloat : kThreadFirstInt;
+                uint8_t first = e->type == Type::Float ? arg::thread_control::kFloat1 : arg::thread_control::kInt1;
                 args.push_back(argument(uint8_t(first + k - 1), *e, false));
             } while (lex.accept(","));
             if (!lex.accept(")")) {
@@ -459,15 +470,15 @@ private:
             lex.next();
             auto path = value(lex, line, Type::String, "a thread path");
             if (!path) return;
-            args.insert(args.begin(), argument(kThreadPath, *path, true));
+            args.insert(args.begin(), argument(arg::thread_control::kPath, *path, true));
         } else {
-            args.insert(args.begin(), textArgument(kThreadPath, name));
+            args.insert(args.begin(), textArgument(arg::thread_control::kPath, name));
         }
         if (!expectEnd(lex, line)) return;
         Expr one;
         one.integer = 1;
-        args.push_back(argument(kThreadRerun, one, false));
-        emit(slot::kThreadControl, std::move(args));
+        args.push_back(argument(arg::thread_control::kRerun, one, false));
+        emit(cmd::kThreadControl, std::move(args));
     }
 
     // endthread [PATH]: ends a thread, or the current one.
@@ -476,23 +487,23 @@ private:
         if (!lex.atEnd()) {
             auto path = value(lex, line, Type::String, "a thread path");
             if (!path) return;
-            args.push_back(argument(kThreadPath, *path, true));
+            args.push_back(argument(arg::thread_end::kPath, *path, true));
         }
         if (!expectEnd(lex, line)) return;
-        emit(slot::kThreadEnd, std::move(args));
+        emit(cmd::kThreadEnd, std::move(args));
     }
 
     void waitStatement(const SourceLine& line, Lexer& lex) {
         auto e = value(lex, line, Type::Int, "wait");
         if (!e) return;
-        uint8_t id = 0;
+        uint8_t id = arg::wait::kFrames;
         Token unit = lex.peek();
         if (unit.kind == Tok::Identifier && (unit.text == "ms" || unit.text == "frames")) {
             lex.next();
-            id = unit.text == "ms" ? 1 : 0;
+            id = unit.text == "ms" ? arg::wait::kMs : arg::wait::kFrames;
         }
         if (!expectEnd(lex, line)) return;
-        emit(slot::kWait, {argument(id, *e, false)});
+        emit(cmd::kWait, {argument(id, *e, false)});
     }
 
     // ------------------------------------------------------------ blocks and loops
@@ -506,7 +517,8 @@ private:
     void ifStatement(const SourceLine& line, Lexer& lex, size_t at) {
         auto cond = value(lex, line, Type::Int, "a condition");
         if (!cond || !expectEnd(lex, line) || !nestingAllows(line, at, false)) return;
-        size_t begin = emit(slot::kBlockBegin, {argument(0, *cond, false), target(1), target(2)});
+        size_t begin = emit(cmd::kBlockBegin, {argument(arg::block_begin::kCondition, *cond, false), target(arg::block_begin::kElseTarget),
+                                                  target(arg::block_begin::kEndTarget)});
         blocks_.push_back({false, begin, begin, false, line.number});
     }
 
@@ -527,8 +539,8 @@ private:
         if (!b) return;
         auto cond = value(lex, line, Type::Int, "a condition");
         if (!cond || !expectEnd(lex, line)) return;
-        emit(slot::kBlockSkip, {});
-        size_t branch = emit(slot::kElseIf, {argument(0, *cond, false), target(1)});
+        emit(cmd::kBlockSkip, {});
+        size_t branch = emit(cmd::kBlockElseIf, {argument(arg::block_else_if::kCondition, *cond, false), target(arg::block_else_if::kElseTarget)});
         script_.instructions[*b->pendingBranch].arguments[1].target = uint32_t(branch);
         b->pendingBranch = branch;
     }
@@ -536,7 +548,7 @@ private:
     void elseStatement(const SourceLine& line, Lexer& lex, size_t at) {
         OpenBlock* b = openIf(line, at, "else");
         if (!b || !expectEnd(lex, line)) return;
-        emit(slot::kBlockSkip, {});
+        emit(cmd::kBlockSkip, {});
         script_.instructions[*b->pendingBranch].arguments[1].target = uint32_t(here());
         b->pendingBranch.reset();
         b->hadElse = true;
@@ -550,14 +562,14 @@ private:
         }
         OpenBlock b = blocks_.back();
         blocks_.pop_back();
-        size_t end = emit(b.loop ? slot::kLoopEnd : slot::kBlockEnd, {});
+        size_t end = emit(b.loop ? cmd::kLoopEnd : cmd::kBlockEnd, {});
         script_.instructions[b.begin].arguments[b.loop ? 1 : 2].target = uint32_t(end);
     }
 
     void loopStatement(const SourceLine& line, Lexer& lex, size_t at) {
         auto count = value(lex, line, Type::Int, "a loop count");
         if (!count || !expectEnd(lex, line) || !nestingAllows(line, at, true)) return;
-        size_t begin = emit(slot::kLoopBegin, {argument(0, *count, false), target(1)});
+        size_t begin = emit(cmd::kLoopBegin, {argument(arg::loop_begin::kCount, *count, false), target(arg::loop_begin::kEndTarget)});
         blocks_.push_back({true, begin, std::nullopt, false, line.number});
     }
 
@@ -568,7 +580,7 @@ private:
             auto e = value(lex, line, Type::Int, "a level count");
             if (!e) return;
             if (auto constant = foldConstant(*e, Type::Int)) n = constant->integer;
-            args.push_back(argument(0, *e, false));
+            args.push_back(argument(kLevels, *e, false));
         }
         if (!expectEnd(lex, line)) return;
         int depth = loops ? loopDepth() : blockDepth();
@@ -577,8 +589,8 @@ private:
                                 (loops ? " loops" : " blocks") + " are open here");
             return;
         }
-        uint8_t command = loops ? (leave ? slot::kLoopBreak : slot::kLoopContinue)
-                                : (leave ? slot::kBlockBreak : slot::kBlockRepeat);
+        uint8_t command = loops ? (leave ? cmd::kLoopBreak : cmd::kLoopContinue)
+                                : (leave ? cmd::kBlockBreak : cmd::kBlockRepeat);
         emit(command, std::move(args));
     }
 
@@ -607,11 +619,11 @@ private:
 
     void emitAssign(const Expr& target, uint8_t op, const Expr& value) {
         vr::ScriptArgument to;
-        to.id = 0;
+        to.id = arg::assign::kTarget;
         to.evalType = 1;
         to.relative = op;
         to.code = encodeExpression(target);
-        emit(slot::kAssign, {to, argument(1, value, target.type == Type::String)});
+        emit(cmd::kAssign, {to, argument(arg::assign::kValue, value, target.type == Type::String)});
     }
 
     void assignment(const SourceLine& line, Lexer& lex) {
@@ -644,18 +656,18 @@ private:
         }
         std::vector<vr::ScriptArgument> args;
         vr::ScriptArgument to;
-        to.id = 0;
+        to.id = declare::kTarget;
         to.evalType = 1;
         to.code = encodeExpression(*t);
         args.push_back(to);
         if (lex.accept("=")) {
             auto v = value(lex, line, t->type == Type::String ? Type::String : Type::Int, "the initial value");
             if (!v) return;
-            args.push_back(argument(1, *v, t->type == Type::String));
+            args.push_back(argument(declare::kInitial, *v, t->type == Type::String));
         }
         if (!expectEnd(lex, line)) return;
-        uint8_t command = t->type == Type::Int ? slot::kDeclareInt
-                          : t->type == Type::Float ? slot::kDeclareFloat : slot::kDeclareString;
+        uint8_t command = t->type == Type::Int ? cmd::kDeclareVariable
+                          : t->type == Type::Float ? cmd::kDeclareVariable2 : cmd::kDeclareStringVariable;
         emit(command, std::move(args));
     }
 
@@ -691,7 +703,7 @@ private:
                 return;
             }
             uint8_t relative = uint8_t(rel - std::begin(kRelative));
-            if (it->kind == kArgumentRaw && cmd.slot == slot::kMessageText) {
+            if (it->kind == kArgumentRaw && cmd.slot == vr::cmd::kMessageText) {
                 Token text = lex.next();
                 if (text.kind != Tok::String) {
                     error(line, text.offset, "the message text is a string literal");

@@ -100,10 +100,10 @@ std::string showScript(const vr::ScriptFileView& view, const Catalogue& catalogu
             }
             out << relativeOperator(a.relative);
             const uint8_t* codeBytes = view.expressions.data() + a.offset;
-            bool raw = a.id < cmd.args.size() && cmd.args[a.id].kind == 2 && code == 90;
+            bool raw = a.id < cmd.args.size() && cmd.args[a.id].kind == 2 && code == vr::cmd::kMessageText;
             if (raw) {
                 out << "\"" << forMessage(std::string_view(reinterpret_cast<const char*>(codeBytes), a.length)) << "\"";
-            } else if (code == vr::command::kJumpToLabel && r == 0 && a.length >= vr::kResolvedLabelFlag) {
+            } else if (code == vr::cmd::kJumpToLabel && r == 0 && a.length >= vr::kResolvedLabelFlag) {
                 out << "label#" << (a.length & 0x0FFFFFFF);
             } else {
                 out << decodeExpression(codeBytes, a.length, nullptr);

@@ -15,6 +15,7 @@
 #include "elf_section.h"
 #include "failure.h"
 #include "files.h"
+#include "common/bytes.h"
 
 namespace vrpack {
 
@@ -32,7 +33,7 @@ uint32_t builtSizeOf(const std::string& path, const std::vector<uint8_t>& exe) {
                                 "; not a runtime executable"};
     if (section.size < 4) throw Failure{path, "the built size section is too small"};
     const uint8_t* at = exe.data() + section.offset;
-    uint32_t size = uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+    uint32_t size = vr::loadLe32(at);
     if (size == 0)
         throw Failure{path, "its built size was never recorded (vrbuildsize runs after linking); not a runtime executable"};
     if (size > exe.size() || section.offset + 4 > size)

@@ -14,6 +14,7 @@
 #include "core/debug_log.h"
 #include "core/core.h"
 #include "core/error_report.h"
+#include "common/bytes.h"
 
 namespace vr {
 
@@ -156,12 +157,12 @@ int checkAndRepair(platform::File& archive, uint8_t* bytes, uint32_t length, uin
     if (pack::adler32Of(bytes, length) == checksum) return 0;
     uint8_t head[8];
     if (!archive.readExact(head, 4)) return -1;
-    uint32_t parity = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
+    uint32_t parity = loadLe32(head);
     if (parity == 0) return -1;
     std::string text(name);
     writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_DAMAGED, text.c_str());
     if (!archive.readExact(head + 4, 4)) return -1;
-    uint32_t blocks = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
+    uint32_t blocks = loadLe32(head + 4);
     if (blocks != (uint64_t(length) + pack::kBlockSize - 1) / pack::kBlockSize || parity > pack::kBlockSize) return -1;
     std::vector<uint8_t> record(8 + size_t(blocks) * 2 + parity);
     std::copy(head, head + 8, record.begin());

@@ -9,6 +9,7 @@
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
 #include "core/error_report.h"
+#include "common/bytes.h"
 
 namespace vr {
 
@@ -17,11 +18,6 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 struct BmpHeader {
     uint32_t dataOffset = 0;
@@ -95,14 +91,14 @@ void drawBgr(const uint8_t* row, uint32_t w, uint8_t* out) {
 
 BmpHeader parseHeader(const uint8_t* data) {
     BmpHeader h;
-    h.dataOffset = le32(data + 10);
+    h.dataOffset = loadLe32(data + 10);
     const uint8_t* info = data + kFileHeaderSize;
-    h.infoSize = le32(info);
-    h.width = int32_t(le32(info + 4));
-    h.height = int32_t(le32(info + 8));
-    h.bitCount = le16(info + 14);
-    h.compression = le32(info + 16);
-    h.coloursUsed = le32(info + 32);
+    h.infoSize = loadLe32(info);
+    h.width = int32_t(loadLe32(info + 4));
+    h.height = int32_t(loadLe32(info + 8));
+    h.bitCount = loadLe16(info + 14);
+    h.compression = loadLe32(info + 16);
+    h.coloursUsed = loadLe32(info + 32);
     return h;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/bytes.h"
 #include "common/memory.h"
 #include "graphics/image/decoders.h"
 #include "graphics/image/gif_lzw.h"
@@ -35,33 +36,9 @@ struct GifState {
     int32_t loopCount = 1;
 };
 
-class GifReader {
-public:
-    GifReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    bool has(size_t n) const { return n <= size_ - position_; }
-    uint8_t u8() { return data_[position_++]; }
-    uint16_t u16() {
-        uint16_t v = uint16_t(data_[position_] | data_[position_ + 1] << 8);
-        position_ += 2;
-        return v;
-    }
-    bool skip(size_t n) {
-        if (!has(n)) return false;
-        position_ += n;
-        return true;
-    }
-    bool skipSubBlocks() { return skipGifSubBlocks(data_, size_, position_); }
-    const uint8_t* here() const { return data_ + position_; }
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return size_; }
-    size_t& position() { return position_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_ = 0;
-};
+// The reader stops at the end of the file: a read past it fails the reader
+// and gives 0, so a cut-short file is refused where it is next checked.
+using GifReader = ByteReader;
 
 bool readColourTable(GifReader& in, uint8_t flags, GifPalette& palette) {
     if (!(flags & 0x80)) return true;
@@ -80,7 +57,7 @@ bool readGraphicControl(GifReader& in, GifState& state) {
     state.transparentIndex = in.u8();
     state.disposal = (flags >> 2) & 7;
     state.transparent = flags & 1;
-    return in.skip(blockSize - 4) && in.skipSubBlocks();
+    return in.skip(blockSize - 4) && skipGifSubBlocks(in);
 }
 
 bool isAnimationExtension(const uint8_t* identifier) {
@@ -100,7 +77,7 @@ bool readApplication(GifReader& in, GifState& state) {
         state.loopCount = in.u16();
         if (!in.skip(length - 3)) return false;
     }
-    return in.skipSubBlocks();
+    return skipGifSubBlocks(in);
 }
 
 // Text blocks are not drawn: their fixed part and data are passed over.
@@ -109,7 +86,7 @@ bool skipTextBlock(GifReader& in, bool hasFixedPart) {
         if (!in.has(1)) return false;
         if (!in.skip(in.u8())) return false;
     }
-    return in.skipSubBlocks();
+    return skipGifSubBlocks(in);
 }
 
 bool readExtension(GifReader& in, GifState& state) {
@@ -162,12 +139,12 @@ int readImage(GifReader& in, GifState& state, Surface& surface, std::string_view
     frame.loopCount = state.loopCount;
 
     size_t count = size_t(frame.width) * size_t(frame.height);
-    if (count / kMaxIndicesPerByte > in.size() - in.position()) return kUnreported;
+    if (count / kMaxIndicesPerByte > in.remaining()) return kUnreported;
     if (!tryResize(frame.indices, count)) {
         reportErrorArgs(104030, true, std::string(name));
         return kReported;
     }
-    if (!decodeGifImageData(in.data(), in.size(), in.position(), frame.indices.data(), count)) return kUnreported;
+    if (!decodeGifImageData(in, frame.indices.data(), count)) return kUnreported;
     if (flags & 0x40) deinterlace(frame);
     surface.frames.push_back(std::move(frame));
     return 0;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "common/bytes.h"
+
 namespace vr {
 
 namespace {
@@ -13,19 +15,19 @@ constexpr int kMaxMinimumCodeSize = 8;  // indices are bytes
 // Codes are packed least significant bit first across the sub-blocks.
 class CodeReader {
 public:
-    CodeReader(const uint8_t* data, size_t size, size_t position) : data_(data), size_(size), position_(position) {}
+    explicit CodeReader(ByteReader& in) : in_(in) {}
 
     enum Result { kCode, kDataEnd, kTruncated };
 
     Result read(int width, int& code) {
         while (bits_ < width) {
             if (blockLeft_ == 0) {
-                if (position_ >= size_) return kTruncated;
-                blockLeft_ = data_[position_++];
+                if (!in_.has(1)) return kTruncated;
+                blockLeft_ = in_.u8();
                 if (blockLeft_ == 0) return kDataEnd;
             }
-            if (position_ >= size_) return kTruncated;
-            buffer_ |= uint32_t(data_[position_++]) << bits_;
+            if (!in_.has(1)) return kTruncated;
+            buffer_ |= uint32_t(in_.u8()) << bits_;
             bits_ += 8;
             --blockLeft_;
         }
@@ -36,18 +38,10 @@ public:
     }
 
     // Moves past the rest of the current sub-block and the ones after it.
-    bool finish(size_t& position) {
-        if (blockLeft_ > size_ - position_) return false;
-        position_ += blockLeft_;
-        if (!skipGifSubBlocks(data_, size_, position_)) return false;
-        position = position_;
-        return true;
-    }
+    bool finish() { return in_.skip(blockLeft_) && skipGifSubBlocks(in_); }
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_;
+    ByteReader& in_;
     size_t blockLeft_ = 0;
     uint32_t buffer_ = 0;
     int bits_ = 0;
@@ -62,19 +56,18 @@ struct CodeTable {
 
 }  // namespace
 
-bool skipGifSubBlocks(const uint8_t* data, size_t size, size_t& position) {
+bool skipGifSubBlocks(ByteReader& in) {
     while (true) {
-        if (position >= size) return false;
-        size_t length = data[position++];
+        if (!in.has(1)) return in.fail();
+        size_t length = in.u8();
         if (length == 0) return true;
-        if (length > size - position) return false;
-        position += length;
+        if (!in.skip(length)) return false;
     }
 }
 
-bool decodeGifImageData(const uint8_t* data, size_t size, size_t& position, uint8_t* out, size_t count) {
-    if (position >= size) return false;
-    const int minimum = data[position];
+bool decodeGifImageData(ByteReader& in, uint8_t* out, size_t count) {
+    if (!in.has(1)) return in.fail();
+    const int minimum = in.u8();
     if (minimum < 1 || minimum > kMaxMinimumCodeSize) return false;
     const int clear = 1 << minimum, end = clear + 1;
 
@@ -85,7 +78,7 @@ bool decodeGifImageData(const uint8_t* data, size_t size, size_t& position, uint
         table.suffix[c] = uint8_t(c);
         table.first[c] = uint8_t(c);
     }
-    CodeReader reader(data, size, position + 1);
+    CodeReader reader(in);
     int width = minimum + 1, next = clear + 2, previous = -1;
     size_t produced = 0;
 
@@ -131,7 +124,7 @@ bool decodeGifImageData(const uint8_t* data, size_t size, size_t& position, uint
         produced += table.length[code];
         previous = code;
     }
-    return reader.finish(position);
+    return reader.finish();
 }
 
 }  // namespace vr

@@ -23,8 +23,7 @@ std::string currentCommandName() {
     if (!s.currentThread || !s.currentThread->image) return {};
     const std::vector<uint8_t>& commands = s.currentThread->image->commands;
     if (s.currentInstruction >= commands.size()) return {};
-    const CommandDefinition* d = commandDefinition(commands[s.currentInstruction]);
-    return d ? d->name : std::string();
+    return commandName(commands[s.currentInstruction]);
 }
 
 // What a missing image gives: one pixel (0, 0, 0, 0).  Its alpha byte is

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/sjis.h"
+#include "common/command_ids.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
 #include "script/script_state.h"
@@ -18,20 +19,8 @@ namespace vr {
 
 namespace {
 
-constexpr uint8_t kFontSetSlot = 21, kFontQuerySlot = 22;
-
-// Argument ids of the settings command.
-enum SetArgument {
-    kSlot = 0, kFontNumber = 1, kFontName = 2, kAntiAlias = 3, kTopColour = 4, kBottomColour = 5, kWriteMode = 6,
-    kGlyphSize = 7, kLineHeight = 8, kBold = 9,
-};
-
-// Argument ids of the query command.
-enum QueryArgument {
-    kQueryFont = 0, kAskName = 1, kAskAntiAlias = 2, kAskTopColour = 3, kAskBottomColour = 4, kAskWriteMode = 5,
-    kAskGlyphSize = 6, kAskLineHeight = 7, kAskBold = 8, kAskFontCount = 9, kAskNonJapanese = 11,
-    kAskCharWidth = 12, kAskCharHeight = 13, kQueryText = 15, kResult = 16,
-};
+namespace font_set = arg::font_set;
+namespace font_query = arg::font_query;
 
 constexpr int64_t kColourLimit = 0xFFFFFF, kSwitchLimit = 1, kSizeLimit = 256;
 
@@ -63,13 +52,13 @@ void setSlotAttributes() {
     FontList& fonts = g.text.fonts;
     size_t slot = size_t(fonts.currentSlot);
     FontSlotAttributes& a = g.messageWindow.slots[slot];
-    if (hasArgument(kAntiAlias)) a.antiAlias = uint8_t(argumentInteger(kAntiAlias));
-    if (hasArgument(kTopColour)) a.topColour = uint32_t(combined(kTopColour, a.topColour, kColourLimit));
-    if (hasArgument(kBottomColour)) a.bottomColour = uint32_t(combined(kBottomColour, a.bottomColour, kColourLimit));
-    if (hasArgument(kWriteMode)) a.writeMode = int8_t(combined(kWriteMode, a.writeMode, kSwitchLimit));
-    if (hasArgument(kGlyphSize)) a.glyphSize = int32_t(combined(kGlyphSize, a.glyphSize, kSizeLimit));
-    if (hasArgument(kLineHeight)) a.lineHeight = int32_t(combined(kLineHeight, a.lineHeight, kSizeLimit));
-    if (hasArgument(kBold)) a.bold = int8_t(combined(kBold, a.bold, kSwitchLimit));
+    if (hasArgument(font_set::kAntiAlias)) a.antiAlias = uint8_t(argumentInteger(font_set::kAntiAlias));
+    if (hasArgument(font_set::kTopColour)) a.topColour = uint32_t(combined(font_set::kTopColour, a.topColour, kColourLimit));
+    if (hasArgument(font_set::kBottomColour)) a.bottomColour = uint32_t(combined(font_set::kBottomColour, a.bottomColour, kColourLimit));
+    if (hasArgument(font_set::kWriteMode)) a.writeMode = int8_t(combined(font_set::kWriteMode, a.writeMode, kSwitchLimit));
+    if (hasArgument(font_set::kSize)) a.glyphSize = int32_t(combined(font_set::kSize, a.glyphSize, kSizeLimit));
+    if (hasArgument(font_set::kLineHeight)) a.lineHeight = int32_t(combined(font_set::kLineHeight, a.lineHeight, kSizeLimit));
+    if (hasArgument(font_set::kBold)) a.bold = int8_t(combined(font_set::kBold, a.bold, kSwitchLimit));
 
     fonts.slotAntiAlias[slot] = int8_t(a.antiAlias);
     fonts.slotBold[slot] = a.bold;
@@ -80,31 +69,31 @@ void setSlotAttributes() {
     // Only what the command changed: the message keeps its own starting
     // values (a bottom colour without gradient) until then.
     MessageTextState& m = g.text.message;
-    if (hasArgument(kAntiAlias)) m.antiAlias = a.antiAlias;
-    if (hasArgument(kTopColour)) m.topColour = a.topColour;
-    if (hasArgument(kBottomColour)) m.bottomColour = a.bottomColour;
-    if (hasArgument(kWriteMode)) m.writeMode = a.writeMode;
-    if (hasArgument(kGlyphSize)) m.glyphSize = a.glyphSize;
-    if (hasArgument(kLineHeight)) m.lineHeight = a.lineHeight;
-    if (hasArgument(kBold)) m.bold = a.bold;
+    if (hasArgument(font_set::kAntiAlias)) m.antiAlias = a.antiAlias;
+    if (hasArgument(font_set::kTopColour)) m.topColour = a.topColour;
+    if (hasArgument(font_set::kBottomColour)) m.bottomColour = a.bottomColour;
+    if (hasArgument(font_set::kWriteMode)) m.writeMode = a.writeMode;
+    if (hasArgument(font_set::kSize)) m.glyphSize = a.glyphSize;
+    if (hasArgument(font_set::kLineHeight)) m.lineHeight = a.lineHeight;
+    if (hasArgument(font_set::kBold)) m.bold = a.bold;
 }
 
 int applyFontSettings() {
-    if (hasArgument(kSlot)) {
-        int64_t slot = argumentInteger(kSlot);
+    if (hasArgument(font_set::kSlot)) {
+        int64_t slot = argumentInteger(font_set::kSlot);
         if (slot < 0 || slot >= kFontSlots) {
-            reportScriptErrorArgs(101000, true, commandName(kFontSetSlot), argumentName(kFontSetSlot, kSlot), slot, 0,
+            reportScriptErrorArgs(101000, true, commandName(cmd::kFontSet), argumentName(cmd::kFontSet, font_set::kSlot), slot, 0,
                                   kFontSlots - 1);
             return -1;
         }
         selectFontSlot(int(slot));
     }
-    if (hasArgument(kFontNumber)) {
-        int index = fontIndexOf(kFontSetSlot, kFontNumber, argumentInteger(kFontNumber));
+    if (hasArgument(font_set::kFont)) {
+        int index = fontIndexOf(cmd::kFontSet, font_set::kFont, argumentInteger(font_set::kFont));
         if (index < 0) return -1;
         setSlotFont(index);
     }
-    if (hasArgument(kFontName)) setSlotFontByName(argumentText(kFontName));
+    if (hasArgument(font_set::kFontName)) setSlotFontByName(argumentText(font_set::kFontName));
     setSlotAttributes();
     return 0;
 }
@@ -112,14 +101,14 @@ int applyFontSettings() {
 // The font a query names by argument 0, else the current slot's; -1 after
 // a report.
 int queriedFont() {
-    if (!hasArgument(kQueryFont)) return slotFontIndex();
-    return fontIndexOf(kFontQuerySlot, kQueryFont, argumentInteger(kQueryFont));
+    if (!hasArgument(font_query::kFont)) return slotFontIndex();
+    return fontIndexOf(cmd::kFontQuery, font_query::kFont, argumentInteger(font_query::kFont));
 }
 
 // Rasterises the first character of argument 15 as the message would draw
 // it; false after a report.  An empty text has no glyph.
 bool queriedGlyph(GlyphImage& glyph) {
-    std::string_view text = argumentText(kQueryText);
+    std::string_view text = argumentText(font_query::kText);
     if (text.empty()) return true;
     const MessageTextState& m = graphics().text.message;
     return rasterizeGlyph(text.substr(0, sjis::charLength(text, 0)), m.glyphSize, m.bold != 0, m.antiAlias != 0,
@@ -131,7 +120,7 @@ bool flagged(int id) { return hasArgument(id) && argumentInteger(id) == 1; }
 }  // namespace
 
 int FontSet() {
-    if (evaluateArguments(kFontSetSlot) < 0) return -1;
+    if (evaluateArguments(cmd::kFontSet) < 0) return -1;
     int status = applyFontSettings();
     // Other commands draw with the message slot unless they choose another.
     selectFontSlot(kMessageSlot);
@@ -139,34 +128,34 @@ int FontSet() {
 }
 
 int FontQuery() {
-    if (evaluateArguments(kFontQuerySlot) < 0) return -1;
-    const ArgumentValue* result = argument(kResult);
+    if (evaluateArguments(cmd::kFontQuery) < 0) return -1;
+    const ArgumentValue* result = argument(font_query::kResult);
     if (!result) return 0;
     uint32_t number = result->variable;
     int64_t element = result->element;
     auto answer = [&](int64_t v) { return setNumber(number, element, v) < 0 ? -1 : 0; };
     const MessageTextState& m = graphics().text.message;
-    if (hasArgument(kAskAntiAlias)) return answer(m.antiAlias);
-    if (hasArgument(kAskTopColour)) return answer(m.topColour);
-    if (hasArgument(kAskBottomColour)) return answer(m.bottomColour);
-    if (hasArgument(kAskWriteMode)) return answer(m.writeMode);
-    if (hasArgument(kAskGlyphSize)) return answer(m.glyphSize);
-    if (hasArgument(kAskLineHeight)) return answer(m.lineHeight);
-    if (hasArgument(kAskBold)) return answer(m.bold);
-    if (flagged(kAskFontCount)) return answer(fontCount());
-    if (hasArgument(kAskCharWidth) || hasArgument(kAskCharHeight)) {
+    if (hasArgument(font_query::kAntiAlias)) return answer(m.antiAlias);
+    if (hasArgument(font_query::kTopColour)) return answer(m.topColour);
+    if (hasArgument(font_query::kBottomColour)) return answer(m.bottomColour);
+    if (hasArgument(font_query::kWriteMode)) return answer(m.writeMode);
+    if (hasArgument(font_query::kSize)) return answer(m.glyphSize);
+    if (hasArgument(font_query::kLineHeight)) return answer(m.lineHeight);
+    if (hasArgument(font_query::kBold)) return answer(m.bold);
+    if (flagged(font_query::kFontCount)) return answer(fontCount());
+    if (hasArgument(font_query::kCharWidth) || hasArgument(font_query::kCharHeight)) {
         GlyphImage glyph;
         if (!queriedGlyph(glyph)) return -1;
-        return answer(hasArgument(kAskCharWidth) ? glyph.advance : glyph.inkHeight);
+        return answer(hasArgument(font_query::kCharWidth) ? glyph.advance : glyph.inkHeight);
     }
-    if (flagged(kAskName)) {
+    if (flagged(font_query::kFontName)) {
         int font = queriedFont();
-        if (font < 0 && hasArgument(kQueryFont)) return -1;
+        if (font < 0 && hasArgument(font_query::kFont)) return -1;
         return setString(number, element, fontName(font)) < 0 ? -1 : 0;
     }
-    if (flagged(kAskNonJapanese)) {
+    if (flagged(font_query::kNonJapanese)) {
         int font = queriedFont();
-        if (font < 0 && hasArgument(kQueryFont)) return -1;
+        if (font < 0 && hasArgument(font_query::kFont)) return -1;
         return answer(std::max(0, fontNonJapaneseScript(font)));
     }
     return answer(0);

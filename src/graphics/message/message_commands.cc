@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "common/command_ids.h"
 #include "common/sjis.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
@@ -22,17 +23,8 @@ namespace vr {
 
 namespace {
 
-enum Slot : uint8_t {
-    kFontSetSlot = 21, kFontQuerySlot = 22, kMessageEndSlot = 63, kWindowSetSlot = 79, kWindowQuerySlot = 80,
-    kPrintValueSlot = 85, kMessageTextSlot = 90,
-};
-
-// Argument ids of the window settings command.
-enum WindowSetArgument {
-    kPath = 0, kMode = 1, kFirstClickKey = 2, kFirstSkipKey = 6, kDelay = 10, kWait = 15, kLineFeed = 16,
-    kClearPage = 17, kLineFeed2 = 18, kClearPage2 = 19, kReset = 20, kEndLineFeed = 21, kEndClearPage = 22,
-    kEndWait = 23,
-};
+namespace window_set = arg::message_window_set;
+namespace window_query = arg::message_window_query;
 
 // A printed value longer than this is refused.
 constexpr size_t kPrintLimit = 1024;
@@ -107,16 +99,16 @@ int setMessageTarget(std::string_view path) {
 
 int64_t keyOrNone(int64_t key) { return key == 0 ? kNoMessageKey : key; }
 
-// Arguments 15 to 19: a click wait, line feeds and page clears put into the
+// Arguments wait to clearPage2: a click wait, line feeds and page clears put into the
 // message where the script stands.  -1 when the thread must stop.
 int appendWindowControls() {
     MessageTextState& m = message();
-    if (hasArgument(kWait) && argumentInteger(kWait) == 1) {
+    if (hasArgument(window_set::kWait) && argumentInteger(window_set::kWait) == 1) {
         if (appendControlEntry('C', true) < 0) return -1;
         if (m.messageMode != 0) return -1;
     }
     constexpr std::pair<int, char> kControls[] = {
-        {kLineFeed, 'R'}, {kClearPage, 'P'}, {kLineFeed2, 'r'}, {kClearPage2, 'p'}};
+        {window_set::kLineFeed, 'R'}, {window_set::kClearPage, 'P'}, {window_set::kLineFeed2, 'r'}, {window_set::kClearPage2, 'p'}};
     for (auto [id, kind] : kControls)
         if (hasArgument(id) && argumentInteger(id) == 1 && appendControlEntry(kind, true) < 0) return -1;
     return 0;
@@ -125,7 +117,7 @@ int appendWindowControls() {
 }  // namespace
 
 int MessageText() {
-    if (evaluateArguments(kMessageTextSlot) < 0) return -1;
+    if (evaluateArguments(cmd::kMessageText) < 0) return -1;
     const EvaluatedArguments& args = scriptState().arguments;
     if (args.count < 1) return 0;
     const ArgumentValue& a = args.byPosition[1];
@@ -134,8 +126,8 @@ int MessageText() {
 }
 
 int PrintValue() {
-    if (evaluateArguments(kPrintValueSlot) < 0) return -1;
-    const ArgumentValue* a = argument(1);
+    if (evaluateArguments(cmd::kPrintValue) < 0) return -1;
+    const ArgumentValue* a = argument(arg::print_value::kValue);
     char buffer[kStringCapacity];
     size_t length = 0;
     if (a && !printedText(*a, buffer, length)) return -1;
@@ -151,7 +143,7 @@ int PrintValue() {
 }
 
 int MessageEnd() {
-    if (evaluateArguments(kMessageEndSlot) < 0) return -1;
+    if (evaluateArguments(cmd::kMessageEnd) < 0) return -1;
     ScriptState& s = scriptState();
     ScriptThread& t = *s.currentThread;
     t.messageEndMark.fill(0);
@@ -174,47 +166,51 @@ int MessageEnd() {
 }
 
 int MessageWindowSet() {
-    if (evaluateArguments(kWindowSetSlot) < 0) return -1;
+    if (evaluateArguments(cmd::kMessageWindowSet) < 0) return -1;
     Graphics& g = graphics();
     MessageTextState& m = g.text.message;
     MessageWindowState& w = g.messageWindow;
-    if (hasArgument(kPath) && setMessageTarget(argumentText(kPath)) < 0) return -1;
-    if (hasArgument(kMode)) m.messageMode = int8_t(argumentInteger(kMode));
+    if (hasArgument(window_set::kPath) && setMessageTarget(argumentText(window_set::kPath)) < 0) return -1;
+    if (hasArgument(window_set::kMode)) m.messageMode = int8_t(argumentInteger(window_set::kMode));
     for (int k = 0; k < kMessageKeys; ++k) {
-        if (hasArgument(kFirstClickKey + k)) w.clickKeys[size_t(k)] = keyOrNone(argumentInteger(kFirstClickKey + k));
-        if (hasArgument(kFirstSkipKey + k)) w.skipKeys[size_t(k)] = keyOrNone(argumentInteger(kFirstSkipKey + k));
+        if (hasArgument(window_set::kClick1 + k)) w.clickKeys[size_t(k)] = keyOrNone(argumentInteger(window_set::kClick1 + k));
+        if (hasArgument(window_set::kSkip1 + k)) w.skipKeys[size_t(k)] = keyOrNone(argumentInteger(window_set::kSkip1 + k));
     }
-    if (hasArgument(kDelay)) m.delay = saturated32(argumentInteger(kDelay));
+    if (hasArgument(window_set::kDelay)) m.delay = saturated32(argumentInteger(window_set::kDelay));
     if (appendWindowControls() < 0) return -1;
-    if (hasArgument(kReset) && argumentInteger(kReset) == 1) {
+    if (hasArgument(window_set::kReset) && argumentInteger(window_set::kReset) == 1) {
         m.finished = 1;
         resetMessage();
     }
-    if (hasArgument(kEndLineFeed)) m.endLineFeed = saturated32(argumentInteger(kEndLineFeed));
-    if (hasArgument(kEndClearPage)) m.endClearPage = saturated32(argumentInteger(kEndClearPage));
-    if (hasArgument(kEndWait)) m.endWait = saturated32(argumentInteger(kEndWait));
+    if (hasArgument(window_set::kEndLineFeed)) m.endLineFeed = saturated32(argumentInteger(window_set::kEndLineFeed));
+    if (hasArgument(window_set::kEndClearPage)) m.endClearPage = saturated32(argumentInteger(window_set::kEndClearPage));
+    if (hasArgument(window_set::kEndWait)) m.endWait = saturated32(argumentInteger(window_set::kEndWait));
     return 0;
 }
 
 int MessageWindowQuery() {
-    if (evaluateArguments(kWindowQuerySlot) < 0) return -1;
+    if (evaluateArguments(cmd::kMessageWindowQuery) < 0) return -1;
     const MessageTextState& m = message();
-    const ArgumentValue* result = argument(8);
+    const ArgumentValue* result = argument(window_query::kResult);
     if (!result) return 0;
-    const int64_t values[] = {m.messageMode, m.cursorX, m.cursorY, m.waiting, m.endLineFeed, m.endClearPage, m.endWait};
-    for (int id = 1; id <= 7; ++id)
-        if (hasArgument(id)) return setNumber(result->variable, result->element, values[id - 1]) < 0 ? -1 : 0;
+    const std::pair<uint8_t, int64_t> values[] = {
+        {window_query::kMode, m.messageMode},          {window_query::kCursorX, m.cursorX},
+        {window_query::kCursorY, m.cursorY},           {window_query::kWaiting, m.waiting},
+        {window_query::kEndLineFeed, m.endLineFeed},   {window_query::kEndClearPage, m.endClearPage},
+        {window_query::kEndWait, m.endWait}};
+    for (auto [id, value] : values)
+        if (hasArgument(id)) return setNumber(result->variable, result->element, value) < 0 ? -1 : 0;
     return 0;
 }
 
 void installMessageCommands(CommandTable& table) {
-    table.slots[kFontSetSlot] = &FontSet;
-    table.slots[kFontQuerySlot] = &FontQuery;
-    table.slots[kMessageEndSlot] = &MessageEnd;
-    table.slots[kWindowSetSlot] = &MessageWindowSet;
-    table.slots[kWindowQuerySlot] = &MessageWindowQuery;
-    table.slots[kPrintValueSlot] = &PrintValue;
-    table.slots[kMessageTextSlot] = &MessageText;
+    table.slots[cmd::kFontSet] = &FontSet;
+    table.slots[cmd::kFontQuery] = &FontQuery;
+    table.slots[cmd::kMessageEnd] = &MessageEnd;
+    table.slots[cmd::kMessageWindowSet] = &MessageWindowSet;
+    table.slots[cmd::kMessageWindowQuery] = &MessageWindowQuery;
+    table.slots[cmd::kPrintValue] = &PrintValue;
+    table.slots[cmd::kMessageText] = &MessageText;
 }
 
 }  // namespace vr

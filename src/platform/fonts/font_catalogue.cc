@@ -8,6 +8,7 @@
 
 #include "platform/fonts/fonts_internal.h"
 #include "platform/platform.h"
+#include "common/bytes.h"
 
 namespace vr::platform {
 namespace {
@@ -165,7 +166,7 @@ uint32_t Fonts::Impl::codePoint(std::string_view sjisChar) {
     size_t outLeft = sizeof buffer;
     iconv(toUnicode, nullptr, nullptr, nullptr, nullptr);
     if (iconv(toUnicode, &in, &inLeft, &out, &outLeft) == size_t(-1) || outLeft != 4) return 0;
-    return uint32_t(buffer[0]) | uint32_t(buffer[1]) << 8 | uint32_t(buffer[2]) << 16 | uint32_t(buffer[3]) << 24;
+    return loadLe32(buffer);
 }
 
 Fonts::Fonts(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}

@@ -148,9 +148,8 @@ std::vector<uint8_t> lzwData(int minimum, std::initializer_list<std::pair<int, i
 
 bool decodesTo(const std::vector<uint8_t>& data, std::vector<uint8_t> want) {
     std::vector<uint8_t> out(want.size(), 0xEE);
-    size_t position = 0;
-    return decodeGifImageData(data.data(), data.size(), position, out.data(), out.size()) && out == want &&
-           position == data.size();
+    ByteReader in(data);
+    return decodeGifImageData(in, out.data(), out.size()) && out == want && in.position() == data.size();
 }
 
 TEST(GifLzw, CodesNameOnlyDefinedEntries) {
