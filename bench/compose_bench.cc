@@ -5,12 +5,12 @@
 
 #include <random>
 
-#include "shell/engine.h"
+#include "core/workers.h"
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
-#include "core/workers.h"
+#include "shell/engine.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/engine.h"
 #include "graphics/object_tree.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "shell/engine.h"
 
 namespace {
 

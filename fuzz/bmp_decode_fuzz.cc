@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/engine.h"
 #include "graphics/image/image_load.h"
 #include "platform/headless/headless.h"
+#include "shell/engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vr::platform::HeadlessPlatform host{vr::platform::HeadlessOptions{}};

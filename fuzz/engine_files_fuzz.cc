@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/engine.h"
-#include "platform/headless/headless.h"
 #include "core/engine_files.h"
+#include "platform/headless/headless.h"
+#include "shell/engine.h"
 
 namespace {
 

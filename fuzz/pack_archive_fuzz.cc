@@ -14,9 +14,9 @@
 #include <memory>
 #include <vector>
 
+#include "archive_image.h"
 #include "core/archive/pack_format.h"
 #include "core/archive/pack_repair.h"
-#include "archive_image.h"
 #include "member_check.h"
 #include "names.h"
 

@@ -11,8 +11,8 @@
 
 #include "core/archive/loader.h"
 #include "core/archive/pack_index.h"
-#include "shell/engine.h"
 #include "platform/headless/headless.h"
+#include "shell/engine.h"
 
 namespace {
 

@@ -6,18 +6,18 @@
 #include <cstdint>
 #include <string>
 
-#include "core/archive/loader.h"
 #include "catalogue.h"
-#include "script/command_table.h"
 #include "common/format_secrets.h"
-#include "shell/engine.h"
-#include "shell/wiring.h"
-#include "platform/headless/headless.h"
+#include "core/archive/loader.h"
 #include "core/engine_files.h"
 #include "core/engine_files_writer.h"
+#include "platform/headless/headless.h"
+#include "script/command_table.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/variables.h"
+#include "shell/engine.h"
+#include "shell/wiring.h"
 
 namespace {
 

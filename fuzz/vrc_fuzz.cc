@@ -5,11 +5,11 @@
 #include <string>
 
 #include "catalogue.h"
+#include "common/format_secrets.h"
 #include "compiler.h"
 #include "disassembler.h"
 #include "output.h"
 #include "script/script_file.h"
-#include "common/format_secrets.h"
 
 namespace {
 

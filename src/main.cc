@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/engine.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "shell/engine.h"
 #include "shell/input_script.h"
 #include "shell/startup.h"
 

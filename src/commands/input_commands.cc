@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "common/command_ids.h"
-#include "shell/engine.h"
 #include "script/arguments.h"
+#include "shell/engine.h"
 #include "shell/input.h"
 
 namespace vr {

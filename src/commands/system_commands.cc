@@ -2,8 +2,8 @@
 
 #include "commands/system_operations.h"
 #include "common/command_ids.h"
-#include "script/arguments.h"
 #include "core/error_report.h"
+#include "script/arguments.h"
 #include "script/expression_machine.h"
 #include "script/variables.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "common/crc32.h"
-#include "shell/engine.h"
 #include "core/engine_files.h"
+#include "shell/engine.h"
 #include "shell/startup.h"
 
 namespace vr {

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "core/archive/loader.h"
 #include "common/format_secrets.h"
+#include "core/archive/loader.h"
 #include "core/core.h"
 #include "core/engine_files_internal.h"
 #include "core/error_report.h"

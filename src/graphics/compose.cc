@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "core/core.h"
+#include "core/workers.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
-#include "core/workers.h"
+#include "script/script_state.h"
 
 namespace vr {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "core/core.h"
-#include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/compose.h"
+#include "graphics/graphics.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/blend_modes.h"
 #include "graphics/pixel/lookup_tables.h"
 #include "graphics/pixel/pixel_set.h"
+#include "script/script_state.h"
 
 namespace vr {
 

@@ -6,11 +6,11 @@
 #include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/image/image_load.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
 #include "script/arguments.h"
+#include "script/script_state.h"
 #include "script/value_operators.h"
 #include "script/variables.h"
 

@@ -9,8 +9,8 @@
 #include "common/sjis.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/image/image_load.h"
+#include "script/script_state.h"
 
 namespace vr {
 

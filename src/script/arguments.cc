@@ -1,7 +1,6 @@
 #include "script/arguments.h"
 
 #include "core/core.h"
-#include "script/script_state.h"
 #include "core/engine_files.h"
 #include "script/expression_machine.h"
 #include "script/fast_eval.h"

@@ -5,9 +5,9 @@
 
 #include "common/compiler.h"
 #include "core/core.h"
-#include "script/script_state.h"
 #include "script/expression_state.h"
 #include "script/fast_expression.h"
+#include "script/script_state.h"
 #include "script/variable_table.h"
 #include "script/variables.h"
 

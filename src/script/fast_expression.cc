@@ -4,7 +4,6 @@
 
 #include "common/bytes.h"
 #include "core/core.h"
-#include "script/script_state.h"
 #include "script/expression_machine.h"
 #include "script/script_state.h"
 #include "script/variable_table.h"

@@ -4,9 +4,8 @@
 
 #include "common/command_ids.h"
 #include "core/core.h"
-#include "script/script_state.h"
-#include "script/arguments.h"
 #include "core/engine_files.h"
+#include "script/arguments.h"
 #include "script/expression_machine.h"
 #include "script/fast_eval.h"
 #include "script/interpreter.h"

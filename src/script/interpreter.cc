@@ -1,10 +1,9 @@
 #include "script/interpreter.h"
 
 #include "common/texts/engine_texts.h"
-#include "script/flow_steps.h"
 #include "core/core.h"
-#include "script/script_state.h"
 #include "core/engine_files.h"
+#include "script/flow_steps.h"
 #include "script/script_loader.h"
 #include "script/script_state.h"
 #include "script/thread_tree.h"

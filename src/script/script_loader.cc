@@ -2,15 +2,15 @@
 
 #include <cstdio>
 
-#include "core/archive/loader.h"
-#include "script/flow_commands.h"
 #include "common/bytes.h"
+#include "core/archive/loader.h"
 #include "core/core.h"
-#include "script/script_state.h"
 #include "core/engine_files.h"
 #include "script/expression_machine.h"
+#include "script/flow_commands.h"
 #include "script/interpreter.h"
 #include "script/script_file.h"
+#include "script/script_state.h"
 #include "script/variables.h"
 
 namespace vr {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "script/command_table.h"
 #include "script/arguments.h"
+#include "script/command_table.h"
 #include "script/fast_expression.h"
 #include "script/script_file.h"
 #include "script/script_thread.h"

@@ -14,8 +14,8 @@
 #include "script/system_variables.h"
 
 #include "core/core.h"
-#include "script/script_state.h"
 #include "core/error_report.h"
+#include "script/script_state.h"
 #include "script/variables.h"
 
 namespace vr {

@@ -1,18 +1,17 @@
 #include "script/thread_commands.h"
 
+#include "common/bytes.h"
 #include "common/command_ids.h"
 #include "core/core.h"
-#include "script/script_state.h"
-#include "script/value_operators.h"
-#include "script/arguments.h"
 #include "core/engine_files.h"
+#include "script/arguments.h"
 #include "script/expression_machine.h"
 #include "script/interpreter.h"
 #include "script/script_loader.h"
 #include "script/script_state.h"
 #include "script/thread_tree.h"
+#include "script/value_operators.h"
 #include "script/variables.h"
-#include "common/bytes.h"
 
 namespace vr {
 

@@ -9,13 +9,13 @@
 #include "common/sjis.h"
 #include "common/text_buffer.h"
 #include "core/core.h"
-#include "script/script_state.h"
-#include "script/arguments.h"
 #include "core/engine_files.h"
 #include "core/error_report.h"
+#include "script/arguments.h"
 #include "script/expression_machine.h"
 #include "script/script_file.h"
 #include "script/script_state.h"
+#include "script/value_operators.h"
 #include "script/variable_table.h"
 
 namespace vr {
@@ -213,18 +213,11 @@ int convertText(const UtilityRequest& r) {
     return storeText(r.target, text);
 }
 
-// The size asked for: the current one changed by the argument's operator;
-// dividing by 0, and an unknown operator, keep it.
+// The size asked for: the current one changed by the argument's relative
+// operator (set, add, subtract, multiply, divide); dividing by 0, and any
+// other operator, keep it.
 int64_t resized(int64_t current, uint8_t op, int64_t value) {
-    uint64_t a = uint64_t(current), b = uint64_t(value);
-    switch (op) {
-    case 0: return value;
-    case 1: return int64_t(a + b);
-    case 2: return int64_t(a - b);
-    case 3: return int64_t(a * b);
-    case 4: return value == 0 ? current : value == -1 ? int64_t(0 - a) : current / value;
-    default: return current;
-    }
+    return op <= 4 ? integerCompound(current, op, value) : current;
 }
 
 int arrayOperations(const UtilityRequest& r) {

@@ -8,10 +8,10 @@
 #include "common/sjis.h"
 #include "common/texts/engine_texts.h"
 #include "core/core.h"
-#include "script/script_state.h"
 #include "core/engine_files.h"
 #include "core/error_report.h"
 #include "script/expression_machine.h"
+#include "script/script_state.h"
 #include "script/system_variables.h"
 #include "script/variable_table.h"
 

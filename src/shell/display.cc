@@ -1,7 +1,7 @@
 #include "shell/display.h"
 
-#include "shell/engine.h"
 #include "core/error_report.h"
+#include "shell/engine.h"
 
 namespace vr {
 

@@ -1,11 +1,10 @@
 // Start-up, as a list of phases in their fixed order.
 #include <algorithm>
 
-#include "core/archive/pack_index.h"
 #include "common/format_secrets.h"
 #include "common/texts/engine_texts.h"
-#include "shell/engine.h"
-#include "shell/frame_thread.h"
+#include "core/archive/pack_index.h"
+#include "core/workers.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/text/font_list.h"
@@ -13,10 +12,11 @@
 #include "script/script_loader.h"
 #include "script/system_variables.h"
 #include "script/variables.h"
+#include "shell/engine.h"
+#include "shell/frame_thread.h"
 #include "shell/later_steps.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "core/workers.h"
 
 namespace vr {
 

@@ -1,10 +1,10 @@
 // Shutdown, step by step in its fixed order.
-#include "shell/engine.h"
+#include "core/workers.h"
 #include "graphics/graphics_init.h"
 #include "script/variable_dump.h"
+#include "shell/engine.h"
 #include "shell/later_steps.h"
 #include "shell/startup.h"
-#include "core/workers.h"
 
 namespace vr {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/engine.h"
 #include "script/interpreter.h"
+#include "shell/engine.h"
 #include "shell/input_script.h"
 #include "shell/startup.h"
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/platform.h"
 #include "common/key_names.h"
+#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace vr {

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "shell/engine.h"
-#include "platform/headless/headless.h"
 #include "common/key_names.h"
+#include "platform/headless/headless.h"
+#include "shell/engine.h"
 
 namespace vr {
 

@@ -1,7 +1,7 @@
 // The main loop and the frame step.
-#include "shell/engine.h"
 #include "graphics/compose.h"
 #include "script/interpreter.h"
+#include "shell/engine.h"
 #include "shell/frame_pacer.h"
 #include "shell/frame_thread.h"
 #include "shell/input.h"

@@ -1,8 +1,8 @@
 #include "shell/settings.h"
 
 #include "common/bytes.h"
-#include "shell/engine.h"
 #include "platform/platform.h"
+#include "shell/engine.h"
 
 namespace vr {
 

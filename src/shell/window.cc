@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "shell/engine.h"
 #include "graphics/compose.h"
 #include "graphics/layer.h"
+#include "shell/engine.h"
 #include "shell/window_events.h"
 
 namespace vr {

@@ -1,9 +1,9 @@
 #include "shell/window_events.h"
 
 #include "common/texts/engine_texts.h"
-#include "shell/engine.h"
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
+#include "shell/engine.h"
 #include "shell/input.h"
 #include "shell/startup.h"
 

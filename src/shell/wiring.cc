@@ -3,9 +3,9 @@
 #include "shell/wiring.h"
 
 #include "commands/input_commands.h"
+#include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
 #include "graphics/message/input_wait.h"
-#include "commands/system_commands.h"
 #include "graphics/message/message_commands.h"
 #include "graphics/object_commands.h"
 #include "script/flow_commands.h"

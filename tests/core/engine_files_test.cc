@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "script/command_table.h"
 #include "core/engine_files_test_util.h"
+#include "script/command_table.h"
 #include "support/headless_engine.h"
 #include "support/sjis_text.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/engine.h"
 #include "core/engine_files.h"
 #include "core/engine_files_writer.h"
+#include "shell/engine.h"
 #include "support/sjis_text.h"
 
 namespace vr::test {

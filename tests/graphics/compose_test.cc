@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "core/workers.h"
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
-#include "core/workers.h"
 #include "graphics/pixel/pixel_set.h"
 #include "support/headless_engine.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "script/variable_commands.h"
-#include "platform/platform.h"
 #include "core/engine_files_writer.h"
+#include "platform/platform.h"
 #include "script/expression_code.h"
 #include "script/expression_machine.h"
+#include "script/variable_commands.h"
 #include "script/variable_table.h"
 #include "support/game_run.h"
 #include "support/headless_engine.h"

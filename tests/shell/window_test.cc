@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "shell/engine.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
+#include "shell/engine.h"
 #include "shell/startup.h"
 #include "support/sjis_text.h"
 

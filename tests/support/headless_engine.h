@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "shell/engine.h"
 #include "platform/headless/headless.h"
+#include "shell/engine.h"
 
 namespace vr::test {
 

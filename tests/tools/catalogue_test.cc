@@ -5,10 +5,10 @@
 #include <set>
 
 #include "catalogue.h"
-#include "platform/platform.h"
 #include "core/engine_files.h"
 #include "core/error_texts.h"
 #include "core/report_format.h"
+#include "platform/platform.h"
 #include "support/headless_engine.h"
 
 namespace vrc {

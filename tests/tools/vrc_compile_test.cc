@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "common/crc32.h"
+#include "core/engine_files.h"
 #include "disassembler.h"
 #include "expression.h"
 #include "output.h"
-#include "core/engine_files.h"
 #include "support/headless_engine.h"
 #include "support/sjis_text.h"
 #include "support/temp_dir.h"

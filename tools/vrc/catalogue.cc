@@ -4,9 +4,9 @@
 #include <array>
 #include <map>
 
-#include "platform/platform.h"
 #include "core/engine_files.h"
 #include "core/engine_files_writer.h"
+#include "platform/platform.h"
 
 namespace vrc {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "diagnostics.h"
 #include "core/engine_files_writer.h"
+#include "diagnostics.h"
 #include "script/script_file.h"
 #include "source_text.h"
 #include "symbols.h"

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/archive/pack_writer.h"
 #include "common/format_secrets.h"
+#include "core/archive/pack_writer.h"
 
 namespace vrc {
 

@@ -12,10 +12,10 @@
 
 #include "archive_image.h"
 #include "commands.h"
+#include "common/bytes.h"
 #include "elf_section.h"
 #include "failure.h"
 #include "files.h"
-#include "common/bytes.h"
 
 namespace vrpack {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "core/archive/pack_format.h"
 #include "core/archive/pack_writer.h"
-#include "commands.h"
 #include "failure.h"
 #include "files.h"
 #include "names.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "core/archive/pack_format.h"
 #include "common/sjis.h"
+#include "core/archive/pack_format.h"
 #include "platform/platform.h"
 
 namespace vrpack {

@@ -1,11 +1,11 @@
 #include "core/archive/loader.h"
 
-#include "core/archive/pack_lookup.h"
 #include "common/memory.h"
 #include "common/sjis.h"
+#include "core/archive/pack_lookup.h"
 #include "core/core.h"
-#include "platform/platform.h"
 #include "core/error_report.h"
+#include "platform/platform.h"
 
 namespace vr {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/archive/pack_format.h"
 #include "common/memory.h"
 #include "common/sjis.h"
+#include "core/archive/pack_format.h"
 #include "core/core.h"
 #include "core/error_report.h"
 

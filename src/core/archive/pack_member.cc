@@ -4,17 +4,17 @@
 
 #include <algorithm>
 
+#include "common/bytes.h"
+#include "common/crc32.h"
+#include "common/memory.h"
+#include "common/texts/engine_texts.h"
 #include "core/archive/pack_format.h"
 #include "core/archive/pack_index.h"
 #include "core/archive/pack_lookup.h"
 #include "core/archive/pack_repair.h"
-#include "common/crc32.h"
-#include "common/memory.h"
-#include "common/texts/engine_texts.h"
-#include "core/debug_log.h"
 #include "core/core.h"
+#include "core/debug_log.h"
 #include "core/error_report.h"
-#include "common/bytes.h"
 
 namespace vr {
 

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
+#include "common/bytes.h"
+#include "common/crc32.h"
 #include "core/archive/loader.h"
 #include "core/archive/pack_format.h"
 #include "core/archive/pack_repair.h"
-#include "common/bytes.h"
-#include "common/crc32.h"
 
 namespace vr::pack {
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
+#include "common/bytes.h"
+#include "core/error_report.h"
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
-#include "core/error_report.h"
-#include "common/bytes.h"
 
 namespace vr {
 

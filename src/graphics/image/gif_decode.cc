@@ -8,10 +8,10 @@
 
 #include "common/bytes.h"
 #include "common/memory.h"
+#include "core/error_report.h"
 #include "graphics/image/decoders.h"
 #include "graphics/image/gif_lzw.h"
 #include "graphics/image/image_load.h"
-#include "core/error_report.h"
 
 namespace vr {
 

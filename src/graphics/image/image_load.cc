@@ -5,12 +5,12 @@
 #include <string>
 
 #include "common/texts/engine_texts.h"
-#include "core/debug_log.h"
 #include "core/core.h"
-#include "graphics/graphics.h"
-#include "script/script_state.h"
-#include "graphics/image/decoders.h"
+#include "core/debug_log.h"
 #include "core/error_report.h"
+#include "graphics/graphics.h"
+#include "graphics/image/decoders.h"
+#include "script/script_state.h"
 
 namespace vr {
 

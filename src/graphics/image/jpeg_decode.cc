@@ -12,9 +12,9 @@
 #include <csetjmp>
 #include <string>
 
+#include "core/error_report.h"
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
-#include "core/error_report.h"
 
 #ifndef JCS_EXTENSIONS
 #error "the JPEG decoder needs libjpeg-turbo's extended colour spaces"

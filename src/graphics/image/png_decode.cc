@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/error_report.h"
 #include "graphics/image/decoders.h"
 #include "graphics/image/image_load.h"
-#include "core/error_report.h"
 
 namespace vr {
 

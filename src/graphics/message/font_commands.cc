@@ -2,16 +2,16 @@
 #include <algorithm>
 #include <string>
 
-#include "common/sjis.h"
 #include "common/command_ids.h"
+#include "common/sjis.h"
 #include "core/core.h"
+#include "core/engine_files.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/message/message_commands.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"
 #include "script/arguments.h"
-#include "core/engine_files.h"
+#include "script/script_state.h"
 #include "script/value_operators.h"
 #include "script/variables.h"
 

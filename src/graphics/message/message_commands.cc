@@ -11,12 +11,12 @@
 #include "common/sjis.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/message/message_buffer.h"
 #include "graphics/object_tree.h"
 #include "script/arguments.h"
 #include "script/expression_machine.h"
+#include "script/script_state.h"
 #include "script/variables.h"
 
 namespace vr {

@@ -8,8 +8,8 @@
 #include "common/sjis.h"
 #include "core/core.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/object_tree.h"
+#include "script/script_state.h"
 
 namespace vr {
 

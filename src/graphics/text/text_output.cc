@@ -6,10 +6,10 @@
 
 #include "core/core.h"
 #include "graphics/graphics.h"
-#include "script/script_state.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
 #include "graphics/text/glyph.h"
+#include "script/script_state.h"
 
 namespace vr {
 

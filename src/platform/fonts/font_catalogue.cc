@@ -6,9 +6,9 @@
 #include <map>
 #include <string>
 
+#include "common/bytes.h"
 #include "platform/fonts/fonts_internal.h"
 #include "platform/platform.h"
-#include "common/bytes.h"
 
 namespace vr::platform {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "common/crc32.h"
 #include "core/archive/loader.h"
 #include "core/archive/pack_format.h"
-#include "common/crc32.h"
 #include "pack_test_util.h"
 #include "support/headless_engine.h"
 
