@@ -22,6 +22,7 @@ inline uint16_t loadLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); 
 inline uint32_t loadLe32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
+inline uint64_t loadLe64(const uint8_t* p) { return uint64_t(loadLe32(p)) | uint64_t(loadLe32(p + 4)) << 32; }
 inline void storeLe16(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);
     p[1] = uint8_t(v >> 8);

@@ -8,6 +8,7 @@
 
 #include "common/sjis.h"
 #include "common/texts/engine_texts.h"
+#include "common/bytes.h"
 #include "core/core.h"
 #include "core/error_report.h"
 #include "script/expression_state.h"
@@ -43,13 +44,7 @@ int damaged(const ExpressionState& m) {
 int mixed(const ExpressionState& m) { return fail(m, 160010); }
 int outOfRange(const ExpressionState& m) { return fail(m, 107010); }
 
-uint64_t readLittle(const uint8_t* p, int bytes) {
-    uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
-    return v;
-}
-
-uint32_t variableNumber(const uint8_t* operand) { return uint32_t(operand[1]) | uint32_t(operand[2]) << 8; }
+uint32_t variableNumber(const uint8_t* operand) { return loadLe16(operand + 1); }
 
 // ------------------------------------------------------------ values
 
@@ -222,18 +217,18 @@ int opByte(ExpressionState& m, const uint8_t* p, uint32_t n) {
     return n < 1 ? damaged(m) : pushInteger(m, int8_t(p[0]));
 }
 int opWord(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 2 ? damaged(m) : pushInteger(m, int16_t(readLittle(p, 2)));
+    return n < 2 ? damaged(m) : pushInteger(m, int16_t(loadLe16(p)));
 }
 int opInt(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 4 ? damaged(m) : pushInteger(m, int32_t(readLittle(p, 4)));
+    return n < 4 ? damaged(m) : pushInteger(m, int32_t(loadLe32(p)));
 }
 int opLong(ExpressionState& m, const uint8_t* p, uint32_t n) {
-    return n < 8 ? damaged(m) : pushInteger(m, int64_t(readLittle(p, 8)));
+    return n < 8 ? damaged(m) : pushInteger(m, int64_t(loadLe64(p)));
 }
 
 int opReal(ExpressionState& m, const uint8_t* p, uint32_t n) {
     if (n < 8) return damaged(m);
-    double d = std::bit_cast<double>(readLittle(p, 8));
+    double d = std::bit_cast<double>(loadLe64(p));
     ValueSlot* s = push(m);
     if (!s) return -1;
     putReal(m, *s, d);
@@ -607,12 +602,12 @@ ExpressionState& run(ExpressionState& m, uint8_t mode, const uint8_t* code, uint
     uint32_t at = 0;
     while (at < length) {
         const uint8_t* op = code + at;
-        if (length - at < 3 || readLittle(op + 1, 2) > length - at - 3) {
+        if (length - at < 3 || loadLe16(op + 1) > length - at - 3) {
             damaged(m);
             m.failed = true;
             break;
         }
-        uint32_t n = uint32_t(readLittle(op + 1, 2));
+        uint32_t n = uint32_t(loadLe16(op + 1));
         at += 3 + n;
         if (handlers[op[0]](m, op + 3, n) < 0) {
             m.failed = true;
