@@ -29,10 +29,17 @@ struct Variable {
 
 // The one store of an integer assignment into an integer element, for the
 // assignment command, its in-line step and assignInteger alike.
+// The compound operators, out of line: the interpreter's in-line loop keeps
+// only the plain store, so that it keeps its values in registers.
+int64_t compoundOutOfLine(int64_t current, uint8_t op, int64_t value);
+
 inline void assignIntegerElement(Variable& v, size_t i, uint8_t op, int64_t value) {
     int64_t& element = v.integers[i];
     // A plain store, by far the most common, reads nothing first.
-    element = op == 0 ? value : integerCompound(element, op, value);
+    if (op == 0) [[likely]]
+        element = value;
+    else
+        element = compoundOutOfLine(element, op, value);
 }
 
 struct VariableTable {

@@ -17,6 +17,8 @@
 
 namespace vr {
 
+int64_t compoundOutOfLine(int64_t current, uint8_t op, int64_t value) { return integerCompound(current, op, value); }
+
 namespace {
 
 std::vector<Variable>& records() { return scriptState().variables->records; }
