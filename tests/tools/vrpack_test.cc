@@ -187,11 +187,16 @@ TEST_F(VrpackTest, DamageInTwoBlocksAtDifferentPlacesIsRepaired) {
     Bytes damaged = intact;
     damaged[e.offset + 100] ^= 0x5A;
     damaged[e.offset + 2 * 1024 + 613] ^= 0x01;
+    // An intact member whose repair data is damaged would not survive the
+    // next damage: verify names it and repair rebuilds the record.
+    pack::Entry notes = entryNamed(intact, "sub\\notes.txt");
+    damaged[notes.offset + notes.storedSize + 8 + 2 * ((notes.storedSize + 1023) / 1024)] ^= 0x80;
     writeFile(archive, damaged);
 
     auto r = vrpack({"verify", archive.string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find("readme.txt: damaged, can be repaired"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("notes.txt: intact, its repair data is damaged"), std::string::npos) << r.output;
 
     r = vrpack({"extract", archive.string(), (dir.path() / "out").string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;

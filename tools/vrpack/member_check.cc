@@ -70,22 +70,28 @@ const char* unpackMember(const uint8_t* stored, const pack::Entry& e, const Sink
 MemberCheck checkMember(const uint8_t* archive, size_t archiveSize, const pack::Entry& e, const Sink& sink) {
     if (const char* problem = pack::memberProblem(e, archiveSize)) return result(MemberState::Unreadable, problem);
     const uint8_t* stored = archive + e.offset;
+    size_t end = size_t(e.offset) + e.storedSize;
     MemberCheck c;
+    // The verdict on the bytes is the engine's own (mendStoredBytes); an
+    // intact member is not copied.
+    pack::Mend mend = pack::Mend::Intact;
     if (pack::adler32Of(stored, e.storedSize) != e.checksum) {
-        // The repair record is only read for damaged bytes, as the engine
-        // does: an intact member reads the same whatever follows it.
-        size_t end = size_t(e.offset) + e.storedSize;
-        pack::RepairRecord record;
-        if (!pack::parseRepairRecord(archive + end, archiveSize - end, e.storedSize, record))
-            return result(MemberState::Unrepairable, "its repair data is unreadable");
-        if (record.parityLength == 0) return result(MemberState::Unrepairable, "it has no repair data");
         c.repairedBytes.assign(stored, stored + e.storedSize);
-        if (pack::repairMember(c.repairedBytes.data(), c.repairedBytes.size(), e.checksum, record) !=
-            pack::RepairResult::Repaired)
-            return result(MemberState::Unrepairable, "the damage is beyond what its repair data can mend");
+        mend = pack::mendStoredBytes(c.repairedBytes.data(), c.repairedBytes.size(), e.checksum, archive + end,
+                                     archiveSize - end);
+    }
+    switch (mend) {
+    case pack::Mend::Intact: break;
+    case pack::Mend::Repaired:
         c.state = MemberState::Repaired;
         stored = c.repairedBytes.data();
+        break;
+    case pack::Mend::UnreadableRecord: return result(MemberState::Unrepairable, "its repair data is unreadable");
+    case pack::Mend::NoRepairData: return result(MemberState::Unrepairable, "it has no repair data");
+    case pack::Mend::BeyondRepair:
+        return result(MemberState::Unrepairable, "the damage is beyond what its repair data can mend");
     }
+    c.recordDamaged = !pack::recordIsSound(stored, e.storedSize, archive + end, archiveSize - end);
     if (const char* problem = unpackMember(stored, e, sink)) {
         // Bytes that match their checksum yet do not unpack were written so;
         // no repair can change that.
@@ -97,8 +103,9 @@ MemberCheck checkMember(const uint8_t* archive, size_t archiveSize, const pack::
 
 std::string describe(const MemberCheck& c) {
     switch (c.state) {
-    case MemberState::Intact: return "intact";
-    case MemberState::Repaired: return "damaged, can be repaired";
+    case MemberState::Intact: return c.recordDamaged ? "intact, its repair data is damaged" : "intact";
+    case MemberState::Repaired:
+        return c.recordDamaged ? "damaged, can be repaired; its repair data is damaged too" : "damaged, can be repaired";
     case MemberState::Unrepairable: return "damaged, cannot be repaired: " + c.reason;
     case MemberState::Unreadable: return "unreadable, cannot be repaired: " + c.reason;
     }

@@ -22,6 +22,9 @@ struct MemberCheck {
     MemberState state = MemberState::Intact;
     std::string reason;                 // for Unrepairable and Unreadable
     std::vector<uint8_t> repairedBytes;  // the mended stored bytes when Repaired
+    // Intact or Repaired, but the repair record is not the one made from
+    // the member's bytes: the next damage would go unmended.
+    bool recordDamaged = false;
 };
 
 // Receives the unpacked bytes piece by piece; may throw to stop.

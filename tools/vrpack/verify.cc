@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "archive_image.h"
+#include "common/bytes.h"
+#include "core/archive/pack_repair.h"
 #include "commands.h"
 #include "failure.h"
 #include "files.h"
@@ -26,6 +28,25 @@ std::string nameList(const std::vector<std::string>& names) {
     return text;
 }
 
+// Writes a fresh repair record after a member's (intact) stored bytes, in
+// the room up to the next member's bytes or the archive's end; false when
+// the record does not fit there.
+bool rebuildRecord(ArchiveImage& image, const vr::pack::Entry& e) {
+    size_t start = size_t(e.offset) + e.storedSize, room = image.bytes.size();
+    for (const vr::pack::Entry& other : image.entries)
+        if (other.offset >= start && other.offset < room) room = other.offset;
+    const uint8_t* stored = image.bytes.data() + e.offset;
+    vr::pack::RepairRecord r = vr::pack::makeRepairRecord(stored, e.storedSize);
+    if (room - start < vr::pack::repairRecordSize(r)) return false;
+    vr::ByteWriter out;
+    out.u32(r.parityLength);
+    out.u32(r.blockCount);
+    for (uint16_t c : r.checks) out.u16(c);
+    out.bytes(r.parity.data(), r.parity.size());
+    std::memcpy(image.bytes.data() + start, out.data().data(), out.data().size());
+    return true;
+}
+
 }  // namespace
 
 int runVerify(const Options& o) {
@@ -34,9 +55,9 @@ int runVerify(const Options& o) {
     size_t damaged = 0, repairable = 0;
     for (const vr::pack::Entry& e : image.entries) {
         MemberCheck c = checkMember(image.bytes.data(), image.bytes.size(), e, &discard);
-        if (c.state == MemberState::Intact) continue;
+        if (c.state == MemberState::Intact && !c.recordDamaged) continue;
         ++damaged;
-        if (c.state == MemberState::Repaired) ++repairable;
+        if (c.state == MemberState::Repaired || c.state == MemberState::Intact) ++repairable;
         std::printf("%s: %s\n", displayName(e.name).c_str(), describe(c).c_str());
     }
     if (damaged == 0) {
@@ -54,14 +75,18 @@ int runRepair(const Options& o) {
     std::vector<std::string> repaired, beyond;
     for (const vr::pack::Entry& e : image.entries) {
         MemberCheck c = checkMember(image.bytes.data(), image.bytes.size(), e, &discard);
-        if (c.state == MemberState::Intact) continue;
-        if (c.state != MemberState::Repaired) {
+        if (c.state == MemberState::Intact && !c.recordDamaged) continue;
+        if (c.state != MemberState::Repaired && c.state != MemberState::Intact) {
             beyond.push_back(displayName(e.name));
             continue;
         }
-        // The mended bytes are the ones the repair record was made from, so
-        // the record stays valid as it is.
-        std::memcpy(image.bytes.data() + e.offset, c.repairedBytes.data(), c.repairedBytes.size());
+        // The mended bytes are the ones the repair record was made from.
+        if (c.state == MemberState::Repaired)
+            std::memcpy(image.bytes.data() + e.offset, c.repairedBytes.data(), c.repairedBytes.size());
+        if (c.recordDamaged && !rebuildRecord(image, e)) {
+            beyond.push_back(displayName(e.name) + " (no room for its repair data)");
+            continue;
+        }
         repaired.push_back(displayName(e.name));
     }
     if (!beyond.empty()) throw Failure{in, "cannot repair " + nameList(beyond) + "; nothing written"};

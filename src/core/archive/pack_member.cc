@@ -73,29 +73,34 @@ int readCompressed(platform::File& f, const FileRequest& request, const pack::En
         reportDamaged(request.archive, name);
         return -1;
     }
-    for (bool repaired = false;;) {
-        uLongf produced = uLongf(block.size());
-        int z = uncompress(block.data(), &produced, packed.data(), uLong(packed.size()));
-        if (z == Z_OK) {
-            // A stream that ends early leaves the block partly unwritten.
-            if (produced == block.size()) return 0;
-            reportDamaged(request.archive, name);
-            return -1;
-        }
-        if (z == Z_BUF_ERROR) {
-            reportErrorArgs(900040, true, text.c_str());
-            return -1;
-        }
-        if (z != Z_DATA_ERROR) {
-            reportErrorArgs(106010, true, text.c_str());
-            return -1;
-        }
-        if (repaired || checkAndRepair(f, packed.data(), uint32_t(packed.size()), entry.checksum, name) < 0) {
-            reportDamaged(request.archive, name);
-            return -1;
-        }
-        repaired = true;
+    // The stored bytes are settled before inflating: damage can make the
+    // stream run past the unpacked size (Z_BUF_ERROR) before zlib reaches its
+    // own check, and the member would be lost although its parity mends it.
+    if (checkAndRepair(f, packed.data(), uint32_t(packed.size()), entry.checksum, name) < 0) {
+        reportDamaged(request.archive, name);
+        return -1;
     }
+    uLongf produced = uLongf(block.size());
+    int z = uncompress(block.data(), &produced, packed.data(), uLong(packed.size()));
+    if (z == Z_OK) {
+        // A stream that ends early leaves the block partly unwritten.
+        if (produced == block.size()) return 0;
+        reportDamaged(request.archive, name);
+        return -1;
+    }
+    // Bytes that match their checksum yet do not inflate to the member were
+    // packed so: an intact stream running past its size is the internal
+    // error, any other fault a damaged member.
+    if (z == Z_BUF_ERROR) {
+        reportErrorArgs(900040, true, text.c_str());
+        return -1;
+    }
+    if (z == Z_DATA_ERROR) {
+        reportDamaged(request.archive, name);
+        return -1;
+    }
+    reportErrorArgs(106010, true, text.c_str());
+    return -1;
 }
 
 }  // namespace
@@ -167,9 +172,8 @@ int checkAndRepair(platform::File& archive, uint8_t* bytes, uint32_t length, uin
     std::vector<uint8_t> record(8 + size_t(blocks) * 2 + parity);
     std::copy(head, head + 8, record.begin());
     if (!archive.readExact(record.data() + 8, record.size() - 8)) return -1;
-    pack::RepairRecord r;
-    if (!pack::parseRepairRecord(record.data(), record.size(), length, r)) return -1;
-    if (pack::repairMember(bytes, length, checksum, r) != pack::RepairResult::Repaired) return -1;
+    if (pack::mendStoredBytes(bytes, length, checksum, record.data(), record.size()) != pack::Mend::Repaired)
+        return -1;
     writeDebugLog("", VR_TEXT_LOG_PACK_MEMBER_REPAIRED, text.c_str());
     return 1;
 }

@@ -236,4 +236,20 @@ RepairResult repairMember(uint8_t* bytes, size_t size, uint32_t checksum, const 
     return shareOut(bytes, size, checksum, d) ? RepairResult::Repaired : RepairResult::Unrepairable;
 }
 
+Mend mendStoredBytes(uint8_t* bytes, size_t size, uint32_t checksum, const uint8_t* record, size_t available) {
+    if (adler32Of(bytes, size) == checksum) return Mend::Intact;
+    RepairRecord r;
+    if (size > UINT32_MAX || !parseRepairRecord(record, available, uint32_t(size), r)) return Mend::UnreadableRecord;
+    if (r.parityLength == 0) return Mend::NoRepairData;
+    return repairMember(bytes, size, checksum, r) == RepairResult::Repaired ? Mend::Repaired : Mend::BeyondRepair;
+}
+
+bool recordIsSound(const uint8_t* bytes, size_t size, const uint8_t* record, size_t available) {
+    RepairRecord r;
+    if (size > UINT32_MAX || !parseRepairRecord(record, available, uint32_t(size), r)) return false;
+    if (r.parityLength == 0) return true;
+    RepairRecord made = makeRepairRecord(bytes, size);
+    return r.parityLength == made.parityLength && r.checks == made.checks && r.parity == made.parity;
+}
+
 }  // namespace vr::pack

@@ -29,4 +29,16 @@ enum class RepairResult { Intact = 0, Repaired = 1, Unrepairable = -1 };
 // differ.  On Unrepairable the bytes are left as they were given.
 RepairResult repairMember(uint8_t* bytes, size_t size, uint32_t checksum, const RepairRecord& record);
 
+// What a member's stored bytes come to: checked against their Adler-32 and,
+// when they differ, mended in place from the repair record that follows
+// them (`record`, `available` bytes of the archive from there).  The engine
+// and vrpack both decide with this before anything is inflated, so that a
+// member vrpack calls repairable is one the engine reads.
+enum class Mend { Intact, Repaired, NoRepairData, UnreadableRecord, BeyondRepair };
+Mend mendStoredBytes(uint8_t* bytes, size_t size, uint32_t checksum, const uint8_t* record, size_t available);
+
+// Whether the repair record at `record` is the one made from these (intact
+// or mended) bytes; a record declaring no repair data counts as sound.
+bool recordIsSound(const uint8_t* bytes, size_t size, const uint8_t* record, size_t available);
+
 }  // namespace vr::pack

@@ -6,6 +6,7 @@
 #include "core/archive/loader.h"
 #include "core/archive/pack_format.h"
 #include "core/archive/pack_index.h"
+#include "member_check.h"
 #include "pack_test_util.h"
 #include "support/headless_engine.h"
 #include "support/sjis_text.h"
@@ -182,6 +183,59 @@ TEST_F(PackMemberTest, FieldsBeyondTheArchiveAreRefusedBeforeReading) {
         ASSERT_TRUE(buildPackIndex());
         EXPECT_EQ(load(name), "104100") << name;
     }
+}
+
+// Whatever damage lands on a member, vrpack's verdict and the engine's
+// reading agree: repairable means the original bytes are served, anything
+// else a report.  Damage in a compressed stream can make it inflate past
+// its size before zlib notices, so the bytes must be settled first.
+TEST_F(PackMemberTest, VerifyForetellsWhatTheEngineServes) {
+    std::string text = test::noise(12000, 7);
+    for (char& c : text) c = char('a' + (uint8_t(c) & 15));  // compresses to about half
+    pack::WriteOptions stored;
+    stored.store = true;
+    int served = 0, refused = 0;
+    for (bool compress : {true, false}) {
+        std::vector<uint8_t> archive = packBytes({{"m.bin", text}}, compress ? pack::WriteOptions{} : stored);
+        pack::Entry e = entryOf(archive, "m.bin");
+        ASSERT_EQ(e.storage, compress ? pack::kCompressed : pack::kStored);
+        size_t blocks = (e.storedSize + pack::kBlockSize - 1) / pack::kBlockSize;
+        ASSERT_GE(blocks, 5u);
+        // One block at a time, then neighbours at different and at the same
+        // places (the latter cannot be located).
+        std::vector<std::vector<size_t>> hits;
+        for (size_t b = 0; b < blocks; ++b) hits.push_back({b * pack::kBlockSize + 19});
+        for (size_t b = 0; b + 1 < blocks; ++b) {
+            hits.push_back({b * pack::kBlockSize + 19, (b + 1) * pack::kBlockSize + 500});
+            hits.push_back({b * pack::kBlockSize + 3, (b + 1) * pack::kBlockSize + 3});
+        }
+        for (const auto& at : hits) {
+            std::vector<uint8_t> damaged = archive;
+            for (size_t p : at)
+                for (size_t i = 0; i < 16 && p + i < e.storedSize; ++i) damaged[e.offset + p + i] ^= uint8_t(0x5A + i);
+            vrpack::MemberCheck verdict =
+                vrpack::checkMember(damaged.data(), damaged.size(), e, [](const uint8_t*, size_t) {});
+            ASSERT_NE(verdict.state, vrpack::MemberState::Intact);
+            test::HeadlessEngine each;
+            each.e.core.errors.messages = h.e.core.errors.messages;
+            dir.write("g.vpf", damaged);
+            ASSERT_TRUE(buildPackIndex());
+            FileRequest r;
+            int got = loadFile(r, "m.bin", true, true);
+            std::string where = (compress ? "compressed, at " : "stored, at ") + std::to_string(at[0]);
+            if (verdict.state == vrpack::MemberState::Repaired) {
+                ++served;
+                ASSERT_EQ(got, 0) << where << ": reported " << each.e.core.errors.reportedCodes.at(0);
+                EXPECT_EQ(std::string(r.data.begin(), r.data.end()), text) << where;
+            } else {
+                ++refused;
+                EXPECT_NE(got, 0) << where;
+                EXPECT_FALSE(each.e.core.errors.reportedCodes.empty()) << where;
+            }
+        }
+    }
+    EXPECT_GT(served, 0);
+    EXPECT_GT(refused, 0);
 }
 
 }  // namespace
