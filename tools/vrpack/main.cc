@@ -23,9 +23,9 @@ const char kUsage[] =
     "  extract ARCHIVE DIR\n"
     "      write every member below DIR, mending damaged ones where possible\n"
     "  verify ARCHIVE\n"
-    "      check every member and tell whether damaged ones can be repaired\n"
+    "      check every member and its repair data; tell whether damaged ones can be repaired\n"
     "  repair IN OUT\n"
-    "      write a copy of IN with every damaged member mended\n"
+    "      write a copy of IN with every damaged member mended and its repair data rebuilt\n"
     "  append EXE ARCHIVE OUT [--screensaver]\n"
     "      write the runtime EXE with ARCHIVE appended as its only archive\n";
 
