@@ -40,6 +40,26 @@ TEST(VrcGameE2E, RunsFromAVrbinFolderAndFromAPack) {
     expectRuns(packed.str());
 }
 
+TEST(VrcGameE2E, DisassemblesAGameFromAFolderInAnyCaseAndFromItsPack) {
+    test::TempDir src, loose, packed;
+    src.write("main.vrs", kGame);
+    ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--out", loose.str()}).exitCode, 0);
+    ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--pack", packed.str() + "Game.VPF"}).exitCode, 0);
+    // As a copy from a system that ignores case may spell them.
+    std::filesystem::rename(loose.path() / "vrbin", loose.path() / "VRBIN");
+    std::filesystem::rename(loose.path() / "VRBIN" / "vrl.vbn", loose.path() / "VRBIN" / "VRL.VBN");
+    auto fromFolder = runProcess({test::vrc(), "disassemble", loose.str()});
+    ASSERT_EQ(fromFolder.exitCode, 0) << fromFolder.output;
+    EXPECT_NE(fromFolder.output.find("*SYSTEM_START"), std::string::npos) << fromFolder.output;
+    auto fromPack = runProcess({test::vrc(), "disassemble", packed.str()});
+    ASSERT_EQ(fromPack.exitCode, 0) << fromPack.output;
+    EXPECT_EQ(fromPack.output, fromFolder.output);
+
+    auto neither = runProcess({test::vrc(), "disassemble", src.str()});
+    EXPECT_EQ(neither.exitCode, 1);
+    EXPECT_NE(neither.output.find("neither a vrbin folder nor a pack archive"), std::string::npos) << neither.output;
+}
+
 TEST(VrcGameE2E, RunsFromAnArchiveAppendedToTheEngine) {
     test::TempDir src, work, game;
     src.write("main.vrs", kGame);

@@ -176,6 +176,15 @@ TEST_F(VrpackTest, CreateRefusesNamesItCannotStoreAndLeavesNothingBehind) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find(u8(u8"絵文字\U0001F600.txt: file name has no Shift_JIS spelling")), std::string::npos)
         << r.output;
+    fs::remove(game / u8(u8"絵文字\U0001F600.txt"));
+    // A '\\' of its own, not a Shift_JIS trail byte, would split the name.
+    writeFile(game / "a\\b.txt", Bytes{'x'});
+    r = vrpack({"create", archive.string(), game.string()});
+    EXPECT_NE(r.output.find("a\\b.txt: file name holds a '\\'"), std::string::npos) << r.output;
+    fs::remove(game / "a\\b.txt");
+    writeFile(game / "\x81\x20.txt", Bytes{'x'});
+    r = vrpack({"create", archive.string(), game.string()});
+    EXPECT_NE(r.output.find("file name is neither UTF-8 nor Shift_JIS"), std::string::npos) << r.output;
     // Neither the archive nor a temporary file beside it.
     for (const auto& e : fs::directory_iterator(dir.path())) EXPECT_EQ(e.path(), game);
 }

@@ -9,6 +9,7 @@
 #include "common/bytes.h"
 #include "common/format_secrets.h"
 #include "expression.h"
+#include "game_files.h"
 #include "platform/platform.h"
 #include "script/script_file.h"
 #include "source_text.h"
@@ -132,24 +133,25 @@ bool disassemble(const std::string& path, const Catalogue& catalogue, std::strin
         out = showScript(view, catalogue, -1, {});
         return true;
     }
-    std::filesystem::path vrbin = p / "vrbin";
+    GameFiles game;
+    if (!game.open(p, error)) return false;
     std::vector<uint8_t> list, labelBytes;
     std::map<uint32_t, std::string> names;
     std::vector<LabelAt> labels;
-    if (!readFile(vrbin / "vrt_list.vbn", list, error) || !readFile(vrbin / "vrl.vbn", labelBytes, error)) return false;
+    if (!game.read("vrt_list.vbn", list, error) || !game.read("vrl.vbn", labelBytes, error)) return false;
     if (!readScriptList(list, names) || !readLabels(labelBytes, labels)) {
-        error = vrbin.string() + ": damaged script list or label file";
+        error = game.where("vrt_list.vbn") + ": damaged script list or label file";
         return false;
     }
     std::ostringstream all;
     for (const auto& [number, name] : names) {
         char file[32];
         std::snprintf(file, sizeof file, "vrt%05u.vbn", number);
-        if (!readFile(vrbin / file, bytes, error)) return false;
+        if (!game.read(file, bytes, error)) return false;
         vr::ScriptFileView view;
         std::string problem;
         if (!vr::readScriptFile(bytes.data(), bytes.size(), key, view, problem)) {
-            error = (vrbin / file).string() + ": " + problem;
+            error = game.where(file) + ": " + problem;
             return false;
         }
         all << "script " << number << " " << forMessage(name) << "\n" << showScript(view, catalogue, int(number), labels);

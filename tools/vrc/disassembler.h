@@ -9,8 +9,8 @@
 
 namespace vrc {
 
-// A game folder (its vrbin\ family) or one script file; false with a message
-// when something cannot be read.
+// A game folder (its vrbin\ family, loose in any case or in its packs) or one
+// script file; false with a message when something cannot be read.
 bool disassemble(const std::string& path, const Catalogue& catalogue, std::string& out, std::string& error);
 
 }  // namespace vrc

@@ -25,15 +25,11 @@ namespace {
 std::string memberNameOf(const fs::path& file, const fs::path& relative) {
     std::string sjis;
     for (const fs::path& element : relative) {
-        std::string component = element.string();
-        // '\\' is the archive's folder separator: a host name holding one
-        // would come out as two folders.
-        if (component.find('\\') != std::string::npos)
-            throw Failure{file.string(), "file name holds a '\\', which archives take for a folder separator"};
-        auto converted = utf8ToShiftJis(component);
-        if (!converted) throw Failure{file.string(), "file name has no Shift_JIS spelling"};
+        std::string component;
+        if (const char* refused = hostComponentToShiftJis(element.native(), component))
+            throw Failure{file.string(), refused};
         if (!sjis.empty()) sjis += '\\';
-        sjis += *converted;
+        sjis += component;
     }
     std::string name = pack::memberName(sjis);
     if (name.size() > 255) throw Failure{file.string(), "member name longer than 255 bytes"};

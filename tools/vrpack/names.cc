@@ -8,6 +8,30 @@
 
 namespace vrpack {
 
+namespace {
+
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no
+// surrogate, nothing past U+10FFFF.
+bool isUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        uint8_t b = uint8_t(s[i]);
+        size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        uint32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (size_t k = 1; k < n; ++k) {
+            uint8_t t = uint8_t(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
 // The platform converts without transliterating: a character without a
 // spelling in the other encoding fails the name instead of changing it.
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8) {
@@ -20,6 +44,25 @@ std::optional<std::string> shiftJisToUtf8(std::string_view sjis) {
     std::string out;
     if (!vr::platform::sjisToUtf8Exact(sjis, out)) return std::nullopt;
     return out;
+}
+
+const char* hostComponentToShiftJis(std::string_view component, std::string& sjis) {
+    constexpr const char* kSeparator = "file name holds a '\\', which archives take for a folder separator";
+    if (auto converted = utf8ToShiftJis(component)) {
+        // In UTF-8 every 0x5C byte is a '\\' of its own.
+        if (component.find('\\') != std::string_view::npos) return kSeparator;
+        sjis = std::move(*converted);
+        return nullptr;
+    }
+    if (!shiftJisToUtf8(component)) {
+        return isUtf8(component)
+                   ? "file name has no Shift_JIS spelling (nor is it Shift_JIS bytes)"
+                   : "file name is neither UTF-8 nor Shift_JIS";
+    }
+    for (size_t i = 0; i < component.size(); i += vr::sjis::charLength(component, i))
+        if (component[i] == '\\') return kSeparator;
+    sjis.assign(component);
+    return nullptr;
 }
 
 std::string displayName(std::string_view sjis) {

@@ -14,6 +14,15 @@ namespace vrpack {
 std::optional<std::string> utf8ToShiftJis(std::string_view utf8);
 std::optional<std::string> shiftJisToUtf8(std::string_view sjis);
 
+// The Shift_JIS spelling of one host file-name component, or nullptr with
+// why there is none.  A folder copied from the engine's home system may keep
+// its names as the Shift_JIS bytes they were, so a component is taken as
+// UTF-8 when it is UTF-8 with a Shift_JIS spelling, else as Shift_JIS bytes
+// when it is valid Shift_JIS, the same two spellings the engine tries when it
+// opens a file.  A '\\' of its own (not the trail byte of a double-byte
+// character) is refused: the archive would take it for a folder separator.
+const char* hostComponentToShiftJis(std::string_view component, std::string& sjis);
+
 // A member name as a terminal shows it: UTF-8 when it converts, otherwise
 // with the bytes that do not spelled as \xNN.
 std::string displayName(std::string_view sjis);

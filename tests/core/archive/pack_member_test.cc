@@ -9,6 +9,7 @@
 #include "member_check.h"
 #include "pack_test_util.h"
 #include "support/headless_engine.h"
+#include "support/process.h"
 #include "support/sjis_text.h"
 
 namespace vr {
@@ -55,6 +56,30 @@ struct PackMemberTest : ::testing::Test {
         return s.str();
     }
 };
+
+// A folder copied from the engine's home system keeps Shift_JIS bytes as
+// names; one copied by a converting tool has UTF-8.  vrpack packs both under
+// the names the engine asks for.
+TEST_F(PackMemberTest, FoldersNamedInShiftJisBytesOrUtf8PackUnderTheNamesTheEngineAsksFor) {
+    const std::string hyou = "\x95\x5C";         // its trail byte is '\\'
+    const std::string haikei = "\x94\x77\x8C\x69";  // spelled in UTF-8 on the host
+    std::filesystem::path copied = dir.path() / "copied";
+    std::filesystem::create_directories(copied / ("CG" + hyou));
+    std::ofstream(copied / ("CG" + hyou) / (hyou + ".PNG"), std::ios::binary) << "raw";
+    std::ofstream(copied / "\xE8\x83\x8C\xE6\x99\xAF.txt", std::ios::binary) << "utf8";
+    auto r = test::runProcess({test::vrpack(), "create", (dir.path() / "g.vpf").string(), copied.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    // Only the archive is left to find them in.
+    std::filesystem::remove_all(copied);
+    ASSERT_TRUE(buildPackIndex());
+    // As a script names an image: any case, '/', no extension.
+    FileRequest request;
+    std::string resolved;
+    ASSERT_EQ(resolveResourceName(request, "Cg" + hyou + "/" + hyou, resolved, 0), 0);
+    EXPECT_EQ(resolved, "cg" + hyou + "\\" + hyou + ".png");
+    EXPECT_EQ(load(resolved), "raw");
+    EXPECT_EQ(load(haikei + ".txt"), "utf8");
+}
 
 TEST_F(PackMemberTest, ImageNamesProbeTheExtensionsInThePack) {
     test::writePack(dir, "g.vpf", {{"bg\\title.jpg", "jpeg"}, {"bg\\title.gif", "gif"}});

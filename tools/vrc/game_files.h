@@ -1,0 +1,36 @@
+// The compiled files of a game, where the engine would find them: a vrbin
+// folder in any case (a folder copied from a system that ignores case keeps
+// whatever case it was given), or else the members of the game's packs.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vrc {
+
+class GameFiles {
+public:
+    GameFiles();
+    ~GameFiles();
+
+    // False with a message when the folder holds neither a vrbin folder nor
+    // a pack archive.
+    bool open(const std::filesystem::path& game, std::string& error);
+
+    // One file of the vrbin family by its lower-case name ("vrl.vbn").
+    bool read(const std::string& name, std::vector<uint8_t>& bytes, std::string& error) const;
+
+    // Where a file is read from, for messages.
+    std::string where(const std::string& name) const;
+
+private:
+    struct Packs;
+    std::filesystem::path vrbin_;  // empty when reading from packs
+    std::unique_ptr<Packs> packs_;
+};
+
+}  // namespace vrc
