@@ -83,6 +83,10 @@ bool fileExists(std::string_view name);
 bool removeFile(std::string_view name);
 // Reads a whole host file; false when it cannot be opened or read.
 bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out);
+// Whether a host file can be opened for writing (made, when it does not
+// exist).  A file it had to make for the test is removed again; an existing
+// one is left as it was.
+bool canWriteHostFile(const std::string& hostPath);
 
 // One entry of a folder listing: the name in the engine's Shift_JIS (host
 // names that do not convert keep their bytes) and whether it is a folder.

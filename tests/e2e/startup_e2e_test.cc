@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <utility>
+#include <vector>
 #include <thread>
 
 #include "core/engine_files_writer.h"
@@ -50,6 +53,49 @@ TEST(StartupE2E, HeadlessRunsOfOneGameRunSideBySide) {
     }
     EXPECT_GT(std::filesystem::file_size(dir.str() + "a.txt"), 0u);
     EXPECT_GT(std::filesystem::file_size(dir.str() + "b.txt"), 0u);
+}
+
+TEST(StartupE2E, BadCommandLinesAreRefusedBeforeTheRun) {
+    test::TempDir dir;
+    std::string unwritable = dir.str() + "missing/vars.txt";
+    std::string kept = dir.str() + "kept.txt";
+    dir.write("kept.txt", "old");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--frames", "0"}, "--frames wants a positive count, not '0'"},
+        {{"--frames", "-1"}, "--frames wants a positive count, not '-1'"},
+        {{"--frames", "12x"}, "--frames wants a positive count, not '12x'"},
+        {{"--frames", "5", "--screenshot-at", "6:" + dir.str() + "late.png"}, "the run ends after frame 5"},
+        {{"--dump-vars", unwritable}, "cannot write " + unwritable},
+        {{"--dump-vars", kept, "--screenshot-at", "1:" + dir.str()}, "cannot write " + dir.str()},
+    };
+    for (const auto& [options, message] : cases) {
+        std::vector<std::string> argv = {virelo(), "--headless", "--transcript"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(test::demoGameFolder());
+        auto r = runProcess(argv);
+        EXPECT_EQ(r.exitCode, 2) << options[1];
+        EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.find("created"), std::string::npos) << r.output;
+    }
+    // Trying whether a file can be written leaves nothing behind and
+    // changes nothing.
+    EXPECT_EQ(test::readFile(kept), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(StartupE2E, HelpAndVersionGoToStandardOutput) {
+    auto stdoutOf = [](const std::string& program, const std::string& option) {
+        return runProcess({"/bin/sh", "-c", "'" + program + "' " + option + " 2>/dev/null"});
+    };
+    auto help = stdoutOf(virelo(), "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--dump-vars FILE"), std::string::npos) << help.output;
+    for (const auto& [program, name] : std::vector<std::pair<std::string, std::string>>{
+             {virelo(), "virelo"}, {test::vrc(), "vrc"}, {test::vrpack(), "vrpack"}}) {
+        auto r = stdoutOf(program, "--version");
+        EXPECT_EQ(r.exitCode, 0) << name;
+        EXPECT_EQ(r.output, name + " " + VIRELO_VERSION + "\n");
+    }
 }
 
 TEST(StartupE2E, InfoShowsTheLibraryNoticesAndEnds) {
