@@ -1,5 +1,6 @@
 // virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]...
 //        [--transcript] [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]
+// virelo --help | --version
 //
 // Runs the game in GAMEDIR (by default the executable's own folder).  The
 // headless options make whole games testable without a display: --input
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -42,15 +44,16 @@ struct CommandLine {
     std::vector<std::string> gameArguments;
 };
 
-void usage() {
-    std::fprintf(stderr,
+void usage(FILE* to = stderr) {
+    std::fprintf(to,
                  "usage: virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]... [--transcript]\n"
-                 "              [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n");
+                 "              [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n"
+                 "       virelo --help | --version\n");
 }
 
 void help() {
-    usage();
-    std::fprintf(stderr,
+    usage(stdout);
+    std::fprintf(stdout,
                  "\n"
                  "  --headless          run without a display\n"
                  "  --realtime          headless, but on the real clock\n"
@@ -72,12 +75,38 @@ void help() {
                  "(exit code 2).\n");
 }
 
-bool parseNumber(const char* text, uint64_t& out) {
-    char* end = nullptr;
-    unsigned long long v = std::strtoull(text, &end, 10);
-    if (!*text || *end) return false;
+// A frame number: digits only (no sign, no blanks), at least 1.
+bool parseCount(std::string_view text, uint64_t& out) {
+    if (text.empty() || text.size() > 19) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + uint64_t(c - '0');
+    }
+    if (v == 0) return false;
     out = v;
     return true;
+}
+
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "virelo: %s\n", message.c_str());
+    return 2;
+}
+
+// The run changes into the game folder; files are named from here.
+std::string absoluteFrom(const char* path) { return std::filesystem::absolute(path).lexically_normal().string(); }
+
+// An output file that cannot be written is found before the run, not after it.
+int checkOutputs(const CommandLine& cl) {
+    for (const Screenshot& s : cl.screenshots) {
+        if (cl.frames && s.frame > cl.frames)
+            return refuse("--screenshot-at " + std::to_string(s.frame) + ": the run ends after frame " +
+                          std::to_string(cl.frames));
+        if (!vr::platform::canWriteHostFile(s.file)) return refuse("cannot write " + s.file);
+    }
+    if (!cl.dumpVars.empty() && !vr::platform::canWriteHostFile(cl.dumpVars))
+        return refuse("cannot write " + cl.dumpVars);
+    return 0;
 }
 
 // 0 = parsed; otherwise the exit code.
@@ -93,19 +122,21 @@ int parse(int argc, char** argv, CommandLine& cl) {
             cl.transcript = true;
         } else if (a == "--frames") {
             const char* v = value();
-            if (!v || !parseNumber(v, cl.frames)) return usage(), 2;
+            if (!v) return usage(), 2;
+            if (!parseCount(v, cl.frames)) return refuse(std::string("--frames wants a positive count, not '") + v + "'");
         } else if (a == "--screenshot-at") {
             const char* v = value();
             const char* colon = v ? std::strchr(v, ':') : nullptr;
             Screenshot s;
-            if (!colon || !parseNumber(std::string(v, colon).c_str(), s.frame) || !colon[1]) return usage(), 2;
-            s.file = colon + 1;
+            if (!colon || !colon[1]) return usage(), 2;
+            if (!parseCount(std::string_view(v, size_t(colon - v)), s.frame))
+                return refuse(std::string("--screenshot-at wants a frame from 1 on, not '") + v + "'");
+            s.file = absoluteFrom(colon + 1);
             cl.screenshots.push_back(s);
         } else if (a == "--dump-vars") {
             const char* v = value();
             if (!v || !*v) return usage(), 2;
-            // The run changes into the game folder; the file is named from here.
-            cl.dumpVars = std::filesystem::absolute(v).lexically_normal().string();
+            cl.dumpVars = absoluteFrom(v);
         } else if (a == "--input") {
             const char* v = value();
             if (!v || !*v) return usage(), 2;
@@ -121,6 +152,9 @@ int parse(int argc, char** argv, CommandLine& cl) {
         } else if (a == "--help" || a == "-h") {
             help();
             return 1;
+        } else if (a == "--version") {
+            std::printf("virelo %s\n", VIRELO_VERSION);
+            return 1;
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "virelo: unknown option %s\n", a.c_str());
             return usage(), 2;
@@ -130,7 +164,7 @@ int parse(int argc, char** argv, CommandLine& cl) {
             cl.gameArguments.push_back(a);
         }
     }
-    return 0;
+    return checkOutputs(cl);
 }
 
 }  // namespace

@@ -83,6 +83,10 @@ bool fileExists(std::string_view name);
 bool removeFile(std::string_view name);
 // Reads a whole host file; false when it cannot be opened or read.
 bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out);
+// Whether a host file can be opened for writing (made, when it does not
+// exist).  A file it had to make for the test is removed again; an existing
+// one is left as it was.
+bool canWriteHostFile(const std::string& hostPath);
 
 // One entry of a folder listing: the name in the engine's Shift_JIS (host
 // names that do not convert keep their bytes) and whether it is a folder.
@@ -196,6 +200,27 @@ private:
 
 // ---------------------------------------------------------------- instance guards
 
+// Folder of the lock files and sockets: $VIRELO_RUNTIME_DIR when set, else
+// $XDG_RUNTIME_DIR/virelo, else /tmp/virelo-<uid>.  Created on first use;
+// empty when it cannot be made.
+std::string runtimeFolder();
+
+// A folder of this process alone (under $TMPDIR or /tmp), removed with
+// everything in it when the object goes.  Headless runs keep their guards
+// there, so that any number of them can run one game at once.
+class PrivateFolder {
+public:
+    PrivateFolder();
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    // Empty when it could not be made.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // A named lock held by one process at a time (a lock file with flock).
 // acquire() fails when another process holds it.
 class NamedLock {
@@ -205,7 +230,8 @@ public:
     NamedLock(const NamedLock&) = delete;
     NamedLock& operator=(const NamedLock&) = delete;
     // 1 = acquired, 0 = another process holds it, -1 = could not be created.
-    int acquire(std::string_view name);
+    // The lock file lives in `folder`, by default the runtime folder.
+    int acquire(std::string_view name, const std::string& folder = runtimeFolder());
     void release();
     bool held() const { return fd_ >= 0; }
 
@@ -221,12 +247,12 @@ public:
     ~InstanceChannel() { close(); }
     InstanceChannel(const InstanceChannel&) = delete;
     InstanceChannel& operator=(const InstanceChannel&) = delete;
-    bool listen(std::string_view name);
+    bool listen(std::string_view name, const std::string& folder = runtimeFolder());
     // True when a raise request arrived since the last call (never blocks).
     bool pollRaiseRequest();
     void close();
     // Sent by the second instance; false when nobody listens.
-    static bool sendRaiseRequest(std::string_view name);
+    static bool sendRaiseRequest(std::string_view name, const std::string& folder = runtimeFolder());
 
 private:
     // Connections accepted whose request line has not fully arrived yet.
@@ -239,10 +265,6 @@ private:
     uint64_t inode_ = 0;  // of our socket file, so close() removes only ours
     std::vector<Pending> pending_;
 };
-
-// Folder of the lock files and sockets: $VIRELO_RUNTIME_DIR when set, else
-// $XDG_RUNTIME_DIR/virelo, else /tmp/virelo-<uid>.  Created on first use.
-std::string runtimeFolder();
 
 // ---------------------------------------------------------------- backends
 

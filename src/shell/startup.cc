@@ -106,22 +106,34 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     shell.dumpVarsFile = options.dumpVarsFile;
     e->input.script = options.inputScript;
 
+    // A headless run has no window to bring to the front, and tests and
+    // batch jobs run many of one game at once: its guards live in a folder
+    // of its own, so they never meet another run's.
+    std::unique_ptr<platform::PrivateFolder> privateGuards;
+    std::string guardFolder;
+    if (host.isHeadless()) {
+        privateGuards = std::make_unique<platform::PrivateFolder>();
+        guardFolder = privateGuards->path();
+    } else {
+        guardFolder = platform::runtimeFolder();
+    }
+
     // Single-start guard: another instance is between here and the per-folder guard.
     platform::NamedLock startGuard;
-    if (startGuard.acquire(kSingleStartGuard) != 1) return 0;
+    if (startGuard.acquire(kSingleStartGuard, guardFolder) != 1) return 0;
 
     fillPaths(options);
 
     // Per-folder guard: a second instance of the same game asks the first to
     // come to the front and ends.
     platform::NamedLock folderGuard;
-    int guard = folderGuard.acquire(shell.instanceName);
+    int guard = folderGuard.acquire(shell.instanceName, guardFolder);
     if (guard != 1) {
-        if (guard == 0) platform::InstanceChannel::sendRaiseRequest(shell.instanceName);
+        if (guard == 0) platform::InstanceChannel::sendRaiseRequest(shell.instanceName, guardFolder);
         return 0;
     }
     shell.instanceChannel = std::make_unique<platform::InstanceChannel>();
-    shell.instanceChannel->listen(shell.instanceName);
+    shell.instanceChannel->listen(shell.instanceName, guardFolder);
     startGuard.release();
 
     if (!platform::setCurrentDirectory(core().run.exeFolder)) {

@@ -1,6 +1,12 @@
 // The real executable on real game folders, headless.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+#include <utility>
+#include <vector>
+#include <thread>
+
 #include "core/engine_files_writer.h"
 #include "support/lines.h"
 #include "support/process.h"
@@ -29,18 +35,67 @@ TEST(StartupE2E, ScreenshotOfTheMainWindow) {
     EXPECT_TRUE(std::filesystem::exists(png));
 }
 
-TEST(StartupE2E, SecondInstanceRaisesTheFirstAndEnds) {
+TEST(StartupE2E, HeadlessRunsOfOneGameRunSideBySide) {
+    // Headless runs keep their guards to themselves: neither takes the
+    // other for a second start of the game.
     test::TempDir dir;
-    test::BackgroundProcess first({virelo(), "--headless", "--realtime", "--transcript", "--frames", "3000",
-                                   test::demoGameFolder()},
-                                  dir.str() + "first.txt");
-    ASSERT_TRUE(first.waitForOutput("created", 10000)) << first.output();
-    auto second = runProcess({virelo(), "--headless", "--transcript", test::demoGameFolder()});
-    EXPECT_EQ(second.exitCode, 0);
-    EXPECT_EQ(second.output.find("created"), std::string::npos) << second.output;
-    EXPECT_TRUE(first.waitForOutput("raise window 1", 10000)) << first.output();
-    // A quit signal ends the first in order, with exit code 0.
-    EXPECT_EQ(first.stop(), 0);
+    test::ProcessResult runs[2];
+    std::thread other([&] {
+        runs[1] = runProcess({virelo(), "--headless", "--realtime", "--transcript", "--frames", "60", "--dump-vars",
+                              dir.str() + "b.txt", test::demoGameFolder()});
+    });
+    runs[0] = runProcess({virelo(), "--headless", "--realtime", "--transcript", "--frames", "60", "--dump-vars",
+                          dir.str() + "a.txt", test::demoGameFolder()});
+    other.join();
+    for (const auto& r : runs) {
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_NE(r.output.find("window 1 created"), std::string::npos) << r.output;
+    }
+    EXPECT_GT(std::filesystem::file_size(dir.str() + "a.txt"), 0u);
+    EXPECT_GT(std::filesystem::file_size(dir.str() + "b.txt"), 0u);
+}
+
+TEST(StartupE2E, BadCommandLinesAreRefusedBeforeTheRun) {
+    test::TempDir dir;
+    std::string unwritable = dir.str() + "missing/vars.txt";
+    std::string kept = dir.str() + "kept.txt";
+    dir.write("kept.txt", "old");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--frames", "0"}, "--frames wants a positive count, not '0'"},
+        {{"--frames", "-1"}, "--frames wants a positive count, not '-1'"},
+        {{"--frames", "12x"}, "--frames wants a positive count, not '12x'"},
+        {{"--frames", "5", "--screenshot-at", "6:" + dir.str() + "late.png"}, "the run ends after frame 5"},
+        {{"--dump-vars", unwritable}, "cannot write " + unwritable},
+        {{"--dump-vars", kept, "--screenshot-at", "1:" + dir.str()}, "cannot write " + dir.str()},
+    };
+    for (const auto& [options, message] : cases) {
+        std::vector<std::string> argv = {virelo(), "--headless", "--transcript"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(test::demoGameFolder());
+        auto r = runProcess(argv);
+        EXPECT_EQ(r.exitCode, 2) << options[1];
+        EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.find("created"), std::string::npos) << r.output;
+    }
+    // Trying whether a file can be written leaves nothing behind and
+    // changes nothing.
+    EXPECT_EQ(test::readFile(kept), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(StartupE2E, HelpAndVersionGoToStandardOutput) {
+    auto stdoutOf = [](const std::string& program, const std::string& option) {
+        return runProcess({"/bin/sh", "-c", "'" + program + "' " + option + " 2>/dev/null"});
+    };
+    auto help = stdoutOf(virelo(), "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--dump-vars FILE"), std::string::npos) << help.output;
+    for (const auto& [program, name] : std::vector<std::pair<std::string, std::string>>{
+             {virelo(), "virelo"}, {test::vrc(), "vrc"}, {test::vrpack(), "vrpack"}}) {
+        auto r = stdoutOf(program, "--version");
+        EXPECT_EQ(r.exitCode, 0) << name;
+        EXPECT_EQ(r.output, name + " " + VIRELO_VERSION + "\n");
+    }
 }
 
 TEST(StartupE2E, InfoShowsTheLibraryNoticesAndEnds) {

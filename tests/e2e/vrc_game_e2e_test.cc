@@ -34,10 +34,15 @@ TEST(VrcGameE2E, RunsFromAVrbinFolderAndFromAPack) {
     ASSERT_EQ(c.exitCode, 0) << c.output;
     expectRuns(loose.str());
 
-    c = runProcess({test::vrc(), "build", src.str(), "--pack", packed.str() + "game.vpf"});
+    // The archive's folder is made, as --out makes its folder.
+    c = runProcess({test::vrc(), "build", src.str(), "--pack", packed.str() + "game/game.vpf"});
     ASSERT_EQ(c.exitCode, 0) << c.output;
-    EXPECT_FALSE(std::filesystem::exists(packed.path() / "vrbin"));
-    expectRuns(packed.str());
+    EXPECT_FALSE(std::filesystem::exists(packed.path() / "game" / "vrbin"));
+    expectRuns(packed.str() + "game");
+
+    c = runProcess({test::vrc(), "build", src.str()});
+    EXPECT_EQ(c.exitCode, 2);
+    EXPECT_NE(c.output.find("--out GAME_DIR or --pack FILE.vpf"), std::string::npos) << c.output;
 }
 
 TEST(VrcGameE2E, DisassemblesAGameFromAFolderInAnyCaseAndFromItsPack) {

@@ -150,6 +150,14 @@ TEST_F(WindowE2E, RealWindowOnXvfbShowsTheHeadlessPicture) {
         same = sameAt(window, 0, 0, shot, why);
     }
     EXPECT_TRUE(same) << why << "\n" << run.output();
+
+    // A second start of the game in a window leaves it to the first: it
+    // ends at once, without running (so without a dump of its variables).
+    std::string dump = work.str() + "second.txt";
+    auto second = runProcess({"/usr/bin/env", "DISPLAY=" + dpy, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                              asanOptions, test::virelo(), "--frames", "1200", "--dump-vars", dump, game.str()});
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_FALSE(std::filesystem::exists(dump)) << second.output;
     EXPECT_EQ(run.stop(), 0) << run.output();
     EXPECT_EQ(run.output().find("no display"), std::string::npos) << run.output();
 }

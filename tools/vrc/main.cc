@@ -24,6 +24,7 @@ int usage(int code) {
     std::fprintf(code ? stderr : stdout,
                  "usage: vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf] [--config KEY=VALUE...]\n"
                  "       vrc disassemble FILE_OR_GAME_DIR\n"
+                 "       vrc --version\n"
                  "\n"
                  "build compiles every .vrs file below SRC_DIR (in the order of their paths) into\n"
                  "GAME_DIR/vrbin, or with --pack into a pack archive holding the vrbin files.\n"
@@ -61,7 +62,11 @@ int build(const std::vector<std::string>& args) {
         else if (src.empty() && args[i].rfind("--", 0) != 0) src = args[i];
         else return usage(2);
     }
-    if (src.empty() || (out.empty() && pack.empty())) return usage(2);
+    if (src.empty()) return usage(2);
+    if (out.empty() && pack.empty()) {
+        std::fprintf(stderr, "vrc: build wants --out GAME_DIR or --pack FILE.vpf to write to\n");
+        return 2;
+    }
     if (!fs::is_directory(src)) {
         std::fprintf(stderr, "vrc: %s: not a folder\n", src.c_str());
         return 1;
@@ -133,6 +138,10 @@ int disassembleCommand(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") return usage(args.empty() ? 2 : 0);
+    if (args[0] == "--version") {
+        std::printf("vrc %s\n", VIRELO_VERSION);
+        return 0;
+    }
     std::string command = args[0];
     args.erase(args.begin());
     if (command == "build") return build(args);

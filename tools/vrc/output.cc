@@ -80,6 +80,14 @@ bool writePack(const FileSet& files, const std::string& packPath, std::string& e
         error = packPath + ": " + r.error;
         return false;
     }
+    // As --out does, the archive's folder is made when it is missing.
+    std::filesystem::path folder = std::filesystem::path(packPath).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        error = folder.string() + ": " + ec.message();
+        return false;
+    }
     return writeWhole(packPath, r.bytes, error);
 }
 

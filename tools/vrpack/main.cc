@@ -27,7 +27,9 @@ const char kUsage[] =
     "  repair IN OUT\n"
     "      write a copy of IN with every damaged member mended and its repair data rebuilt\n"
     "  append EXE ARCHIVE OUT [--screensaver]\n"
-    "      write the runtime EXE with ARCHIVE appended as its only archive\n";
+    "      write the runtime EXE with ARCHIVE appended as its only archive\n"
+    "  --version\n"
+    "      print the version\n";
 
 struct UsageError {
     std::string what;
@@ -88,6 +90,10 @@ int run(int argc, char** argv) {
     std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("vrpack %s\n", VIRELO_VERSION);
         return 0;
     }
     for (const Command& command : kCommands)

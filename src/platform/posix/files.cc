@@ -124,6 +124,20 @@ bool removeFile(std::string_view name) {
     return true;
 }
 
+bool canWriteHostFile(const std::string& hostPath) {
+    int fd = ::open(hostPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    if (errno != ENOENT) return false;
+    fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    unlink(hostPath.c_str());
+    return true;
+}
+
 bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out) {
     out.clear();
     File f;

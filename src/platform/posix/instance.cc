@@ -1,4 +1,5 @@
 // The instance guards: lock files and the raise socket in the runtime folder.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -60,8 +61,7 @@ std::string safeName(std::string_view name) {
     return out;
 }
 
-std::string socketPath(std::string_view name) {
-    std::string folder = runtimeFolder();
+std::string socketPath(std::string_view name, const std::string& folder) {
     if (folder.empty()) return std::string();
     constexpr size_t kMax = sizeof(sockaddr_un::sun_path) - 1;
     std::string path = folder + "/" + safeName(name) + ".sock";
@@ -118,9 +118,29 @@ std::string runtimeFolder() {
     return dir;
 }
 
-int NamedLock::acquire(std::string_view name) {
+PrivateFolder::PrivateFolder() {
+    std::string base = envValue("TMPDIR");
+    if (base.empty() || base[0] != '/') base = "/tmp";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    std::string pattern = base + "/virelo-run-" + std::to_string(getpid()) + "-XXXXXX";
+    if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+PrivateFolder::~PrivateFolder() {
+    if (path_.empty()) return;
+    // Only lock files and sockets of this process are in it.
+    if (DIR* d = opendir(path_.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string_view n = e->d_name;
+            if (n != "." && n != "..") unlink((path_ + "/" + e->d_name).c_str());
+        }
+        closedir(d);
+    }
+    rmdir(path_.c_str());
+}
+
+int NamedLock::acquire(std::string_view name, const std::string& folder) {
     release();
-    std::string folder = runtimeFolder();
     if (folder.empty()) return -1;
     std::string path = folder + "/" + safeName(name) + ".lock";
     int fd;
@@ -146,9 +166,9 @@ void NamedLock::release() {
     }
 }
 
-bool InstanceChannel::listen(std::string_view name) {
+bool InstanceChannel::listen(std::string_view name, const std::string& folder) {
     close();
-    std::string path = socketPath(name);
+    std::string path = socketPath(name, folder);
     sockaddr_un addr;
     if (path.empty() || !fillAddress(path, addr)) return false;
     // A socket left by an instance that died is stale: only the holder of
@@ -234,8 +254,8 @@ void InstanceChannel::close() {
     }
 }
 
-bool InstanceChannel::sendRaiseRequest(std::string_view name) {
-    std::string path = socketPath(name);
+bool InstanceChannel::sendRaiseRequest(std::string_view name, const std::string& folder) {
+    std::string path = socketPath(name, folder);
     sockaddr_un addr;
     if (path.empty() || !fillAddress(path, addr)) return false;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
