@@ -7,11 +7,11 @@
 
 #include <array>
 #include <atomic>
-#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "common/bound_record.h"
 #include "core/archive/loader.h"
 #include "core/archive/pack_index.h"
 #include "core/debug_log.h"
@@ -89,16 +89,8 @@ struct Core {
     std::array<WindowObject, kWindowCount> windows;
 };
 
-namespace detail {
-extern Core* boundCore;
-}
-
 // The core the engine works on; the shell binds it with the rest of the
-// engine.  Inline: every layer asks for it.
-inline Core& core() {
-    assert(detail::boundCore && "no engine is bound");
-    return *detail::boundCore;
-}
-void bindCore(Core* c);
+// engine.
+inline Core& core() { return boundRecord<Core>(); }
 
 }  // namespace vr

@@ -3,8 +3,8 @@
 // Engine owns it and binds it.
 #pragma once
 
-#include <cassert>
 
+#include "common/bound_record.h"
 #include "graphics/graphics_state.h"
 #include "graphics/message/message_state.h"
 #include "graphics/text/text_state.h"
@@ -17,14 +17,6 @@ struct Graphics {
     MessageWindowState messageWindow;
 };
 
-namespace detail {
-extern Graphics* boundGraphics;
-}
-
-inline Graphics& graphics() {
-    assert(detail::boundGraphics && "no engine is bound");
-    return *detail::boundGraphics;
-}
-void bindGraphics(Graphics* g);
+inline Graphics& graphics() { return boundRecord<Graphics>(); }
 
 }  // namespace vr

@@ -13,13 +13,3 @@ ScriptState::ScriptState()
 ScriptState::~ScriptState() = default;
 
 }  // namespace vr
-
-namespace vr {
-
-namespace detail {
-ScriptState* boundScript = nullptr;
-}
-
-void bindScriptState(ScriptState* s) { detail::boundScript = s; }
-
-}  // namespace vr

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <array>
-#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/bound_record.h"
 #include "script/arguments.h"
 #include "script/command_table.h"
 #include "script/fast_expression.h"
@@ -123,16 +123,8 @@ struct ScriptState {
     ScriptHooks hooks;
 };
 
-namespace detail {
-extern ScriptState* boundScript;
-}
-
 // The script state the engine works on; the shell binds it with the rest
 // of the engine.
-inline ScriptState& scriptState() {
-    assert(detail::boundScript && "no engine is bound");
-    return *detail::boundScript;
-}
-void bindScriptState(ScriptState* s);
+inline ScriptState& scriptState() { return boundRecord<ScriptState>(); }
 
 }  // namespace vr

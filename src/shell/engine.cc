@@ -10,17 +10,13 @@ Engine::Engine(platform::Platform& hostPlatform)
     installHooks(*this);
 }
 
-namespace detail {
-Engine* boundEngine = nullptr;
-}
-
 void bindEngine(Engine* e) {
-    detail::boundEngine = e;
-    bindCore(e ? &e->core : nullptr);
-    bindScriptState(e ? &e->script : nullptr);
-    bindGraphics(e ? &e->graphics : nullptr);
+    bindRecord(e);
+    bindRecord(e ? &e->core : nullptr);
+    bindRecord(e ? &e->script : nullptr);
+    bindRecord(e ? &e->graphics : nullptr);
 }
 
-bool engineBound() { return detail::boundEngine != nullptr; }
+bool engineBound() { return detail::boundRecord<Engine> != nullptr; }
 
 }  // namespace vr

@@ -5,7 +5,7 @@
 // runs it and throws it away.
 #pragma once
 
-#include <cassert>
+#include "common/bound_record.h"
 
 #include "core/core.h"
 #include "graphics/graphics.h"
@@ -39,15 +39,8 @@ struct Engine {
     DisplayState display;
 };
 
-namespace detail {
-extern Engine* boundEngine;
-}
-
 // The engine the shell works on.  Exactly one is bound at a time.
-inline Engine& engine() {
-    assert(detail::boundEngine && "no engine is bound");
-    return *detail::boundEngine;
-}
+inline Engine& engine() { return boundRecord<Engine>(); }
 // Binds the engine and each layer's record of it (null unbinds them all).
 void bindEngine(Engine* e);
 bool engineBound();

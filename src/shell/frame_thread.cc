@@ -59,16 +59,11 @@ void serveFrameThread() {
 void collectHostEvents() {
     Engine& e = engine();
     HostHandOver& h = e.handOver;
-    platform::Event event;
-    while (e.core.platform.pollEvent(event)) {
+    pollHostEvents([&](const platform::Event& event) {
         if (event.type == platform::EventType::Quit) e.core.run.quitRequested = true;
         platform::LockHolder hold(h.lock);
-        h.events.push_back(std::move(event));
-    }
-    if (e.shell.instanceChannel && e.shell.instanceChannel->pollRaiseRequest()) {
-        platform::LockHolder hold(h.lock);
-        h.events.push_back({platform::EventType::RaiseRequest, platform::kNoWindow});
-    }
+        h.events.push_back(event);
+    });
 }
 
 void takeHostInput(bool sample) {

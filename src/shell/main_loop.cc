@@ -17,13 +17,16 @@ void requestQuit() {
     e.core.run.closePosted = true;
 }
 
-void pumpMessages() {
+void pollHostEvents(const std::function<void(const platform::Event&)>& take) {
     Engine& e = engine();
-    ShellState& shell = e.shell;
     platform::Event event;
-    while (e.core.platform.pollEvent(event)) handleWindowEvent(event);
-    if (shell.instanceChannel && shell.instanceChannel->pollRaiseRequest())
-        handleWindowEvent({platform::EventType::RaiseRequest, platform::kNoWindow});
+    while (e.core.platform.pollEvent(event)) take(event);
+    if (e.shell.instanceChannel && e.shell.instanceChannel->pollRaiseRequest())
+        take({platform::EventType::RaiseRequest, platform::kNoWindow});
+}
+
+void pumpMessages() {
+    pollHostEvents(&handleWindowEvent);
     // The close message of requestQuit destroys the main window, which ends the loop.
     if (core().run.closePosted) core().run.running = false;
 }

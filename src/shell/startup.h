@@ -36,6 +36,9 @@ bool frameStep();
 void requestQuit();
 // Takes the waiting platform events and the close request of requestQuit.
 void pumpMessages();
+// Hands every waiting platform event, then a second start's raise request,
+// to `take`.
+void pollHostEvents(const std::function<void(const platform::Event&)>& take);
 // The pump of a paused game: the scripted input goes on and the events are
 // taken, on whichever thread runs the frame.
 void pumpWhilePaused();

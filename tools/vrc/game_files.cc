@@ -6,6 +6,7 @@
 
 #include "archive_image.h"
 #include "common/sjis.h"
+#include "core/archive/pack_format.h"
 #include "failure.h"
 #include "member_check.h"
 
@@ -41,8 +42,7 @@ std::vector<fs::path> packFiles(const fs::path& game) {
             std::string name = lowered(it->path());
             std::error_code kindError;
             if (name.size() <= 4 || !vr::sjis::endsWithNoCase(name, ".vpf") || it->is_directory(kindError)) continue;
-            bool update = name.size() == 11 && name.compare(0, 6, "update") == 0 && name[6] >= '1' && name[6] <= '9';
-            (update ? updates : plain).push_back(it->path());
+            (vr::pack::updateArchiveSlot(name) ? updates : plain).push_back(it->path());
         }
     }
     std::sort(plain.begin(), plain.end());

@@ -1,38 +1,26 @@
 #include "source_text.h"
 
 #include "common/sjis.h"
+#include "common/utf8.h"
 #include "platform/platform.h"
 
 namespace vrc {
 
 namespace {
 
-// Length of the UTF-8 sequence starting at s[i], or 0 when it is not one.
-size_t utf8Length(std::string_view s, size_t i) {
-    uint8_t b = uint8_t(s[i]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k)
-        if ((uint8_t(s[i + k]) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
-bool isUtf8(std::string_view s) {
+// UTF-8 with at least one character beyond ASCII: text of plain ASCII reads
+// the same either way.
+bool isWideUtf8(std::string_view s) {
     bool wide = false;
-    for (size_t i = 0; i < s.size();) {
-        size_t n = utf8Length(s, i);
-        if (n == 0) return false;
-        wide |= n > 1;
-        i += n;
-    }
-    return wide;
+    for (char c : s) wide |= uint8_t(c) >= 0x80;
+    return wide && vr::isUtf8(s);
 }
 
 std::string convertLine(std::string_view utf8, const std::string& file, int line, Diagnostics& diagnostics) {
     std::string out;
     int column = 1;
     for (size_t i = 0; i < utf8.size(); ++column) {
-        size_t n = utf8Length(utf8, i);
+        size_t n = vr::utf8SequenceLength(utf8, i);
         if (n <= 1) {
             out += utf8[i];
             ++i;
@@ -56,7 +44,7 @@ SourceText readSource(std::string name, std::string_view bytes, Diagnostics& dia
     SourceText source;
     source.name = std::move(name);
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    bool utf8 = isUtf8(bytes);
+    bool utf8 = isWideUtf8(bytes);
     int number = 1;
     for (size_t start = 0; start <= bytes.size(); ++number) {
         size_t end = bytes.find('\n', start);

@@ -3,34 +3,11 @@
 #include <cstdio>
 
 #include "common/sjis.h"
+#include "common/utf8.h"
 #include "core/archive/pack_format.h"
 #include "platform/platform.h"
 
 namespace vrpack {
-
-namespace {
-
-// Well-formed UTF-8: no stray continuation byte, no overlong form, no
-// surrogate, nothing past U+10FFFF.
-bool isUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        uint8_t b = uint8_t(s[i]);
-        size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        uint32_t c = n == 1 ? b : b & (0x7F >> n);
-        for (size_t k = 1; k < n; ++k) {
-            uint8_t t = uint8_t(s[i + k]);
-            if ((t & 0xC0) != 0x80) return false;
-            c = (c << 6) | (t & 0x3F);
-        }
-        static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-        i += n;
-    }
-    return true;
-}
-
-}  // namespace
 
 // The platform converts without transliterating: a character without a
 // spelling in the other encoding fails the name instead of changing it.
@@ -55,7 +32,7 @@ const char* hostComponentToShiftJis(std::string_view component, std::string& sji
         return nullptr;
     }
     if (!shiftJisToUtf8(component)) {
-        return isUtf8(component)
+        return vr::isUtf8(component)
                    ? "file name has no Shift_JIS spelling (nor is it Shift_JIS bytes)"
                    : "file name is neither UTF-8 nor Shift_JIS";
     }

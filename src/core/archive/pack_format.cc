@@ -98,6 +98,13 @@ const char* memberProblem(const Entry& e, uint64_t archiveSize) {
 
 std::string memberName(std::string_view path) { return sjis::normaliseFileName(path); }
 
+int updateArchiveSlot(std::string_view fileName) {
+    if (fileName.size() == 11 && fileName.substr(0, 6) == "update" && fileName[6] >= '1' && fileName[6] <= '9' &&
+        fileName.substr(7) == ".vpf")
+        return fileName[6] - '0';
+    return 0;
+}
+
 bool parseRepairRecord(const uint8_t* at, size_t available, uint32_t storedSize, RepairRecord& r) {
     ByteReader in(at, available);
     r.parityLength = in.u32();

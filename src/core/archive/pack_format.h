@@ -85,6 +85,10 @@ uint64_t unpackedLimit(uint8_t type);
 // The member name an archive stores for a path: ASCII lower case, '\\'.
 std::string memberName(std::string_view path);
 
+// 1 to 9 for the update archives "update1.vpf" to "update9.vpf" (the file
+// name already lowered), which are read after all others; else 0.
+int updateArchiveSlot(std::string_view fileName);
+
 // The repair record after a member's stored bytes.
 struct RepairRecord {
     uint32_t parityLength = 0;  // 0 = none

@@ -21,14 +21,6 @@ std::string_view fileNameOf(std::string_view path) {
     return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
-// 1 to 9 for "update1.vpf" to "update9.vpf" (the name already lowered), else 0.
-int updateSlotOf(std::string_view fileName) {
-    if (fileName.size() == 11 && fileName.substr(0, 6) == "update" && fileName[6] >= '1' && fileName[6] <= '9' &&
-        fileName.substr(7) == ".vpf")
-        return fileName[6] - '0';
-    return 0;
-}
-
 bool isUpdateArchive(const PackArchive& a) {
     std::string_view name = fileNameOf(a.path);
     size_t dot = name.find_last_of('.');
@@ -65,7 +57,7 @@ bool findArchives(PackIndex& index) {
             }
             if (entry.name.size() <= 3 || !sjis::endsWithNoCase(entry.name, ".vpf")) continue;
             std::string path = sjis::lowerAscii(folder.path + "\\" + entry.name);
-            if (int slot = updateSlotOf(fileNameOf(path))) {
+            if (int slot = pack::updateArchiveSlot(fileNameOf(path))) {
                 index.updateSlots[size_t(slot - 1)] = path;
             } else if (addArchive({path, false, 0}) == -1) {
                 return false;

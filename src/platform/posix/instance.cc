@@ -91,20 +91,15 @@ bool makeFolders(const std::string& path) {
     return makeFolder(path);
 }
 
-std::string envValue(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
 }  // namespace
 
 std::string runtimeFolder() {
-    std::string dir = envValue("VIRELO_RUNTIME_DIR");
+    std::string dir = environmentValue("VIRELO_RUNTIME_DIR");
     if (!dir.empty()) {
         while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
         return makeFolders(dir) ? dir : std::string();
     }
-    std::string xdg = envValue("XDG_RUNTIME_DIR");
+    std::string xdg = environmentValue("XDG_RUNTIME_DIR");
     if (!xdg.empty() && xdg[0] == '/') {
         dir = xdg + "/virelo";
         return makeFolder(dir) ? dir : std::string();
@@ -119,7 +114,7 @@ std::string runtimeFolder() {
 }
 
 PrivateFolder::PrivateFolder() {
-    std::string base = envValue("TMPDIR");
+    std::string base = environmentValue("TMPDIR");
     if (base.empty() || base[0] != '/') base = "/tmp";
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     std::string pattern = base + "/virelo-run-" + std::to_string(getpid()) + "-XXXXXX";

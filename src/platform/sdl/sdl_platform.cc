@@ -92,10 +92,10 @@ std::unique_ptr<Platform> createSdlPlatform() {
     // Without a display SDL falls back to drivers that show nothing; those
     // count only when asked for by name.
     const char* driver = SDL_GetCurrentVideoDriver();
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const std::string asked = environmentValue("SDL_VIDEODRIVER");
     bool invisible = !driver || SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0 ||
                      SDL_strcasecmp(driver, "evdev") == 0;
-    if (invisible && (!asked || !*asked)) {
+    if (invisible && asked.empty()) {
         SDL_Quit();
         return nullptr;
     }

@@ -326,8 +326,7 @@ bool SdlPlatform::leaveFullScreen(WindowId window, const WindowSpec& desc) {
 }
 
 bool SdlPlatform::prefersDesktopFullScreen() {
-    const char* v = std::getenv("VIRELO_FULLSCREEN");
-    return v && SDL_strcasecmp(v, "desktop") == 0;
+    return SDL_strcasecmp(environmentValue("VIRELO_FULLSCREEN").c_str(), "desktop") == 0;
 }
 
 }  // namespace vr::platform
