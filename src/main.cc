@@ -167,6 +167,19 @@ int parse(int argc, char** argv, CommandLine& cl) {
     return checkOutputs(cl);
 }
 
+// Without GAMEDIR the game is the executable's own folder, so a mistyped
+// folder name becomes a game argument and the run fails for want of a game:
+// say what happened.
+void explainMissingGameFolder(const CommandLine& cl, int status) {
+    if (status != vr::kExitFatalReport || !cl.gameFolder.empty() || cl.gameArguments.empty()) return;
+    const std::string& first = cl.gameArguments.front();
+    if (std::filesystem::exists(first)) return;
+    std::fprintf(stderr,
+                 "virelo: '%s' is no folder, so it was taken as a game argument and the game was looked for in "
+                 "the executable's folder (%s)\n",
+                 first.c_str(), std::filesystem::path(vr::platform::executablePath()).parent_path().c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,13 +213,20 @@ int main(int argc, char** argv) {
         options.inputScript = cl.input;
     }
     for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
+    bool screenshotFailed = false;
     if (headless && !cl.screenshots.empty()) {
         options.afterFrame = [&](uint64_t frame) {
             for (const Screenshot& s : cl.screenshots) {
                 if (s.frame != frame) continue;
-                if (!headless->screenshot(vr::engine().core.windows[0].handle, s.file)) std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
+                if (!headless->screenshot(vr::engine().core.windows[0].handle, s.file)) {
+                    std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
+                    screenshotFailed = true;
+                }
             }
         };
     }
-    return vr::runProgram(*host, options);
+    int status = vr::runProgram(*host, options);
+    if (status == 0 && screenshotFailed) status = vr::kExitFatalReport;
+    explainMissingGameFolder(cl, status);
+    return status;
 }

@@ -61,11 +61,45 @@ void reportErrorWith(uint32_t code, bool fatal, bool located, const ReportArg* a
     std::string body = count == 0 ? plainReportText(message, limit) : formatReport(message, args, count, limit);
     std::string text = cutText(prefix + body, limit);
 
+    // The notices of /info are what the user asked for, not an error.
+    if (code != kLibraryNoticesCode) {
+        ++errors.errorCount;
+        errors.fatalReported |= fatal;
+    }
     if (errors.reports.size() < kRecordedReportLimit) {
         errors.reports.push_back(text);
         errors.reportedCodes.push_back(code);
+        platform::writeStandardError(consoleReportBlock(code, fatal, errors, text));
+    } else if (errors.errorCount == kRecordedReportLimit + 1) {
+        platform::writeStandardError("virelo: further error reports are not printed\n");
     }
     showErrorDialog(text);
+}
+
+std::string consoleReportBlock(uint32_t code, bool fatal, const ErrorState& errors, const std::string& text) {
+    std::string block = "virelo: ";
+    if (code == kLibraryNoticesCode) {
+        block += "library notices";
+    } else {
+        block += fatal ? "fatal error " : "error ";
+        block += std::to_string(code);
+        if (errors.hasLocation)
+            block += " at " + platform::sjisToUtf8(errors.lastErrorFile) + ":" + std::to_string(errors.lastErrorLine);
+    }
+    block += '\n';
+    const std::string utf8 = platform::sjisToUtf8(text);
+    std::string_view body = utf8;
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
+    while (!body.empty()) {
+        size_t end = body.find('\n');
+        std::string_view line = body.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) block.append("  ").append(line);
+        block += '\n';
+        if (end == std::string_view::npos) break;
+        body.remove_prefix(end + 1);
+    }
+    return block;
 }
 
 void showErrorDialog(const std::string& text) {

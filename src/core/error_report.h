@@ -41,10 +41,16 @@ struct ErrorState {
     // a non-fatal report repeated every frame cannot grow without bound.
     std::vector<std::string> reports;
     std::vector<uint32_t> reportedCodes;
+    // Every error report of the run, recorded or not, for the exit status.
+    uint64_t errorCount = 0;
+    bool fatalReported = false;
 };
 
 constexpr size_t kErrorTextLimit = 1023;
 constexpr size_t kRecordedReportLimit = 4096;
+// Every report is also printed on standard error as one block (the author
+// reads it in the terminal the game was started from); the first
+// kRecordedReportLimit are printed, then one line saying the rest are not.
 // The library notices are shown whole: cut to the report limit they would
 // lose the very conditions they exist to show.
 constexpr uint32_t kLibraryNoticesCode = 100000;
@@ -114,6 +120,10 @@ void reportScriptErrorArgs(uint32_t code, bool fatal, const A&... args) {
 // else the internal-error text.
 std::string errorText(uint32_t code);
 void showErrorDialog(const std::string& text);
+// The block printed on standard error for a report: a first line with the
+// code (and the script's file and line when located), then the text in
+// UTF-8, indented.
+std::string consoleReportBlock(uint32_t code, bool fatal, const ErrorState& errors, const std::string& text);
 
 // Command 13 (check switches) and command 14 (evaluates its arguments only)
 // are installed with argument evaluation.

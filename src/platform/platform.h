@@ -127,9 +127,19 @@ struct MemoryStatus {
 };
 MemoryStatus hostMemoryStatus();
 // SIGTERM and SIGINT become a quit event of the backend instead of killing
-// the process, so the engine shuts down in order.
+// the process, so the engine shuts down in order; a second SIGINT ends the
+// process at once (exit status 130).
 void installQuitSignals();
 bool quitSignalled();
+// The first quit signal's number, or 0.
+int quitSignal();
+// Writes the text to standard error in one piece (the console reports).
+void writeStandardError(std::string_view text);
+// The process ids of this process's children, and a kill that cannot be
+// ignored: a backend ends a dialog process it started when a quit signal
+// comes while the dialog is open.
+std::vector<int> childProcesses();
+void killProcess(int pid);
 
 // ---------------------------------------------------------------- threads
 

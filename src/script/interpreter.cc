@@ -15,6 +15,9 @@ namespace {
 // Instructions between two looks at the cursor for the endless-loop watch.
 constexpr uint64_t kWatchInterval = 1024;
 constexpr int kCornerSize = 8;
+// Instructions between two looks for a quit signal: a script that loops
+// without waiting still ends within a fraction of a second.
+constexpr uint32_t kQuitPollInterval = 4096;
 
 uint32_t tick() { return uint32_t(core().platform.millis()); }
 
@@ -86,7 +89,15 @@ void runThread(ScriptThread& t) {
     const DecodedRecord* records = nullptr;
     uint32_t count = 0;
     bool checks = s.loopWatch || s.instructionLimit != 0;
-    while (s.lastStatus == 0 && !c.run.quitRequested) {
+    uint32_t untilQuitPoll = kQuitPollInterval;
+    auto quitSignalled = [&] {
+        if (--untilQuitPoll != 0) return false;
+        untilQuitPoll = kQuitPollInterval;
+        if (!platform::quitSignalled()) return false;
+        c.run.quitRequested = true;
+        return true;
+    };
+    while (s.lastStatus == 0 && !c.run.quitRequested && !quitSignalled()) {
         if (t.image != image) {
             image = t.image;
             if (!image) break;
@@ -103,7 +114,7 @@ void runThread(ScriptThread& t) {
             // The in-line steps back to back: none of them reports, waits,
             // changes the script or ends the turn.  A step that declines
             // leaves its instruction to the handler below.
-            while (i < count) {
+            while (i < count && !quitSignalled()) {
                 FlowStep step = steps[i];
                 t.pc = i + 1;
                 if (step == FlowStep::None || !runFlowStep(step, t, *image, records + firstRecord[i], i)) break;

@@ -22,8 +22,12 @@ namespace vr {
 
 namespace {
 
-// A refusal the player must see before the program ends.
+// A refusal the player must see before the program ends; the author who
+// started the game from a terminal reads it there, and the exit status says
+// the game did not run.
 bool refuseWithBox(const char* text) {
+    platform::writeStandardError("virelo: " + platform::sjisToUtf8(text) + "\n");
+    engine().shell.exitCode = 1;
     platform::MessageBoxSpec box;
     box.text = text;
     box.caption = VR_TEXT_CAPTION_ERROR;
@@ -227,17 +231,26 @@ void showMainWindow() {
 // and a quit has been requested.  Either way the main loop does not run.
 int engineInit() {
     applySettings();
-    if (!passGuards() || !openArchives() || !loadEngineFiles() || !createWindows()) return -1;
+    // The guards end the program by design ("/info", "/vrcfg") or set the
+    // status of their refusal themselves.
+    if (!passGuards()) return -1;
+    // A start-up that stopped did not run the game, whatever its report was.
+    auto stopped = [] {
+        engine().shell.exitCode = kExitFatalReport;
+        return -1;
+    };
+    if (!openArchives() || !loadEngineFiles() || !createWindows()) return stopped();
     openDevices();
     if (prepareStartScript() < 0) {
         requestQuit();
+        stopped();
         return 1;
     }
-    if (!startThreads()) return -1;
+    if (!startThreads()) return stopped();
     showMainWindow();
     // The frame thread last: it runs scripts at once, and the window, the
     // display and the pacer are its own from then on.
-    return startFrameThread() ? 0 : -1;
+    return startFrameThread() ? 0 : stopped();
 }
 
 }  // namespace vr

@@ -137,6 +137,8 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     startGuard.release();
 
     if (!platform::setCurrentDirectory(core().run.exeFolder)) {
+        platform::writeStandardError("virelo: " + platform::sjisToUtf8(VR_TEXT_GAME_FOLDER_NOT_OPENED) + " (" +
+                                     core().run.exeFolder + ")\n");
         messageBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, VR_TEXT_CAPTION_ERROR);
         return 1;
     }
@@ -170,7 +172,14 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     if (shell.restartRequested) {
         platform::spawnProcess(core().run.exePath, options.restartArguments, core().run.exeFolder);
     }
-    return shell.exitCode;
+    return exitStatus(shell.exitCode, core().errors);
+}
+
+int exitStatus(int shellStatus, const ErrorState& errors) {
+    if (int signal = platform::quitSignal()) return 128 + signal;
+    if (errors.fatalReported) return kExitFatalReport;
+    if (shellStatus != 0) return shellStatus;
+    return errors.errorCount != 0 ? kExitErrorsReported : 0;
 }
 
 uint8_t osCodeFromBuild(int build) {

@@ -12,6 +12,7 @@
 namespace vr {
 
 struct InputScript;  // shell/input_script.h
+struct ErrorState;   // core/error_report.h
 
 struct RunOptions {
     std::string programName;                // as written on the command line
@@ -26,8 +27,19 @@ struct RunOptions {
 
 // The program entry: instance guards, the appended-data check, the
 // screen-saver switches, start-up, the main loop and shutdown.  Returns the
-// process exit code.
+// process exit status (exitStatus).
 int runProgram(platform::Platform& host, const RunOptions& options);
+
+// The exit status tells a test or a batch job how the run went:
+//   0       no error was reported
+//   1       a fatal error was reported, or the game could not start, or the
+//           variables could not be dumped
+//   2       a bad command line (the program entry's own refusal)
+//   3       the run ended, but errors were reported on the way
+//   128+N   ended by the signal N (130 for SIGINT, 143 for SIGTERM)
+constexpr int kExitFatalReport = 1;
+constexpr int kExitErrorsReported = 3;
+int exitStatus(int shellStatus, const ErrorState& errors);
 
 int engineInit();
 void engineShutdown();

@@ -117,15 +117,16 @@ TEST(StartupE2E, MissingStartLabelStopsStartUpWithAReport) {
     game.write("vrbin/vrv.vbn", writeVariableDefinitions({}));
     game.write("vrbin/vrl.vbn", writeLabels({{"OTHER", 0, 0, 0, 0}}));
     auto r = runProcess({virelo(), "--headless", "--transcript", "--frames", "100", game.str()});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find("SYSTEM_START"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("error dialog"), std::string::npos) << r.output;
 }
 
 TEST(StartupE2E, MissingEngineFileIsReportedByName) {
     test::TempDir game;
-    auto r = runProcess({virelo(), "--headless", "--transcript", game.str()});
-    EXPECT_EQ(r.exitCode, 0);
+    auto r = runProcess({virelo(), "--headless", game.str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(test::hasLine(r.output, "virelo: fatal error 104060")) << r.output;
     EXPECT_NE(r.output.find("vrbin\\vrcfg.vbn"), std::string::npos) << r.output;
 }
 

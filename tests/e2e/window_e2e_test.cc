@@ -3,6 +3,7 @@
 // the same frame.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -158,8 +159,39 @@ TEST_F(WindowE2E, RealWindowOnXvfbShowsTheHeadlessPicture) {
                               asanOptions, test::virelo(), "--frames", "1200", "--dump-vars", dump, game.str()});
     EXPECT_EQ(second.exitCode, 0) << second.output;
     EXPECT_FALSE(std::filesystem::exists(dump)) << second.output;
-    EXPECT_EQ(run.stop(), 0) << run.output();
+    EXPECT_EQ(run.stop(), 128 + SIGTERM) << run.output();
     EXPECT_EQ(run.output().find("no display"), std::string::npos) << run.output();
+}
+
+// Processes whose command line holds the text (the engine and any process
+// it forked for a dialog).
+int processesNaming(const std::string& text) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::string cmdline = test::readFile(entry.path().string() + "/cmdline");
+        if (cmdline.find(text) != std::string::npos) ++count;
+    }
+    return count;
+}
+
+TEST_F(WindowE2E, ATermSignalEndsARunHeldInTheErrorDialog) {
+    src.write("main.vrs", "#config width=320 height=240 title=\"held\" sound=0\n*SYSTEM_START\nObjectSet path=\"x\" order=0\n");
+    ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--out", game.str()}).exitCode, 0);
+    int display = -1;
+    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    test::BackgroundProcess run({"/usr/bin/env", "DISPLAY=:" + std::to_string(display), "SDL_VIDEODRIVER=x11",
+                                 "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":detect_leaks=0",
+                                 test::virelo(), game.str()},
+                                work.str() + "run.txt");
+    // The report reaches the terminal before the dialog opens.
+    ASSERT_TRUE(run.waitForOutput("virelo: fatal error", 15000)) << run.output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(run.stop(SIGTERM, 5000), 128 + SIGTERM) << run.output();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_EQ(processesNaming(game.str()), 0) << "the dialog's process outlived the run";
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST(PlatformProcess, HostFacts) {
     EXPECT_NE(errnoText(EACCES), errnoText(ENOENT));
 }
 
-TEST(PlatformProcess, QuitSignalsBecomeOneQuitEvent) {
+TEST(PlatformProcess, QuitSignalsBecomeOneQuitEventAndASecondCtrlCEndsAtOnce) {
     // In a child: the flag cannot be cleared and would end other tests.
     int rc = inChild([] {
         installQuitSignals();
@@ -129,10 +129,12 @@ TEST(PlatformProcess, QuitSignalsBecomeOneQuitEvent) {
         if (!quitSignalled() || !host.pollEvent(e) || e.type != EventType::FocusLost) return 2;
         if (!host.pollEvent(e) || e.type != EventType::Quit) return 3;
         if (host.pollEvent(e)) return 4;
-        raise(SIGINT);
-        return 0;
+        raise(SIGTERM);  // a second SIGTERM changes nothing
+        if (quitSignal() != SIGTERM || host.pollEvent(e)) return 5;
+        raise(SIGINT);  // a second Ctrl+C does not wait for the orderly end
+        return 6;
     });
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(rc, 130);
 }
 
 TEST(PlatformSdl, NoDisplayGivesNoPlatform) {

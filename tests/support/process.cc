@@ -118,11 +118,25 @@ bool BackgroundProcess::waitForOutput(const std::string& text, int milliseconds)
     return output().find(text) != std::string::npos;
 }
 
-int BackgroundProcess::stop() {
+int BackgroundProcess::stop(int signal, int graceMilliseconds) {
     if (pid_ <= 0) return -1;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    int code = waitpid(pid_, &status, 0) == pid_ ? exitCodeOf(status) : -1;
+    kill(pid_, signal);
+    // A program that ignores the signal must fail the test, not hang it.
+    int status = 0, code = -1;
+    for (int waited = 0;; waited += 5) {
+        pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            code = exitCodeOf(status);
+            break;
+        }
+        if (done < 0) break;
+        if (waited >= graceMilliseconds) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     pid_ = -1;
     std::string out = output();
     if (out.find("WARNING: ThreadSanitizer") != std::string::npos) ADD_FAILURE() << "a data race was reported:\n" << out;

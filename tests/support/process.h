@@ -1,6 +1,7 @@
 // Starting the real executables from tests.
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,9 @@ public:
     // Waits (up to the time given) until its output holds the text.
     bool waitForOutput(const std::string& text, int milliseconds);
     std::string output() const;
-    // Asks it to end (SIGTERM) and waits; the exit code, or -1.
-    int stop();
+    // Sends the signal and waits for the end; the exit code, or -1 when it
+    // did not end within the grace time (it is killed then).
+    int stop(int signal = SIGTERM, int graceMilliseconds = 10000);
 
 private:
     int pid_ = -1;

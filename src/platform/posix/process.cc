@@ -1,5 +1,7 @@
 // The process: its executable, the user's folders, child programs, signals.
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,8 +10,11 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -25,10 +30,15 @@ extern "C" __attribute__((section(".vr_built_size"), used)) volatile const uint3
 namespace vr::platform {
 namespace {
 
-// The only state a signal handler may touch.
-volatile sig_atomic_t gQuitSignalled = 0;
+// The only state a signal handler may touch: the first quit signal.
+volatile sig_atomic_t gQuitSignal = 0;
 
-void onQuitSignal(int) { gQuitSignalled = 1; }
+// The first signal asks for an orderly shutdown.  A second Ctrl+C is the
+// user's word that the orderly one takes too long: the process ends at once.
+void onQuitSignal(int signal) {
+    if (signal == SIGINT && gQuitSignal != 0) _exit(128 + SIGINT);
+    if (gQuitSignal == 0) gQuitSignal = signal;
+}
 
 std::string homeFolder() {
     std::string home = environmentValue("HOME");
@@ -179,6 +189,52 @@ void installQuitSignals() {
     sigaction(SIGINT, &sa, nullptr);
 }
 
-bool quitSignalled() { return gQuitSignalled != 0; }
+bool quitSignalled() { return gQuitSignal != 0; }
+
+int quitSignal() { return gQuitSignal; }
+
+void writeStandardError(std::string_view text) {
+    // One write where the system takes it whole, so that the blocks of two
+    // threads (or two processes sharing a terminal) do not interleave.
+    while (!text.empty()) {
+        ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        text.remove_prefix(size_t(n));
+    }
+}
+
+std::vector<int> childProcesses() {
+    std::vector<int> children;
+    const pid_t self = getpid();
+    DIR* proc = opendir("/proc");
+    if (!proc) return children;
+    while (dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end) continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        char stat[512];
+        ssize_t n = ::read(fd, stat, sizeof stat - 1);
+        ::close(fd);
+        if (n <= 0) continue;
+        stat[n] = 0;
+        // "pid (name) state ppid ...": the name may hold blanks and ')'.
+        const char* close = std::strrchr(stat, ')');
+        char state = 0;
+        long parent = 0;
+        if (close && std::sscanf(close + 1, " %c %ld", &state, &parent) == 2 && parent == self)
+            children.push_back(int(pid));
+    }
+    closedir(proc);
+    return children;
+}
+
+void killProcess(int pid) {
+    if (pid > 0) ::kill(pid, SIGKILL);
+}
 
 }  // namespace vr::platform

@@ -1,6 +1,9 @@
 // Message boxes and the error dialog as SDL message boxes.
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/dialog_buttons.h"
@@ -20,24 +23,71 @@ uint32_t iconFlags(Icon icon) {
     return 0;
 }
 
+constexpr int kNotShown = -2;
+constexpr int kAbandoned = -3;
+constexpr int kStillOpen = -4;
+
 // Shows the box; the chosen button's id, or -1 when it was closed without
-// one, or -2 when it could not be shown at all.
-int show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text,
-         const std::vector<SDL_MessageBoxButtonData>& buttons) {
-    SDL_MessageBoxData data{};
-    data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-    data.window = owner;
-    data.title = caption.c_str();
-    data.message = text.c_str();
-    data.numbuttons = int(buttons.size());
-    data.buttons = buttons.data();
+// one, or kNotShown when it could not be shown at all.
+int showNow(const SDL_MessageBoxData& data) {
     int chosen = -1;
     if (SDL_ShowMessageBox(&data, &chosen) != 0) {
         // No box on this desktop: the text must still reach the user.
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return -2;
+        if (!quitSignalled()) writeStandardError(std::string(data.title) + ": " + data.message + "\n");
+        return kNotShown;
     }
     return chosen;
+}
+
+// SDL shows a box from a process of its own and waits for it.  A quit
+// signal must not wait for the user to answer: the box is shown from a
+// thread, and when a signal comes the box's process is ended and the box
+// counts as abandoned (kAbandoned).
+int show(SDL_Window* owner, uint32_t flags, const std::string& caption, const std::string& text,
+         const std::vector<SDL_MessageBoxButtonData>& buttons) {
+    if (quitSignalled()) return kAbandoned;
+    // The box owns what it shows: its thread may outlive this call.  The
+    // button captions are the backend's constant texts.
+    struct Box {
+        std::string caption, text;
+        std::vector<SDL_MessageBoxButtonData> buttons;
+        SDL_MessageBoxData data{};
+        std::atomic<int> result{kStillOpen};
+    };
+    auto box = std::make_shared<Box>();
+    box->caption = caption;
+    box->text = text;
+    box->buttons = buttons;
+    box->data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    box->data.window = owner;
+    box->data.title = box->caption.c_str();
+    box->data.message = box->text.c_str();
+    box->data.numbuttons = int(box->buttons.size());
+    box->data.buttons = box->buttons.data();
+
+    const std::vector<int> before = childProcesses();
+    std::thread shower;
+    try {
+        shower = std::thread([box] { box->result.store(showNow(box->data)); });
+    } catch (...) {
+        return showNow(box->data);  // no thread to spare: the box as it comes
+    }
+    while (box->result.load() == kStillOpen && !quitSignalled()) SDL_Delay(20);
+    if (box->result.load() != kStillOpen) {
+        shower.join();
+        return box->result.load();
+    }
+    for (int pid : childProcesses())
+        if (std::find(before.begin(), before.end(), pid) == before.end()) killProcess(pid);
+    // The box's thread returns once its process is gone.  A box without a
+    // process of its own cannot be ended: its thread is left to the exit.
+    for (int waited = 0; box->result.load() == kStillOpen && waited < 1000; waited += 10) SDL_Delay(10);
+    if (box->result.load() == kStillOpen) {
+        shower.detach();
+    } else {
+        shower.join();
+    }
+    return kAbandoned;
 }
 
 }  // namespace
@@ -54,8 +104,8 @@ int SdlPlatform::messageBox(const MessageBoxSpec& desc) {
     }
     int chosen = show(sdlWindow(desc.owner), iconFlags(desc.icon), sjisToUtf8(desc.caption), sjisToUtf8(desc.text),
                       buttons);
-    if (chosen == -2) return 0;  // as a box that failed to open reports it
-    if (chosen == -1) return set.escapeIndex >= 0 ? set.buttons[set.escapeIndex].result : defaultResult(desc);
+    if (chosen == kNotShown) return 0;  // as a box that failed to open reports it
+    if (chosen == -1 || chosen == kAbandoned) return set.escapeIndex >= 0 ? set.buttons[set.escapeIndex].result : defaultResult(desc);
     return chosen;
 }
 
