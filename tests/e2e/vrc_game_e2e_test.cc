@@ -2,6 +2,11 @@
 // folder, from a pack archive, and from an archive appended to the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "support/lines.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -88,6 +93,36 @@ TEST(VrcGameE2E, CompileErrorsNameFileLineAndColumn) {
     EXPECT_NE(c.output.find("main.vrs:3:3: error: unknown variable x"), std::string::npos) << c.output;
     EXPECT_NE(c.output.find("main.vrs:2:1: error: if without its end"), std::string::npos) << c.output;
     EXPECT_FALSE(std::filesystem::exists(out.path() / "vrbin")) << "nothing is written after an error";
+
+    // Not UTF-8, so taken for Shift_JIS, and not that either: a lead byte
+    // whose trail is a line end, and a byte no character starts with.
+    src.write("main.vrs", "*SYSTEM_START\nab\x82\nok\n  \xFF\n");
+    c = runProcess({test::vrc(), "build", src.str(), "--out", out.str()});
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_NE(c.output.find("main.vrs:2:3: error: the text is neither UTF-8 nor Shift_JIS"), std::string::npos) << c.output;
+    EXPECT_NE(c.output.find("main.vrs:4:3: error: the text is neither"), std::string::npos) << c.output;
+}
+
+TEST(VrcGameE2E, ARebuildLeavesOnlyItsOwnCompiledFiles) {
+    test::TempDir src, out;
+    src.write("a.vrs", kGame);
+    src.write("b.vrs", "*other\nreturn\n");
+    // A folder from Windows: VRBIN, with an old spelling of a file this
+    // build writes and a file of the author's.
+    out.write("VRBIN/VRL.VBN", "old");
+    out.write("VRBIN/notes.txt", "mine");
+    ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--out", out.str()}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(out.path() / "VRBIN/vrt00001.vbn"));
+    std::filesystem::remove(src.path() / "b.vrs");
+    auto c = runProcess({test::vrc(), "build", src.str(), "--out", out.str()});
+    ASSERT_EQ(c.exitCode, 0) << c.output;
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(out.path() / "VRBIN")) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"notes.txt", "vrc.vbn", "vrcfg.vbn", "vre.vbn", "vrl.vbn", "vrt.vbn",
+                                               "vrt00000.vbn", "vrt_list.vbn", "vrv.vbn"}));
+    EXPECT_FALSE(std::filesystem::exists(out.path() / "vrbin")) << "one vrbin folder";
+    expectRuns(out.str());
 }
 
 }  // namespace

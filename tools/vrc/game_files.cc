@@ -14,12 +14,10 @@ namespace vrc {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string lowered(const fs::path& p) { return vr::sjis::lowerAscii(p.filename().string()); }
 
-// The entry of `folder` named `name` in any case; the smallest spelling when
-// several differ only in case, so the choice does not depend on the listing.
+// The smallest spelling when several differ only in case, so the choice does
+// not depend on the listing.
 fs::path entryNoCase(const fs::path& folder, const std::string& name, bool wantFolder) {
     fs::path found;
     std::error_code ec;
@@ -30,6 +28,8 @@ fs::path entryNoCase(const fs::path& folder, const std::string& name, bool wantF
     }
     return found;
 }
+
+namespace {
 
 // The packs the engine reads: those of the game folder and of its "pac"
 // folder, update archives last so that their members hide earlier ones.

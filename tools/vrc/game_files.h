@@ -12,6 +12,11 @@
 
 namespace vrc {
 
+// The entry of `folder` named `name` (lower case) in any case, or an empty
+// path.
+std::filesystem::path entryNoCase(const std::filesystem::path& folder, const std::string& name, bool wantFolder);
+std::string lowered(const std::filesystem::path& p);  // the file name in lower case
+
 class GameFiles {
 public:
     GameFiles();

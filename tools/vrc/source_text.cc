@@ -38,6 +38,22 @@ std::string convertLine(std::string_view utf8, const std::string& file, int line
     return out;
 }
 
+// Text that is not UTF-8 is taken for Shift_JIS, and must be that: a byte
+// that is neither would reach the engine as a broken character.  The column
+// of the first such byte, or 0.
+int firstBadShiftJisColumn(std::string_view line) {
+    int column = 1;
+    for (size_t i = 0; i < line.size(); ++column) {
+        size_t n = vr::sjis::charLength(line, i);
+        if (uint8_t(line[i]) >= 0x80) {
+            std::string utf8;
+            if (i + n > line.size() || !vr::platform::sjisToUtf8Exact(line.substr(i, n), utf8)) return column;
+        }
+        i += n;
+    }
+    return 0;
+}
+
 }  // namespace
 
 SourceText readSource(std::string name, std::string_view bytes, Diagnostics& diagnostics) {
@@ -52,6 +68,9 @@ SourceText readSource(std::string name, std::string_view bytes, Diagnostics& dia
         std::string_view line = bytes.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         std::string text = utf8 ? convertLine(line, source.name, number, diagnostics) : std::string(line);
+        if (!utf8)
+            if (int column = firstBadShiftJisColumn(line))
+                diagnostics.error(source.name, {number, column}, "the text is neither UTF-8 nor Shift_JIS");
         source.lines.push_back({std::move(text), number});
         if (end == bytes.size()) break;
         start = end + 1;
