@@ -70,7 +70,8 @@ TEST(DocsE2E, EveryCompleteExampleRunsWithoutAReport) {
             for (const std::string& want : e.vars) {
                 size_t space = want.find(' ');
                 auto it = r.variables.find(uint32_t(std::stoul(want.substr(0, space))));
-                EXPECT_EQ(it == r.variables.end() ? "(no such variable)" : want.substr(0, space + 1) + it->second, want);
+                std::string dumped = it == r.variables.end() ? "(no such variable)" : want.substr(0, space + 1) + it->second;
+                EXPECT_EQ(dumped, want);
             }
         }
     }
