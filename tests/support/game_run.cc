@@ -1,5 +1,6 @@
 #include "support/game_run.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -15,7 +16,8 @@ std::string GameRun::value(uint32_t number) const {
     return eq == std::string::npos ? it->second : it->second.substr(eq + 3);
 }
 
-GameRun runGame(const std::string& source, int frames, const std::vector<std::string>& extraArguments) {
+GameRun runGame(const std::string& source, int frames, const std::vector<std::string>& extraArguments,
+                const std::string& resources) {
     GameRun run;
     TempDir src, game;
     src.write("main.vrs", source);
@@ -23,6 +25,8 @@ GameRun runGame(const std::string& source, int frames, const std::vector<std::st
     run.compileExit = c.exitCode;
     run.compileOutput = c.output;
     if (c.exitCode != 0) return run;
+    if (!resources.empty())
+        std::filesystem::copy(resources, game.path(), std::filesystem::copy_options::recursive);
     std::string dump = game.str() + "vars.txt";
     std::vector<std::string> argv{virelo(), "--headless", "--transcript", "--frames", std::to_string(frames),
                                   "--dump-vars", dump};

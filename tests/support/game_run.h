@@ -27,6 +27,9 @@ struct GameRun {
     bool anyError() const { return output.find("error dialog") != std::string::npos; }
 };
 
-GameRun runGame(const std::string& source, int frames, const std::vector<std::string>& extraArguments = {});
+// `resources`: a folder whose files are copied into the game folder, where
+// the resource loader finds them as loose files.
+GameRun runGame(const std::string& source, int frames, const std::vector<std::string>& extraArguments = {},
+                const std::string& resources = {});
 
 }  // namespace vr::test
