@@ -214,8 +214,10 @@ int main(int argc, char** argv) {
     }
     for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
     bool screenshotFailed = false;
+    uint64_t lastFrame = 0;
     if (headless && !cl.screenshots.empty()) {
         options.afterFrame = [&](uint64_t frame) {
+            lastFrame = frame;
             for (const Screenshot& s : cl.screenshots) {
                 if (s.frame != frame) continue;
                 if (!headless->screenshot(vr::engine().core.windows[0].handle, s.file)) {
@@ -226,6 +228,13 @@ int main(int argc, char** argv) {
         };
     }
     int status = vr::runProgram(*host, options);
+    // A game that ends itself before a screenshot's frame leaves it untaken.
+    for (const Screenshot& s : cl.screenshots) {
+        if (!headless || s.frame <= lastFrame) continue;
+        std::fprintf(stderr, "virelo: the run ended after frame %llu; %s was not taken\n",
+                     static_cast<unsigned long long>(lastFrame), s.file.c_str());
+        screenshotFailed = true;
+    }
     if (status == 0 && screenshotFailed) status = vr::kExitFatalReport;
     explainMissingGameFolder(cl, status);
     return status;

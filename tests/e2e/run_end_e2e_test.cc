@@ -50,6 +50,14 @@ TEST(RunEndE2E, ReportsReachStandardErrorAndTheExitStatusTellsTheTruth) {
     EXPECT_EQ(ok.exitCode, 0) << ok.output;
     EXPECT_EQ(ok.output, "");
 
+    // A game that ends itself before a screenshot's frame: no file, and said.
+    test::TempDir early;
+    auto shot = runProcess({test::virelo(), "--headless", "--frames", "30", "--screenshot-at", "10:" + early.str() + "s.png",
+                            buildGame(early, "*SYSTEM_START\nwait 2\nEndProgram\n")});
+    EXPECT_EQ(shot.exitCode, 1) << shot.output;
+    EXPECT_TRUE(test::hasLine(shot.output, "virelo: the run ended after frame 2; " + early.str() + "s.png was not taken"))
+        << shot.output;
+
     // A folder that is not there is taken for a game argument, and the
     // executable's folder holds no game: both are said.
     auto missing = runProcess({test::virelo(), "--headless", "--frames", "5", dir.str() + "no-such-game"});
