@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sound_device.h"
+
 namespace vr::platform {
 
 // ---------------------------------------------------------------- text
@@ -484,6 +486,18 @@ public:
     virtual void errorDialog(const ErrorDialogSpec& desc) = 0;
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
+
+    // The sound device, opened on the first call; null when the host has no
+    // audio output (the engine then runs without sound).
+    virtual SoundDevice* soundDevice() { return nullptr; }
+    // A virtual clock has no time of its own for a sound thread to race: it
+    // tells the listener each step it takes (from, to), and the sound layer
+    // runs its cycles and the mixer inside that step, in a fixed order.  A
+    // real clock never calls the listener and answers false.
+    virtual bool setClockListener(std::function<void(uint64_t from, uint64_t to)> listener) {
+        (void)listener;
+        return false;
+    }
 };
 
 // The display modes of the headless display unless a test gives others.

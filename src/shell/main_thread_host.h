@@ -54,6 +54,12 @@ public:
     int messageBox(const platform::MessageBoxSpec& desc) override;
     void errorDialog(const platform::ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    // The device and its buffers are thread-safe by themselves; the clock
+    // listener runs on whichever thread advances the clock.
+    platform::SoundDevice* soundDevice() override { return host_.soundDevice(); }
+    bool setClockListener(std::function<void(uint64_t, uint64_t)> listener) override {
+        return host_.setClockListener(std::move(listener));
+    }
 
 private:
     // The call's result from the main thread; `dropped` when the queue was
