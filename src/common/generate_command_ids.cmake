@@ -8,7 +8,9 @@
 # takes the lines it needs and stops on anything it cannot read, so that a
 # broken catalogue fails the build instead of producing wrong numbers.
 
-file(STRINGS "${CATALOGUE}" lines)
+# Meaning lines (first non-blank character ":") are the manual's text: they
+# are left out here, before their text can reach a CMake list.
+file(STRINGS "${CATALOGUE}" lines ENCODING UTF-8 REGEX "^[ \t]*([^ \t:]|$)")
 
 # "ObjectSet" -> "object_set", the namespace of a command's arguments; a
 # C++ keyword ("Return") takes a trailing underscore.

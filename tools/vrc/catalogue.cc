@@ -121,6 +121,10 @@ public:
     bool run(std::vector<CatalogueCommand>& out, std::string& error) {
         std::string_view line;
         while (lines_.next(line)) {
+            // A meaning line is the manual's text, which the compiler does not
+            // need; it is skipped whole, since its text may hold '#'.
+            size_t first = line.find_first_not_of(" \t");
+            if (first != std::string_view::npos && line[first] == ':') continue;
             // Names and numbers never hold '#', so a comment may end any line.
             size_t hash = line.find('#');
             if (hash != std::string_view::npos) line = line.substr(0, hash);
