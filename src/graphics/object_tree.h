@@ -8,16 +8,10 @@
 #include <string_view>
 
 #include "graphics/layer.h"
+#include "script/node_path.h"
 
 namespace vr {
 
-// Adler-32 of the name started from 0, 31 bits; the top bit for containers.
-uint32_t objectNameHash(std::string_view name, bool container);
-
-// An absolute object path from a script's path and the current path: 1 when
-// the path ended in "/" (a container, and with it everything below it), 0
-// otherwise, -1 after a report (a space in a name, 100242).
-int resolvePath(std::string& out, std::string_view path, std::string_view currentPath, bool allowSpaces);
 
 // Walks a resolved path from the layer root: intermediate components are
 // containers, the last one is a container when `container` is set.

@@ -15,6 +15,7 @@ void bindEngine(Engine* e) {
     bindRecord(e ? &e->core : nullptr);
     bindRecord(e ? &e->script : nullptr);
     bindRecord(e ? &e->graphics : nullptr);
+    bindRecord(e ? &e->sound : nullptr);
 }
 
 bool engineBound() { return detail::boundRecord<Engine> != nullptr; }

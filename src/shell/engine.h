@@ -1,6 +1,6 @@
 // The engine: every piece of engine-wide state, made of the layers' own
 // records.  Lower layers reach their record through their own accessor
-// (core(), scriptState(), graphics()); the shell reaches all of it through
+// (core(), scriptState(), graphics(), sound()); the shell reaches all of it through
 // engine().  A test makes a fresh Engine on the headless platform, binds it,
 // runs it and throws it away.
 #pragma once
@@ -11,6 +11,7 @@
 #include "graphics/graphics.h"
 #include "platform/platform.h"
 #include "script/script_state.h"
+#include "sound/sound.h"
 #include "shell/display.h"
 #include "shell/frame_thread.h"
 #include "shell/input.h"
@@ -32,6 +33,7 @@ struct Engine {
     Core core;
     ScriptState script;
     Graphics graphics;
+    Sound sound;
     ShellState shell;
     WindowEvents windowEvents;
     InputState input;
