@@ -76,6 +76,19 @@ void reportErrorWith(uint32_t code, bool fatal, bool located, const ReportArg* a
     showErrorDialog(text);
 }
 
+void noteFatalFailure(const std::string& text) {
+    ErrorState& errors = core().errors;
+    ++errors.errorCount;
+    errors.fatalReported = true;
+    std::string block = "virelo: fatal error\n";
+    for (char c : platform::sjisToUtf8(text)) {
+        if (block.back() == '\n') block += "  ";
+        block += c;
+    }
+    block += '\n';
+    platform::writeStandardError(block);
+}
+
 std::string consoleReportBlock(uint32_t code, bool fatal, const ErrorState& errors, const std::string& text) {
     std::string block = "virelo: ";
     if (code == kLibraryNoticesCode) {

@@ -116,6 +116,12 @@ void reportScriptErrorArgs(uint32_t code, bool fatal, const A&... args) {
     reportErrorWith(code, fatal, true, list.data(), list.size());
 }
 
+// A failure that ends the run through a message box of its own rather than
+// a report (the sound thread's): printed on standard error as a report is
+// (`virelo: fatal error` and the text, Shift_JIS) and counted as fatal for
+// the exit status.  The box and the quit are the caller's.
+void noteFatalFailure(const std::string& text);
+
 // The message text of a code: a built-in text, else the first vre.vbn entry,
 // else the internal-error text.
 std::string errorText(uint32_t code);

@@ -80,6 +80,8 @@ public:
     // clock (milliseconds); a device on a real clock mixes as the host asks
     // and ignores this.
     virtual void advanceTo(uint64_t millis) { (void)millis; }
+    // The moment a captured mix starts from (the engine's first frame).
+    virtual void markStart() {}
 };
 
 }  // namespace vr::platform

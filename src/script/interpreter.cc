@@ -203,6 +203,14 @@ int pausedExecutor() {
     return s.currentThread->image->executors[size_t(k)][s.currentInstruction]();
 }
 
+std::string runningCommandName() {
+    const ScriptState& s = scriptState();
+    if (!s.currentThread || !s.currentThread->image) return {};
+    const std::vector<uint8_t>& commands = s.currentThread->image->commands;
+    if (s.currentInstruction >= commands.size()) return {};
+    return commandName(commands[s.currentInstruction]);
+}
+
 bool moveThread(ScriptThread& thread, uint16_t script, uint32_t instruction) {
     if (!thread.image || script != thread.scriptNumber) {
         if (!loadScript(script)) return false;

@@ -2,6 +2,8 @@
 // runnable thread execute instructions until one asks to stop for the frame.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 
 namespace vr {
@@ -29,6 +31,10 @@ int pausedExecutor();
 // taking its tables when it differs from the current one; false after a
 // report.
 bool moveThread(ScriptThread& thread, uint16_t script, uint32_t instruction);
+
+// The name of the command being run, for reports that name it; empty
+// outside the interpreter.
+std::string runningCommandName();
 
 // Starts the main thread "SYSTEM" at SYSTEM_START (start-up); -1 after a
 // report.

@@ -17,6 +17,7 @@
 #include "shell/later_steps.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
+#include "sound/sound_thread.h"
 
 namespace vr {
 
@@ -176,7 +177,7 @@ bool createWindows() {
     // The host clock already has millisecond resolution.
     shell.pacer = FramePacer{};
     later::createMenuStrip();
-    if (createObjectRoots() < 0) {
+    if (createObjectRoots() < 0 || !createSoundRoot()) {
         reportError(100010, true);
         return false;
     }
@@ -186,22 +187,21 @@ bool createWindows() {
 // Devices: the sound device wants the main window; the start time is read
 // before any script can ask for it.  A missing MIDI plug-in is no error.
 void openDevices() {
-    if (engine().core.files.config.soundEnabled) later::createSoundDevice();
+    openSoundDevice(engine().core.files.config.soundEnabled);
     recordStartTime();
     later::loadMidiPlugin();
 }
 
-// Threads: the compositing workers, the sound request names and the sound
-// thread before the initial sound requests are queued.
+// Threads: the compositing workers and the sound thread before the
+// initial sound requests are queued (the request names need no buffers of
+// their own here).
 bool startThreads() {
-    Engine& e = engine();
     if (createWorkerPool() < 0) {
         reportError(100010, true);
         return false;
     }
-    later::allocateSoundNames();
-    later::startSoundThread();
-    if (e.core.files.config.soundEnabled) later::queueInitialSounds();
+    startSoundThread();
+    queueInitialSounds();
     return true;
 }
 
@@ -222,6 +222,7 @@ void showMainWindow() {
     }
     FramePacer& pacer = e.shell.pacer;
     pacer.lastFrame = pacer.frameStart = pacer.statsReference = host.millis();
+    markSoundStart();
 }
 
 }  // namespace

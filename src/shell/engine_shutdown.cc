@@ -5,6 +5,7 @@
 #include "shell/engine.h"
 #include "shell/later_steps.h"
 #include "shell/startup.h"
+#include "sound/sound_thread.h"
 
 namespace vr {
 
@@ -28,15 +29,16 @@ void engineShutdown() {
             host.sleep(1);
         }
     };
-    waitFinished(shell.soundThreadStarted, shell.soundThreadFinished);
+    waitFinished(e.sound.threadStarted, e.sound.threadFinished);
     waitFinished(shell.frameThreadStarted, shell.frameThreadFinished);
     if (shell.frameThreadStarted) shell.frameThread.join();
+    finishSoundThread();
     // No script runs any more: the variables hold their final values.
     if (!shell.dumpVarsFile.empty() && dumpUserVariables(shell.dumpVarsFile) < 0 && shell.exitCode == 0)
         shell.exitCode = 1;
     // 2.
     stopWorkerPool();
-    // 3.
+    // 3. Every sound stopped with the sound thread's end; then the other media.
     later::stopMedia();
     // 4.
     later::destroyMenus();

@@ -7,15 +7,11 @@ namespace vr::later {
 
 inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
 inline void createMenuStrip() {}           // the full-screen menu strip
-inline void createSoundDevice() {}         // the sound device, when sound is enabled
 inline void loadMidiPlugin() {}            // the optional MIDI plug-in
-inline void allocateSoundNames() {}        // the name buffers of the sound request queue
-inline void startSoundThread() {}          // the sound thread
-inline void queueInitialSounds() {}        // the sound root "ROOT" and its first requests
 inline void updateMenuStrip() {}           // the menu strip follows the cursor
 inline bool movieHoldsScreen() { return false; }  // a movie presents instead of the layers
 inline void showPopupMenu() {}             // a requested pop-up menu
-inline void stopMedia() {}                 // sound, movie, MIDI plug-in and other media
+inline void stopMedia() {}                 // movie, MIDI plug-in and other media
 inline void destroyMenus() {}              // the three menu tables
 
 }  // namespace vr::later

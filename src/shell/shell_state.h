@@ -36,7 +36,6 @@ struct ShellState {
     bool tablesInitialised = false;
 
     // Threads.
-    bool soundThreadStarted = false, soundThreadFinished = true;
     bool frameThreadStarted = false, frameThreadFinished = true;
     platform::Thread frameThread;
     std::unique_ptr<platform::InstanceChannel> instanceChannel;

@@ -159,6 +159,8 @@ void handleWindowEvent(const platform::Event& event) {
         if (w && !w->minimiseAllowed) {
             e.core.platform.restoreWindow(w->handle);
             ev.minimiseRequested = true;
+        } else if (w && w->index == 0) {
+            e.sound.suspended = true;  // the sound thread pauses everything
         }
         break;
     case platform::EventType::Maximised:
@@ -168,6 +170,7 @@ void handleWindowEvent(const platform::Event& event) {
         break;
     case platform::EventType::Restored:
         if (w) markForFullPresent(*w);
+        if (w && w->index == 0) e.sound.suspended = false;
         break;
     case platform::EventType::Resized:
         if (w) resized(*w, event.x, event.y);

@@ -12,6 +12,7 @@
 #include "script/thread_commands.h"
 #include "script/variable_commands.h"
 #include "shell/engine.h"
+#include "sound/sound_commands.h"
 #include "shell/input.h"
 #include "shell/startup.h"
 
@@ -26,6 +27,7 @@ void installCommandHandlers(CommandTable& table) {
     installThreadCommands(table);
     installObjectCommands(table);
     installMessageCommands(table);
+    installSoundCommands(table);
 }
 
 void installHooks(Engine& e) {

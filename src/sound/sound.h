@@ -3,6 +3,7 @@
 // Engine owns it and binds it.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "common/bound_record.h"
@@ -16,18 +17,21 @@ struct Sound {
     // Null until start-up creates the tree (the thread idles until then).
     std::unique_ptr<SoundNode> root;
     std::string currentPath;  // the path sound commands resolve against
+    // Under the sound lock, which is the engine lock (core().run.lock): the
+    // ring, and every channel while a cycle runs.
     SoundRequestQueue requests;
-    // The sound lock: the ring, and every channel while a cycle runs.
-    platform::EngineLock lock;
     platform::SoundDevice* device = nullptr;
     bool available = false;      // a device, and the game's configuration wants sound
-    bool keepRunning = true;     // the run-in-background switch
     bool allPaused = false;
-    bool suspended = false;      // the engine is suspended in the background
+    std::atomic<bool> suspended{false};  // the main window is minimised (set by the shell)
+    // The sound thread, or the cycles a virtual clock runs in its place.
     platform::Thread thread;
     bool threadStarted = false;
-    bool threadFinished = true;  // under core().run.lock
-    uint64_t nextCycle = 0;      // when a virtual clock runs the cycles
+    bool threadFinished = true;  // under the engine lock; shutdown waits for it
+    bool onClock = false;        // cycles run inside the virtual clock's steps
+    bool loopEnded = false;
+    uint64_t nextCycle = 0;
+    bool inCycle = false;        // a clock step inside a cycle runs no cycle
 };
 
 inline Sound& sound() { return boundRecord<Sound>(); }

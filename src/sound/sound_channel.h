@@ -65,7 +65,7 @@ struct SoundChannel {
     uint32_t pcmOffset = 0;           // WAV: where the PCM data starts in fileData
     uint32_t pcmBytes = 0;            // WAV: its size
     uint32_t bufferBytes = 0;         // 2 x bytesPerSecond
-    platform::PcmFormat pcm;          // the format the buffer is made with
+    platform::PcmFormat pcm{0, 0, 0};  // the format the buffer is made with; zero before any
 };
 
 }  // namespace vr

@@ -10,21 +10,12 @@
 #include "core/error_report.h"
 #include "graphics/graphics.h"
 #include "graphics/image/decoders.h"
+#include "script/interpreter.h"
 #include "script/script_state.h"
 
 namespace vr {
 
 namespace {
-
-// The name of the command being run, for reports that name it; empty
-// outside the interpreter.
-std::string currentCommandName() {
-    const ScriptState& s = scriptState();
-    if (!s.currentThread || !s.currentThread->image) return {};
-    const std::vector<uint8_t>& commands = s.currentThread->image->commands;
-    if (s.currentInstruction >= commands.size()) return {};
-    return commandName(commands[s.currentInstruction]);
-}
 
 // What a missing image gives: one pixel (0, 0, 0, 0).  Its alpha byte is
 // information, so the mark says so.
@@ -104,7 +95,7 @@ int decodeImage(Surface& surface, const uint8_t* data, size_t size, FileType typ
         result = refusePsd(data, size, name);
         break;
     default:
-        reportErrorArgs(kNotAnImage, true, currentCommandName(), std::string(name));
+        reportErrorArgs(kNotAnImage, true, runningCommandName(), std::string(name));
         break;
     }
     if (result < 0) {
