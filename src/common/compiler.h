@@ -19,3 +19,15 @@
 #ifndef VR_ADDRESS_SANITIZER
 #define VR_ADDRESS_SANITIZER 0
 #endif
+
+// 1 when ThreadSanitizer instruments this build.
+#if defined(__SANITIZE_THREAD__)
+#define VR_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VR_THREAD_SANITIZER 1
+#endif
+#endif
+#ifndef VR_THREAD_SANITIZER
+#define VR_THREAD_SANITIZER 0
+#endif

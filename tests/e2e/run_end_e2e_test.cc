@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "common/compiler.h"
 #include "core/error_report.h"
 #include "shell/startup.h"
 #include "support/lines.h"
@@ -96,6 +97,11 @@ constexpr const char* kEndlessLoop =
     "global int turns = 0\n*SYSTEM_START\nloop -1\n  turns += 1\nend\n";
 
 TEST(RunEndE2E, QuitSignalsEndAScriptThatNeverWaitsInOrder) {
+#if VR_THREAD_SANITIZER
+    // ThreadSanitizer holds a signal back until the thread next calls into
+    // the C library, which a loop without waits never does.
+    GTEST_SKIP() << "signals are deferred under ThreadSanitizer";
+#endif
     test::TempDir dir;
     std::string game = buildGame(dir, kEndlessLoop);
     for (int signal : {SIGTERM, SIGINT}) {

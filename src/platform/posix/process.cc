@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -31,13 +32,17 @@ namespace vr::platform {
 namespace {
 
 // The only state a signal handler may touch: the first quit signal.
-volatile sig_atomic_t gQuitSignal = 0;
+// Atomic rather than volatile: threads other than the one the signal
+// interrupted read it (a dialog's waiting thread, a frame thread).
+std::atomic<int> gQuitSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
 // The first signal asks for an orderly shutdown.  A second Ctrl+C is the
 // user's word that the orderly one takes too long: the process ends at once.
 void onQuitSignal(int signal) {
-    if (signal == SIGINT && gQuitSignal != 0) _exit(128 + SIGINT);
-    if (gQuitSignal == 0) gQuitSignal = signal;
+    if (signal == SIGINT && gQuitSignal.load() != 0) _exit(128 + SIGINT);
+    int none = 0;
+    gQuitSignal.compare_exchange_strong(none, signal);
 }
 
 std::string homeFolder() {
@@ -189,9 +194,9 @@ void installQuitSignals() {
     sigaction(SIGINT, &sa, nullptr);
 }
 
-bool quitSignalled() { return gQuitSignal != 0; }
+bool quitSignalled() { return gQuitSignal.load(std::memory_order_relaxed) != 0; }
 
-int quitSignal() { return gQuitSignal; }
+int quitSignal() { return gQuitSignal.load(); }
 
 void writeStandardError(std::string_view text) {
     // One write where the system takes it whole, so that the blocks of two
