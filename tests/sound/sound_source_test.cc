@@ -256,10 +256,8 @@ TEST_F(SoundSource, KeepAliveClipAndTheDataHeld) {
     channel.format = SoundFormat::Wav;
     ASSERT_EQ(openSource(channel, &device), 0);
     EXPECT_EQ(channel.fileData.size(), 1930u);
-    EXPECT_EQ(loadLe32(channel.fileData.data() + 4), 1922u);
     EXPECT_EQ(channel.pcmBytes, 1872u);
     EXPECT_EQ(channel.totalMs, 10);
-    EXPECT_EQ(device.last->format().sampleRate, 44100u);
     Bytes out = play(0, 2);  // endless: the clip wraps about a hundred times a half
     EXPECT_TRUE(allBytes(out, 0, 0));
     EXPECT_EQ(openSource(channel, &device), kSourceHeld);
