@@ -54,7 +54,7 @@ struct SoundChannel {
     std::vector<uint8_t> carry;       // 4096 bytes
     uint32_t writeHalfOffset = 0;
     uint32_t lastPlayCursor = 0;
-    int32_t decodedBytes = 0;
+    int64_t decodedBytes = 0;        // negative while leading silence remains
     uint8_t lastFilledHalf = 1;
     int64_t sourcePosition = 0;
     int32_t carryBytes = 0;
