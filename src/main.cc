@@ -1,11 +1,13 @@
 // virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]...
-//        [--transcript] [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]
+//        [--transcript] [--input FILE] [--dump-vars FILE] [--audio-out FILE]
+//        [GAMEDIR] [GAME ARGUMENTS...]
 // virelo --help | --version
 //
 // Runs the game in GAMEDIR (by default the executable's own folder).  The
 // headless options make whole games testable without a display: --input
 // plays the keyboard and mouse from a script (docs/headless-input.md), and
-// --dump-vars writes the game's variables to FILE when the run ends.
+// --dump-vars writes the game's variables to FILE when the run ends, and
+// --audio-out records the run's sound as a WAV file.
 //
 // In a window, full screen switches the display to a mode of the game's
 // size; with VIRELO_FULLSCREEN=desktop in the environment the picture is
@@ -39,6 +41,7 @@ struct CommandLine {
     uint64_t frames = 0;
     std::vector<Screenshot> screenshots;
     std::string dumpVars;
+    std::string audioOut;
     std::shared_ptr<vr::InputScript> input;
     std::string gameFolder;
     std::vector<std::string> gameArguments;
@@ -47,7 +50,7 @@ struct CommandLine {
 void usage(FILE* to = stderr) {
     std::fprintf(to,
                  "usage: virelo [--headless] [--realtime] [--frames N] [--screenshot-at N:FILE]... [--transcript]\n"
-                 "              [--input FILE] [--dump-vars FILE] [GAMEDIR] [GAME ARGUMENTS...]\n"
+                 "              [--input FILE] [--dump-vars FILE] [--audio-out FILE] [GAMEDIR] [GAME ARGUMENTS...]\n"
                  "       virelo --help | --version\n");
 }
 
@@ -62,6 +65,7 @@ void help() {
                  "  --transcript        print what the headless platform shows and does\n"
                  "  --input FILE        play the keyboard and mouse from FILE (implies --headless)\n"
                  "  --dump-vars FILE    write the game's variables to FILE at the end of the run\n"
+                 "  --audio-out FILE    write the run's sound to FILE as WAV, 16-bit stereo 44100 Hz (headless)\n"
                  "\n"
                  "An input file has one action a line, '#' starts a comment; frames count from 1\n"
                  "and the lines of frame N are applied before frame N reads the input:\n"
@@ -106,6 +110,8 @@ int checkOutputs(const CommandLine& cl) {
     }
     if (!cl.dumpVars.empty() && !vr::platform::canWriteHostFile(cl.dumpVars))
         return refuse("cannot write " + cl.dumpVars);
+    if (!cl.audioOut.empty() && !vr::platform::canWriteHostFile(cl.audioOut))
+        return refuse("cannot write " + cl.audioOut);
     return 0;
 }
 
@@ -137,6 +143,10 @@ int parse(int argc, char** argv, CommandLine& cl) {
             const char* v = value();
             if (!v || !*v) return usage(), 2;
             cl.dumpVars = absoluteFrom(v);
+        } else if (a == "--audio-out") {
+            const char* v = value();
+            if (!v || !*v) return usage(), 2;
+            cl.audioOut = absoluteFrom(v);
         } else if (a == "--input") {
             const char* v = value();
             if (!v || !*v) return usage(), 2;
@@ -196,11 +206,13 @@ int main(int argc, char** argv) {
         vr::platform::HeadlessOptions o;
         o.realTime = cl.realTime;
         o.echoTranscript = cl.transcript;
+        o.audioOut = cl.audioOut;
         auto h = std::make_unique<vr::platform::HeadlessPlatform>(o);
         headless = h.get();
         host = std::move(h);
     }
     if (!cl.screenshots.empty() && !headless) std::fprintf(stderr, "virelo: screenshots are taken in headless runs only\n");
+    if (!cl.audioOut.empty() && !headless) std::fprintf(stderr, "virelo: the sound is recorded in headless runs only\n");
 
     vr::RunOptions options;
     options.programName = argv[0];
@@ -213,7 +225,7 @@ int main(int argc, char** argv) {
         options.inputScript = cl.input;
     }
     for (int i = 1; i < argc; ++i) options.restartArguments.push_back(argv[i]);
-    bool screenshotFailed = false;
+    bool outputFailed = false;
     uint64_t lastFrame = 0;
     if (headless && !cl.screenshots.empty()) {
         options.afterFrame = [&](uint64_t frame) {
@@ -222,7 +234,7 @@ int main(int argc, char** argv) {
                 if (s.frame != frame) continue;
                 if (!headless->screenshot(vr::engine().core.windows[0].handle, s.file)) {
                     std::fprintf(stderr, "virelo: cannot write %s\n", s.file.c_str());
-                    screenshotFailed = true;
+                    outputFailed = true;
                 }
             }
         };
@@ -233,9 +245,13 @@ int main(int argc, char** argv) {
         if (!headless || s.frame <= lastFrame) continue;
         std::fprintf(stderr, "virelo: the run ended after frame %llu; %s was not taken\n",
                      static_cast<unsigned long long>(lastFrame), s.file.c_str());
-        screenshotFailed = true;
+        outputFailed = true;
     }
-    if (status == 0 && screenshotFailed) status = vr::kExitFatalReport;
+    if (headless && !headless->finishAudio()) {
+        std::fprintf(stderr, "virelo: cannot write %s\n", cl.audioOut.c_str());
+        outputFailed = true;
+    }
+    if (status == 0 && outputFailed) status = vr::kExitFatalReport;
     explainMissingGameFolder(cl, status);
     return status;
 }

@@ -510,6 +510,9 @@ struct HeadlessOptions {
     bool preferDesktopFullScreen = false;
     bool realTime = false;  // use the real clock and really sleep
     bool echoTranscript = false;  // also print every recorded line to stdout
+    // A WAV file (host path) the sound device records its mix to, from the
+    // first frame to the end of the run; empty for none.
+    std::string audioOut;
 };
 
 // The SDL backend; null when SDL's video cannot start (no display).

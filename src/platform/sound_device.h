@@ -5,9 +5,14 @@
 // rate).  Its play cursor is where the mixer reads; it advances with the
 // device clock at the buffer's frequency.  Its write cursor stands a little
 // ahead of the play cursor: the bytes between the two are already on their
-// way to the device, so a writer writes at or after the write cursor.  A
-// writer locks a region of the ring and gets one span, or two when the
-// region wraps past the end of the ring, writes into them and unlocks.
+// way to the device, so a writer writes at or after the write cursor.  The
+// engine mixer puts it one mixing period (at the buffer's frequency) plus
+// the resampler's look-ahead past the play cursor: about 12 ms with SDL's
+// 512-frame period at 44100 Hz, 10 ms headless.  A stopped buffer's write
+// cursor is its play cursor.  A writer locks a region of the ring and gets
+// one span, or two when the region wraps past the end of the ring, writes
+// into them and unlocks; the mixer reads the ring without waiting for the
+// writer, so what a writer puts behind the write cursor may sound or not.
 //
 // Volume and pan are in hundredths of a decibel, as the engine computes
 // them: volume -10000 (silence) to 0 (as recorded); pan -10000 (left only)
@@ -18,6 +23,9 @@
 // gain and pan (gain changes are ramped over a mixing period, never
 // stepped), sums with saturation and feeds the host's audio output.  It
 // never waits on the engine's locks: a late engine never starves the device.
+// The mix lines up with the play cursor: what is heard at a moment is the
+// source at the play cursor of that moment (the resampler reads ahead of the
+// cursor instead of lagging behind it).
 #pragma once
 
 #include <cstdint>
@@ -65,7 +73,8 @@ public:
 
     virtual bool setVolume(int32_t hundredthsOfDecibel) = 0;  // clamped to -10000..0
     virtual bool setPan(int32_t hundredthsOfDecibel) = 0;     // clamped to -10000..10000
-    virtual bool setFrequency(uint32_t hertz) = 0;            // 100..200000
+    // 100..200000 (clamped); 0 is the format's own rate.
+    virtual bool setFrequency(uint32_t hertz) = 0;
 };
 
 class SoundDevice {
@@ -80,7 +89,10 @@ public:
     // clock (milliseconds); a device on a real clock mixes as the host asks
     // and ignores this.
     virtual void advanceTo(uint64_t millis) { (void)millis; }
-    // The moment a captured mix starts from (the engine's first frame).
+    // The run's first frame starts now: a device that records its mix (the
+    // headless one with --audio-out) starts the recording here, so that
+    // sample n is the sound n / rate seconds after this moment.  Without a
+    // mark the recording starts when the device opens.
     virtual void markStart() {}
 };
 

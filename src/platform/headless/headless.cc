@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/dialog_buttons.h"
+#include "platform/headless/headless_sound.h"
 
 namespace vr::platform {
 namespace {
@@ -77,15 +78,36 @@ const char* editName(EditButton e) {
 
 HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options) : options_(options) {
     if (options_.realTime) realStart_ = monotonicMillis();
+    // A recording covers the whole run, with sound or without.
+    if (!options_.audioOut.empty()) soundDevice();
 }
 
-HeadlessPlatform::~HeadlessPlatform() = default;
+HeadlessPlatform::~HeadlessPlatform() { finishAudio(); }
+
+SoundDevice* HeadlessPlatform::soundDevice() {
+    if (!sound_)
+        sound_ = std::make_unique<HeadlessSoundDevice>([this] { return millis(); }, options_.realTime, options_.audioOut);
+    return sound_.get();
+}
+
+bool HeadlessPlatform::setClockListener(std::function<void(uint64_t from, uint64_t to)> listener) {
+    if (options_.realTime) return false;
+    clockListener_ = std::move(listener);
+    return true;
+}
+
+bool HeadlessPlatform::finishAudio() { return sound_ ? sound_->finish() : true; }
 
 uint64_t HeadlessPlatform::millis() { return options_.realTime ? monotonicMillis() - realStart_ : clock_; }
 
 void HeadlessPlatform::sleep(uint32_t milliseconds) {
     if (!options_.realTime) {
+        const uint64_t from = clock_;
         clock_ += milliseconds;
+        if (clockListener_)
+            clockListener_(from, clock_);
+        else if (sound_)
+            sound_->advanceTo(clock_);
         return;
     }
     timespec want{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1'000'000};

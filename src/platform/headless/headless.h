@@ -6,13 +6,17 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
 namespace vr::platform {
+
+class HeadlessSoundDevice;
 
 class HeadlessPlatform : public Platform {
 public:
@@ -61,6 +65,15 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    // The engine mixer, mixing as the clock moves: each sleep() on the
+    // virtual clock hands the step to the clock listener, which advances
+    // the device between its own cycles, or advances the device itself when
+    // no listener is set.  On the real clock the device keeps time alone.
+    SoundDevice* soundDevice() override;
+    bool setClockListener(std::function<void(uint64_t from, uint64_t to)> listener) override;
+    // Mixes up to now and closes the recording of options.audioOut; false
+    // when it could not be written.  The run's sound ends here.
+    bool finishAudio();
 
     // The memory figures of every headless run: 4 GiB, a quarter in use.
     static constexpr MemoryStatus kMemory{4ull << 30, 3ull << 30, 25};
@@ -79,6 +92,8 @@ public:
     void pushEvent(const Event& event) { events_.push_back(event); }
     // One drop of files on a window: DropBegin, then a DropFile per path.
     void queueDrop(WindowId window, const std::vector<std::string>& sjisPaths);
+    // Moves the virtual clock without telling the clock listener or the
+    // sound device (they catch up at the next sleep).
     void advanceClock(uint64_t milliseconds) { clock_ += milliseconds; }
 
     // The keyboard, mouse and focus as a user would work them.  Each
@@ -144,6 +159,9 @@ private:
     // The first window shown takes the focus, as it does on a desktop.
     WindowId focused_ = kNoWindow;
     DisplayMode current_;  // the fake display's mode now
+    std::function<void(uint64_t, uint64_t)> clockListener_;
+    // Last, so that it goes first: its recording reads the clock above.
+    std::unique_ptr<HeadlessSoundDevice> sound_;
 };
 
 }  // namespace vr::platform

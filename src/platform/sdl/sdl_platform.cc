@@ -38,10 +38,19 @@ std::vector<std::string> splitCommandLine(const std::string& line) {
 }  // namespace
 
 SdlPlatform::~SdlPlatform() {
+    sound_.reset();
     for (auto& [id, w] : windows_) release(w);
     windows_.clear();
     if (cursor_) SDL_FreeCursor(cursor_);
     SDL_Quit();
+}
+
+SoundDevice* SdlPlatform::soundDevice() {
+    if (!soundTried_) {
+        soundTried_ = true;
+        sound_ = openSdlSoundDevice();
+    }
+    return sound_.get();
 }
 
 uint64_t SdlPlatform::millis() { return SDL_GetTicks64(); }

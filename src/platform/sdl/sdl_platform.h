@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ namespace vr::platform {
 // numbers (sdl_keys.cc).
 int virtualKeyOf(SDL_Scancode scancode, SDL_Keycode key);
 int eventVirtualKey(SDL_Scancode scancode, SDL_Keycode key);
+
+// The engine mixer on SDL's default audio device (sdl_audio.cc); null when
+// SDL has no audio output.  Works with or without SDL's video.
+std::unique_ptr<SoundDevice> openSdlSoundDevice();
 
 class SdlPlatform : public Platform {
 public:
@@ -61,6 +66,7 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    SoundDevice* soundDevice() override;
 
 private:
     // Each window has a streaming texture of its client size that keeps the
@@ -91,6 +97,8 @@ private:
     WindowId nextWindow_ = 1;
     SDL_Cursor* cursor_ = nullptr;  // the shape set last; null: SDL's own arrow
     bool quitDelivered_ = false;
+    std::unique_ptr<SoundDevice> sound_;
+    bool soundTried_ = false;
 };
 
 }  // namespace vr::platform
