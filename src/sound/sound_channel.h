@@ -29,7 +29,7 @@ struct SoundChannel {
     uint32_t playCount = 0;  // 0 = endlessly
     uint32_t playsDone = 0;
     uint32_t loopsLeft = 0;  // the decoder's copy of playCount, counted down at each wrap
-    uint64_t playedBytes = 0;
+    int64_t playedBytes = 0;  // negative while a leading silence plays
     int64_t totalMs = 0;
     int32_t startMs = 0;
     int32_t loopStartMs = 0;

@@ -1,5 +1,7 @@
 #include "sound/sound_commands.h"
 
+#include <algorithm>
+
 #include "common/command_ids.h"
 #include "core/archive/loader.h"
 #include "core/core.h"
@@ -245,7 +247,7 @@ int SoundQuery() {
         case query::kCount: answer = c.playCount; break;
         case query::kPlaysDone: answer = c.playsDone; break;
         case query::kPosition:
-            answer = c.bytesPerSecond ? int64_t(c.playedBytes * 1000 / uint64_t(c.bytesPerSecond)) : 0;
+            answer = c.bytesPerSecond ? std::max<int64_t>(c.playedBytes, 0) * 1000 / c.bytesPerSecond : 0;
             break;
         case query::kLength: answer = c.totalMs; break;
         case query::kChannels: answer = c.pcm.channels; break;

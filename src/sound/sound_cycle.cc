@@ -48,7 +48,7 @@ int pauseChannel(SoundNode& node, uint32_t now) {
     uint32_t delta = 0;
     if (!cursorAdvance(c, delta)) return -420;
     c.playedBytes += delta;
-    closeSource(c, true);
+    closeSource(c, false);  // the file stays for the resume
     c.startMs = c.loopStartMs = 0;
     // 0 means "not paused": a pause at the clock's very first millisecond
     // is taken a millisecond later.
@@ -61,7 +61,7 @@ int resumeChannel(SoundNode& node, uint32_t now) {
     SoundChannel& c = node.channel;
     if (!isPlaying(c) || c.pausedAt == 0 || !mayResume(node)) return 0;
     c.lastFilledHalf = 1;
-    c.startMs = c.bytesPerSecond ? int32_t(int64_t(c.playedBytes) * 1000 / c.bytesPerSecond) : 0;
+    c.startMs = c.bytesPerSecond ? int32_t(c.playedBytes * 1000 / c.bytesPerSecond) : 0;
     c.playedBytes = 0;
     c.lastPlayCursor = 0;
     c.carryBytes = 0;
@@ -69,7 +69,7 @@ int resumeChannel(SoundNode& node, uint32_t now) {
     if (int rc = reopenSource(c, sound().device); rc < 0) return rc;
     if (c.startMs >= c.endMs) c.startMs = 0;
     if (int rc = seekSource(c, c.startMs, false); rc < 0) return rc;
-    c.playedBytes = uint64_t(c.decodedBytes);
+    c.playedBytes = c.decodedBytes;
     c.lastFilledHalf = 1;
     c.writeHalfOffset = 0;
     if (int rc = fillHalf(c); rc < 0) return rc;
@@ -146,15 +146,15 @@ int monitorEnd(SoundNode& node) {
     if (!c.buffer) return -310;
     uint32_t delta = 0;
     if (!cursorAdvance(c, delta)) return -320;
-    const uint64_t p = c.playedBytes + delta;
-    const int64_t elapsed = c.bytesPerSecond ? int64_t(p * 1000 / uint64_t(c.bytesPerSecond)) : 0;
+    const int64_t p = c.playedBytes + delta;
+    const int64_t elapsed = c.bytesPerSecond ? p * 1000 / c.bytesPerSecond : 0;
     if (elapsed < c.endMs) {
         c.playedBytes = p;
         return 0;
     }
     if (c.playsDone + 1 != c.playCount) {
         ++c.playsDone;
-        c.playedBytes = uint64_t(int64_t(c.loopStartMs) * c.bytesPerSecond / 1000);
+        c.playedBytes = int64_t(c.loopStartMs) * c.bytesPerSecond / 1000;
         return 0;
     }
     // The last play-through ended.
@@ -238,7 +238,7 @@ int takeRequests(uint32_t now) {
 }  // namespace
 
 void releaseChannel(SoundChannel& c) {
-    closeSource(c, false);
+    closeSource(c, true);
     c.startMs = c.loopStartMs = 0;
 }
 

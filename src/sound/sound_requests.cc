@@ -95,7 +95,7 @@ int play(SoundNode& node, const SoundRequest& r, uint32_t now) {
         if (!c.buffer) return -1;
         if (c.startMs >= c.endMs) c.startMs = 0;
         if (int rc = seekSource(c, c.startMs, false); rc < 0) return rc;
-        c.playedBytes = uint64_t(c.decodedBytes);
+        c.playedBytes = c.decodedBytes;
         c.lastFilledHalf = 1;
         c.writeHalfOffset = 0;
         if (int rc = fillHalf(c); rc < 0) return rc;
