@@ -1,5 +1,6 @@
 #include "graphics/draw/rotate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -84,6 +85,9 @@ bool rotateInto(const Surface& source, Surface& dest, const Turn& t) {
         int64_t first = 0, end = dest.width;
         narrow(ax, C, 0, limitX, first, end);
         narrow(ay, -S, 0, limitY, first, end);
+        // A row the turned picture misses may leave its bounds past the row.
+        first = std::min<int64_t>(first, dest.width);
+        end = std::clamp<int64_t>(end, first, dest.width);
         cleared = cleared || first > 0 || end < int64_t(dest.width);
         uint8_t* out = dest.row(y);
         set.kernels.byteFill(out, size_t(first) * 4, 0);

@@ -102,6 +102,13 @@ TEST_F(Filters, RotationIsExactAtRightAnglesAndWholeTurns) {
     EXPECT_EQ(at(out, 0, 0), 0u);
     const std::vector<uint32_t> all = test::pixelsOf(big);
     for (uint32_t v : test::pixelsOf(out)) ASSERT_TRUE(v == 0 || std::find(all.begin(), all.end(), v) != all.end());
+    // Onto a canvas far taller than the turned picture: rows that miss it
+    // entirely are cleared and nothing else is touched.
+    Surface tall = surfaceOf(3, 60);
+    std::fill(tall.pixels.begin(), tall.pixels.end(), 0x77);
+    EXPECT_TRUE(rotateInto(big, tall, turnOf(30)));
+    EXPECT_EQ(at(tall, 0, 0), 0u);
+    EXPECT_EQ(tall.pixels.back(), 0x77) << "the spare bytes after the picture";
 }
 
 TEST_F(Filters, CanvasChangesRefuseWhatTheyCannotHold) {
