@@ -68,7 +68,16 @@ void runResampleRows(const ResampleJob& j) {
         std::memset(out + size_t(j.endColumn) * 4, 0, stride - size_t(j.endColumn) * 4);
         if (j.firstColumn >= j.endColumn) continue;
         switch (j.code) {
-        case 11: nearestRow(j, out, r); break;
+        case 11:
+            // An enlargement repeats whole rows: the row above, already
+            // made by this worker, is copied instead of gathered again.
+            if (r > j.firstRow && j.mapY[r] == j.mapY[r - 1]) {
+                std::memcpy(out + size_t(j.firstColumn) * 4, out - stride + size_t(j.firstColumn) * 4,
+                            size_t(j.endColumn - j.firstColumn) * 4);
+                break;
+            }
+            nearestRow(j, out, r);
+            break;
         case 21: bilinearRow(j, out, r); break;
         default: areaRow(j, out, r); break;
         }
