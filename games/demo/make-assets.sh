@@ -15,7 +15,6 @@ done
 [ -n "$im" ] || { echo "make-assets: ImageMagick (convert) is not installed" >&2; exit 1; }
 
 font() { fc-match -f '%{file}' "$1"; }
-mincho=$(font IPAPMincho)
 gothic=$(font IPAPGothic)
 
 # png OUT ARGS...: ImageMagick's ARGS, written to OUT with 8 bits a channel
@@ -49,12 +48,7 @@ png PNG24:"$out/bg/title.png" -size 800x380 gradient:'#070b26'-'#5b3a6e' \
   -fill '#140c24' -draw 'ellipse 560,700 520,190 0,360' \
   -fill '#1e1432' -draw 'ellipse 120,690 360,150 0,360'
 
-# The logo, its thick outline drawn by the stroke under the fill.
-png PNG32:"$out/sys/logo.png" -size 640x200 xc:none -font "$mincho" -pointsize 96 -gravity center \
-  -stroke '#8a3a78' -strokewidth 14 -fill '#8a3a78' -annotate +0-18 '星降る丘で' \
-  -stroke none -fill '#fff6d8' -annotate +0-18 '星降る丘で' \
-  -font "$gothic" -pointsize 24 -stroke '#20103a' -strokewidth 6 -annotate +0+62 'virelo demo' \
-  -stroke none -fill '#ffd9a0' -annotate +0+62 'virelo demo'
+# The title logo is drawn by the game itself (ObjectDraw drawText).
 
 png PNG32:"$out/sys/start.png" -size 360x48 xc:none -font "$gothic" -pointsize 26 -gravity center \
   -stroke '#20103a' -strokewidth 6 -annotate +0+0 'クリックしてはじめる' \

@@ -4,6 +4,7 @@
 
 #include "core/core.h"
 #include "graphics/compose.h"
+#include "graphics/draw/resample_jobs.h"
 #include "graphics/graphics.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/blend_modes.h"
@@ -18,7 +19,7 @@ void buildKernelTable() {
     Graphics& g = graphics();
     const Settings& s = c.run.settings;
     g.scene.pixels = &pixel::enginePixelSet(s.kernelSet1, s.kernelSet2);
-    c.workers.runJob = &runComposeJob;
+    c.workers.runJob = &runGraphicsJob;
 }
 
 void buildBlendTables() {

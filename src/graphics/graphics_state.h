@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "graphics/compose.h"
+#include "graphics/draw/draw_state.h"
 #include "graphics/layer.h"
 
 namespace vr {
@@ -41,6 +42,7 @@ struct GraphicsState {
     MaskRamp maskRamp{};  // rebuilt only between jobs
     std::array<ComposeJob, 2> jobs;
     uint64_t composePass = 0;  // a container is composed once per pass
+    DrawState draw;            // the drawing command's fill colour, maps and jobs
 };
 
 }  // namespace vr

@@ -5,6 +5,7 @@
 #include "commands/input_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
+#include "graphics/draw/draw_command.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/message/message_commands.h"
 #include "graphics/object_commands.h"
@@ -26,6 +27,7 @@ void installCommandHandlers(CommandTable& table) {
     installInputCommands(table);
     installThreadCommands(table);
     installObjectCommands(table);
+    installDrawCommand(table);
     installMessageCommands(table);
     installSoundCommands(table);
 }

@@ -5,6 +5,7 @@
 // glyphs of a fixed-pitch face on 27-pixel lines, 40 ms a character.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -210,6 +211,35 @@ std::string toTheChoice() {
 bool showsPicture(const Crop& shot, const std::string& picture, int x, int y) {
     std::vector<Crop> p = readCrops({test::demoGameFolder() + "/" + picture}, x, y, shot.width(), shot.height());
     return p.size() == 1 && test::sameColours(p[0].picture, shot.picture);
+}
+
+// The first page's background comes in by the engine's cross-fade: the sky
+// above the logo moves from the title's picture toward the hill's in every
+// frame shot during the fade, and ends exactly as the hill.
+TEST(DemoE2E, TheBackgroundCrossFadesFromTheTitleToTheHill) {
+    const std::vector<int> frames{38, 45, 49, 53, 60};
+    DemoRun run("1 mouse move 400 300\n40 mouse click left\n", frames, 61);
+    ASSERT_EQ(run.result.exitCode, 0) << run.result.output;
+    std::vector<Crop> sky = run.crops(frames, 0, 0, 800, 90);
+    std::vector<Crop> hill = readCrops({test::demoGameFolder() + "/bg/hill.png"}, 0, 0, 800, 90);
+    ASSERT_EQ(sky.size(), frames.size());
+    ASSERT_EQ(hill.size(), 1u);
+    EXPECT_TRUE(showsPicture(sky.front(), "bg/title.png", 0, 0)) << "before the click";
+    EXPECT_TRUE(showsPicture(sky.back(), "bg/hill.png", 0, 0)) << "after the fade";
+    auto distance = [&](const Crop& c) {
+        long sum = 0;
+        for (int y = 0; y < 90; y += 3)
+            for (int x = 0; x < 800; x += 5) {
+                Rgb a = c.at(x, y), b = hill[0].at(x, y);
+                sum += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+            }
+        return sum;
+    };
+    for (size_t i = 1; i < frames.size(); ++i)
+        EXPECT_LT(distance(sky[i]), distance(sky[i - 1])) << "frame " << frames[i] << " nearer the hill than frame "
+                                                          << frames[i - 1];
+    EXPECT_GT(distance(sky[2]), distance(sky.front()) / 5) << "the middle of the fade is a mix, not a cut";
+    EXPECT_LT(distance(sky[2]), distance(sky.front()) * 4 / 5);
 }
 
 TEST(DemoE2E, TheChoiceIsTheButtonUnderThePointerAndLeadsToItsBranch) {

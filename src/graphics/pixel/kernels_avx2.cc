@@ -1,8 +1,8 @@
 // The SSE set with 32-byte vectors: the kernels of simd_kernels.inc built
 // for AVX2, chosen at run time only when the processor and the operating
 // system support it.  Only these functions carry the AVX2 target; nothing
-// else in the program may use its instructions.  Slot 19 and the scalar
-// slots are shared with the SSE2 set.
+// else in the program may use its instructions.  The scalar slots are
+// shared with the SSE2 set, and slot 19's tail with its kernel.
 #include "graphics/pixel/pixel_sets_internal.h"
 
 #ifdef VR_PIXEL_HAVE_X86_SETS
@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "graphics/pixel/kernels_common.h"
+#include "graphics/pixel/lookup_tables.h"
 #include "graphics/pixel/set_builder.h"
 
 #define VR_SIMD __attribute__((target("avx2")))
@@ -47,6 +48,10 @@ template <int N>
 VR_SIMD inline V shl32(V v) { return _mm256_slli_epi32(v, N); }
 template <int N>
 VR_SIMD inline V shr32(V v) { return _mm256_srli_epi32(v, N); }
+VR_SIMD inline V sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
+template <int N>
+VR_SIMD inline V sar32(V v) { return _mm256_srai_epi32(v, N); }
+VR_SIMD inline V mul32(V a, V b) { return _mm256_mullo_epi32(a, b); }
 VR_SIMD inline V adds8(V a, V b) { return _mm256_adds_epu8(a, b); }
 VR_SIMD inline V subs8(V a, V b) { return _mm256_subs_epu8(a, b); }
 VR_SIMD inline V min8(V a, V b) { return _mm256_min_epu8(a, b); }
@@ -68,6 +73,23 @@ VR_SIMD inline bool allEqual(V a, V b) { return _mm256_movemask_epi8(_mm256_cmpe
 namespace vr::pixel {
 namespace {
 
+// Slot 19, eight output pixels a round, with the SSE2 kernel's roundings.
+// The even/odd split works within 128-bit lanes, which leaves the output
+// quarters in the order 0, 2, 1, 3; one permutation puts them back.
+VR_SIMD void boxReduceAvx2(uint8_t* dst, const uint8_t* src, size_t srcStridePixels, size_t outPixels) {
+    const uint8_t* below = src + srcStridePixels * 4;
+    size_t k = 0;
+    for (; k + 8 <= outPixels; k += 8) {
+        V rows0 = _mm256_avg_epu8(load(src + k * 8), load(below + k * 8));
+        V rows1 = _mm256_avg_epu8(load(src + k * 8 + 32), load(below + k * 8 + 32));
+        __m256 a = _mm256_castsi256_ps(rows0), b = _mm256_castsi256_ps(rows1);
+        V even = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        V odd = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+        store(dst + k * 4, _mm256_permute4x64_epi64(_mm256_avg_epu8(even, odd), _MM_SHUFFLE(3, 1, 2, 0)));
+    }
+    boxReduceSse2(dst + k * 4, src + k * 8, srcStridePixels, outPixels - k);
+}
+
 constexpr PixelKernelTable kAvx2Kernels = {
     common::zeroFill,
     common::byteFill,
@@ -88,11 +110,11 @@ constexpr PixelKernelTable kAvx2Kernels = {
     darkenVec,
     linearBurnVec,
     linearLightVec,
-    boxReduceSse2,
-    common::keepAlphaOver,
-    common::keepAlphaOverOpacity,
-    common::keepAlphaOverScaled,
-    common::keepAlphaOverScaledOpacity,
+    boxReduceAvx2,
+    keepAlphaOverVec,
+    keepAlphaOverOpacityVec,
+    keepAlphaOverScaledVec,
+    keepAlphaOverScaledOpacityVec,
 };
 
 }  // namespace

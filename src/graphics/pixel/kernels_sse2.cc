@@ -1,5 +1,6 @@
 // The SSE set in SSE2 instructions: 16-byte vectors over the kernels of
-// simd_kernels.inc, and the 2x2 reduction of slot 19.  Built only for x86;
+// simd_kernels.inc (slots 20 to 23 among them), and the 2x2 reduction of
+// slot 19.  Built only for x86;
 // the functions carry their target so that 32-bit builds without -msse2
 // still compile them (they run only when the processor has SSE2).
 #include "graphics/pixel/pixel_sets_internal.h"
@@ -11,6 +12,7 @@
 #include <cstring>
 
 #include "graphics/pixel/kernels_common.h"
+#include "graphics/pixel/lookup_tables.h"
 #include "graphics/pixel/set_builder.h"
 
 #define VR_SIMD __attribute__((target("sse2")))
@@ -44,6 +46,17 @@ template <int N>
 VR_SIMD inline V shl32(V v) { return _mm_slli_epi32(v, N); }
 template <int N>
 VR_SIMD inline V shr32(V v) { return _mm_srli_epi32(v, N); }
+VR_SIMD inline V sub32(V a, V b) { return _mm_sub_epi32(a, b); }
+template <int N>
+VR_SIMD inline V sar32(V v) { return _mm_srai_epi32(v, N); }
+// The low 32 bits of each lane's product (the same for signed lanes), from
+// the two 64-bit products of the even and of the odd lanes.
+VR_SIMD inline V mul32(V a, V b) {
+    V even = _mm_mul_epu32(a, b);
+    V odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
 VR_SIMD inline V adds8(V a, V b) { return _mm_adds_epu8(a, b); }
 VR_SIMD inline V subs8(V a, V b) { return _mm_subs_epu8(a, b); }
 VR_SIMD inline V min8(V a, V b) { return _mm_min_epu8(a, b); }
@@ -109,10 +122,10 @@ constexpr PixelKernelTable kSse2Kernels = {
     linearBurnVec,
     linearLightVec,
     boxReduceSse2,
-    common::keepAlphaOver,
-    common::keepAlphaOverOpacity,
-    common::keepAlphaOverScaled,
-    common::keepAlphaOverScaledOpacity,
+    keepAlphaOverVec,
+    keepAlphaOverOpacityVec,
+    keepAlphaOverScaledVec,
+    keepAlphaOverScaledOpacityVec,
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ const PixelSet& sseModelPixelSet();
 #define VR_PIXEL_HAVE_X86_SETS 1
 const PixelSet& sse2PixelSet();
 const PixelSet& avx2PixelSet();
-// The SSE2 kernel of slot 19, which the AVX2 set shares.
+// The SSE2 kernel of slot 19, which the AVX2 kernel finishes its rows with.
 void boxReduceSse2(uint8_t* dst, const uint8_t* src, size_t srcStridePixels, size_t outPixels);
 #endif
 
