@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -192,6 +194,27 @@ TEST_F(WindowE2E, ATermSignalEndsARunHeldInTheErrorDialog) {
     EXPECT_EQ(run.stop(SIGTERM, 5000), 128 + SIGTERM) << run.output();
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
     EXPECT_EQ(processesNaming(game.str()), 0) << "the dialog's process outlived the run";
+}
+
+TEST_F(WindowE2E, TheDemoSoundsThroughARealAudioDevice) {
+    int display = -1;
+    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
+    // SDL's disk driver is a real SDL audio device that writes what it is
+    // fed: 16-bit stereo as the engine opens it.
+    const std::string raw = work.str() + "audio.raw";
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    auto r = runProcess({"/usr/bin/env", "DISPLAY=:" + std::to_string(display), "SDL_VIDEODRIVER=x11",
+                         "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw,
+                         "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":detect_leaks=0", test::virelo(), "--frames",
+                         "180", test::demoGameFolder()});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    const std::string bytes = test::readFile(raw);
+    EXPECT_GT(bytes.size(), size_t(44100 * 4 * 2)) << "about three seconds of sound";
+    int loudest = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        loudest = std::max(loudest, std::abs(int(int16_t(uint16_t(uint8_t(bytes[i])) | uint16_t(uint8_t(bytes[i + 1])) << 8))));
+    EXPECT_GT(loudest, 1000) << "the title theme is heard";
 }
 
 }  // namespace
