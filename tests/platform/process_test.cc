@@ -16,6 +16,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "support/lines.h"
 #include "support/temp_dir.h"
 
 namespace vr::platform {
@@ -79,7 +80,9 @@ TEST(PlatformProcess, SpawnRunsInTheFolderAndLeavesNoZombie) {
     test::TempDir tmp;
     ASSERT_TRUE(spawnProcess("sh", {"-c", "pwd > where.txt; echo \"$1\" > arg.txt", "sh", "two words"}, tmp.str()));
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!fs::exists(tmp.path() / "arg.txt") && std::chrono::steady_clock::now() < until)
+    // The file exists as soon as the shell opens it; its line comes after.
+    auto written = [&] { return test::readFile(tmp.str() + "arg.txt").find('\n') != std::string::npos; };
+    while (!written() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     while (zombieChildren() > 0 && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
