@@ -73,6 +73,7 @@ bool createMainWindow() {
     WindowObject& w = e.core.windows[0];
     w.handle = e.core.platform.createWindow(windowSpec(w));
     w.needsClear = true;
+    noteMainWindowActivity();
     if (w.handle == platform::kNoWindow) return false;
     e.display.width = w.clientWidth;
     e.display.height = w.clientHeight;
@@ -99,6 +100,12 @@ void closeWindow(int index) {
     w.handle = platform::kNoWindow;
     w.shown = false;
     w.active = false;
+    noteMainWindowActivity();
+}
+
+void noteMainWindowActivity() {
+    const WindowObject& main = engine().core.windows[0];
+    engine().sound.mainWindowActive = main.handle == platform::kNoWindow || main.active;
 }
 
 void markForFullPresent(WindowObject& w) {

@@ -21,6 +21,9 @@ bool createMainWindow();
 bool openWindow(int index);
 // Destroys a window's platform window; the object stays for a later open.
 void closeWindow(int index);
+// Tells the sound thread whether the main window is active (it reads its
+// own copy: the window records are the frame's).
+void noteMainWindowActivity();
 // Presents a window's root surface; returns the quit flag.
 bool presentWindow(WindowObject& window);
 // The whole root layer is presented again at the next presentation.

@@ -114,6 +114,7 @@ void handleWindowEvent(const platform::Event& event) {
     case platform::EventType::FocusLost:
         if (!w) break;
         w->active = event.type == platform::EventType::FocusGained;
+        noteMainWindowActivity();
         markForFullPresent(*w);
         break;
     case platform::EventType::Exposed:

@@ -24,12 +24,13 @@ struct Sound {
     bool available = false;      // a device, and the game's configuration wants sound
     bool allPaused = false;
     std::atomic<bool> suspended{false};  // the main window is minimised (set by the shell)
+    std::atomic<bool> mainWindowActive{true};  // no main window, or an active one (set by the shell)
     // The sound thread, or the cycles a virtual clock runs in its place.
     platform::Thread thread;
     bool threadStarted = false;
     bool threadFinished = true;  // under the engine lock; shutdown waits for it
     bool onClock = false;        // cycles run inside the virtual clock's steps
-    bool loopEnded = false;
+    std::atomic<bool> loopEnded{false};
     uint64_t nextCycle = 0;
     bool inCycle = false;        // a clock step inside a cycle runs no cycle
 };

@@ -164,7 +164,10 @@ int SoundSet() {
     if (hasArgument(set::kLoopStart)) request(*node, SoundRequestKind::SetLoopStart, argumentInteger(set::kLoopStart));
     if (hasArgument(set::kEnd)) request(*node, SoundRequestKind::SetEndPosition, argumentInteger(set::kEnd));
     if (hasArgument(set::kCount)) {
-        c.playCount = uint32_t(argumentInteger(set::kCount));
+        {
+            platform::LockHolder hold(*core().run.lock);
+            c.playCount = uint32_t(argumentInteger(set::kCount));
+        }
         request(*node, SoundRequestKind::SetLoopCount, argumentInteger(set::kCount));
     }
     if (hasArgument(set::kPan)) request(*node, SoundRequestKind::SetPan, argumentInteger(set::kPan));

@@ -14,11 +14,6 @@ constexpr int kQuietLevel = 2;
 
 bool quitting() { return core().run.quitRequested; }
 
-bool mainWindowActive() {
-    const WindowObject& w = core().windows[0];
-    return w.handle == platform::kNoWindow || w.active;
-}
-
 // The distance the play cursor went since the last look, counted into
 // playedBytes' reckoning by the caller.
 bool cursorAdvance(SoundChannel& c, uint32_t& delta) {
@@ -193,7 +188,7 @@ int refill(SoundNode& node) {
 int backgroundPause(SoundNode& root, uint32_t now) {
     Sound& s = sound();
     const bool keepRunning = scriptState().runInBackground;
-    const bool active = mainWindowActive();
+    const bool active = s.mainWindowActive;
     if (!keepRunning) {
         if (s.suspended) {
             s.allPaused = true;

@@ -16,7 +16,10 @@ constexpr uint32_t kBusyCycleMs = 3;   // while requests wait
 constexpr uint32_t kIdleCycleMs = 20;
 constexpr int kKeepAliveLevel = 2;
 
-uint32_t cycleInterval() { return sound().requests.empty() ? kIdleCycleMs : kBusyCycleMs; }
+uint32_t cycleInterval() {
+    platform::LockHolder hold(*core().run.lock);
+    return sound().requests.empty() ? kIdleCycleMs : kBusyCycleMs;
+}
 
 // Step 7: the thread stops, and says why in a box of its own.
 void stopOnFailure(int code) {

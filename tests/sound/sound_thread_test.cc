@@ -127,13 +127,11 @@ TEST_F(SoundThreadTest, PlayCountsReleaseAfterTheLastPlayOrNever) {
 
 TEST_F(SoundThreadTest, AnInactiveWindowPausesWhenTheGameAsksAndResumesWhereItWas) {
     h.e.script.runInBackground = false;
-    h.e.core.windows[0].handle = 1;  // a main window, whose activity counts
-    h.e.core.windows[0].active = true;
     load();
     ask(Kind::SetLoopStart, 200);
     ask(Kind::Play, 0);
     h.host.sleep(300);
-    h.e.core.windows[0].active = false;
+    sound().mainWindowActive = false;  // as the shell says on a focus event
     cycle();
     EXPECT_TRUE(sound().allPaused);
     EXPECT_FALSE(channel().buffer) << "a paused sound gives its buffer back";
@@ -142,7 +140,7 @@ TEST_F(SoundThreadTest, AnInactiveWindowPausesWhenTheGameAsksAndResumesWhereItWa
     EXPECT_EQ(channel().loopStartMs, 0) << "the loop start is forgotten";
     h.host.sleep(1000);
     EXPECT_EQ(channel().playedBytes, reached) << "time stands still while paused";
-    h.e.core.windows[0].active = true;
+    sound().mainWindowActive = true;
     cycle();
     EXPECT_FALSE(sound().allPaused);
     ASSERT_TRUE(channel().buffer);
