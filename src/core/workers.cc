@@ -1,5 +1,7 @@
 #include "core/workers.h"
 
+#include <algorithm>
+
 #include "core/core.h"
 
 namespace vr {
@@ -39,6 +41,17 @@ void startWorker(int index) {
     // other idle mark was taken by the wait for the job that set it.
     w.idle.reset();
     w.start.set();
+}
+
+int splitWorkerCount() { return std::clamp<int>(int(core().workers.workers.size()), 0, 2); }
+
+void startRowJob(int index, int code, int firstRow, int rowCount, void* context) {
+    WorkerJob& job = core().workers.workers.at(size_t(index))->job;
+    job.code = code;
+    job.firstRow = firstRow;
+    job.rowCount = rowCount;
+    job.context = context;
+    startWorker(index);
 }
 
 void waitWorker(int index) { core().workers.workers.at(size_t(index))->idle.wait(); }

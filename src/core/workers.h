@@ -43,4 +43,26 @@ void startWorker(int index);
 void waitWorker(int index);
 void stopWorkerPool();
 
+// How many workers a split job uses: at most two, 0 without a pool (the
+// tools, tests of the tree), when the caller does the work itself.
+int splitWorkerCount();
+// Starts worker `index` on the rows of `context`, a job record of its own.
+void startRowJob(int index, int code, int firstRow, int rowCount, void* context);
+
+// The rows [first, end) of `whole` split evenly over `count` workers, each
+// span copied into its own slot; returns when every worker is done.  Job is
+// a composition or resampling record with code, firstRow and endRow.
+template <typename Job>
+void runRowsOnWorkers(Job* slots, int count, const Job& whole, int first, int end) {
+    const int rows = end - first;
+    for (int w = 0; w < count; ++w) {
+        Job& job = slots[w];
+        job = whole;
+        job.firstRow = first + rows * w / count;
+        job.endRow = first + rows * (w + 1) / count;
+        startRowJob(w, whole.code, job.firstRow, job.endRow - job.firstRow, &job);
+    }
+    for (int w = 0; w < count; ++w) waitWorker(w);
+}
+
 }  // namespace vr

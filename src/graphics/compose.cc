@@ -76,10 +76,7 @@ void runRows(const ComposeJob& job) {
 // The rows of one overlap split over the workers; the calling thread only
 // waits.  Without a worker pool (tools, tests of the tree) it draws itself.
 void runSplit(const ComposeJob& whole, int rows) {
-    Core& c = core();
-    Graphics& g = graphics();
-    std::vector<std::unique_ptr<Worker>>& workers = c.workers.workers;
-    int n = std::clamp<int>(int(workers.size()), 0, 2);
+    const int n = splitWorkerCount();
     if (n == 0) {
         ComposeJob job = whole;
         job.firstRow = 0;
@@ -87,19 +84,7 @@ void runSplit(const ComposeJob& whole, int rows) {
         runRows(job);
         return;
     }
-    for (int w = 0; w < n; ++w) {
-        ComposeJob& job = g.scene.jobs[size_t(w)];
-        job = whole;
-        job.firstRow = w == 0 ? 0 : rows / n;
-        job.endRow = w + 1 == n ? rows : rows / n;
-        WorkerJob& wj = workers[size_t(w)]->job;
-        wj.code = whole.code;
-        wj.firstRow = job.firstRow;
-        wj.rowCount = job.endRow - job.firstRow;
-        wj.context = &job;
-        startWorker(w);
-    }
-    for (int w = 0; w < n; ++w) waitWorker(w);
+    runRowsOnWorkers(graphics().scene.jobs.data(), n, whole, 0, rows);
 }
 
 void growPresent(LayerRecord& l, const DirtyRect& r) {

@@ -12,27 +12,12 @@ namespace vr {
 
 void runResampleJob(const ResampleJob& whole, bool split) {
     if (whole.firstRow >= whole.endRow) return;
-    std::vector<std::unique_ptr<Worker>>& workers = core().workers.workers;
-    const int n = split ? std::clamp<int>(int(workers.size()), 0, 2) : 0;
+    const int n = split ? splitWorkerCount() : 0;
     if (n == 0) {
         runResampleRows(whole);
         return;
     }
-    const int rows = whole.endRow - whole.firstRow;
-    DrawState& d = graphics().scene.draw;
-    for (int w = 0; w < n; ++w) {
-        ResampleJob& job = d.jobs[size_t(w)];
-        job = whole;
-        job.firstRow = whole.firstRow + (w == 0 ? 0 : rows / n);
-        job.endRow = w + 1 == n ? whole.endRow : whole.firstRow + rows / n;
-        WorkerJob& wj = workers[size_t(w)]->job;
-        wj.code = whole.code;
-        wj.firstRow = job.firstRow;
-        wj.rowCount = job.endRow - job.firstRow;
-        wj.context = &job;
-        startWorker(w);
-    }
-    for (int w = 0; w < n; ++w) waitWorker(w);
+    runRowsOnWorkers(graphics().scene.draw.jobs.data(), n, whole, whole.firstRow, whole.endRow);
 }
 
 void runGraphicsJob(const WorkerJob& job) {
