@@ -12,7 +12,12 @@ namespace {
 
 constexpr int kQuietLevel = 2;
 
-bool quitting() { return core().run.quitRequested; }
+// Once the engine quits, every step silences the channels instead of its work.
+bool silencedForQuit(SoundNode& node) {
+    if (!core().run.quitRequested) return false;
+    silenceChannel(node);
+    return true;
+}
 
 // The distance the play cursor went since the last look, counted into
 // playedBytes' reckoning by the caller.
@@ -34,10 +39,7 @@ bool mayResume(const SoundNode& node) {
 
 int pauseChannel(SoundNode& node, uint32_t now) {
     SoundChannel& c = node.channel;
-    if (quitting()) {
-        silenceChannel(node);
-        return 0;
-    }
+    if (silencedForQuit(node)) return 0;
     if (!isPlaying(c) || c.pausedAt != 0) return 0;
     if (!c.buffer) return -410;
     uint32_t delta = 0;
@@ -55,19 +57,9 @@ int resumeChannel(SoundNode& node, uint32_t now) {
     (void)now;
     SoundChannel& c = node.channel;
     if (!isPlaying(c) || c.pausedAt == 0 || !mayResume(node)) return 0;
-    c.lastFilledHalf = 1;
     c.startMs = c.bytesPerSecond ? int32_t(c.playedBytes * 1000 / c.bytesPerSecond) : 0;
-    c.playedBytes = 0;
-    c.lastPlayCursor = 0;
-    c.carryBytes = 0;
-    c.silenceBytes = 0;
     if (int rc = reopenSource(c, sound().device); rc < 0) return rc;
-    if (c.startMs >= c.endMs) c.startMs = 0;
-    if (int rc = seekSource(c, c.startMs, false); rc < 0) return rc;
-    c.playedBytes = c.decodedBytes;
-    c.lastFilledHalf = 1;
-    c.writeHalfOffset = 0;
-    if (int rc = fillHalf(c); rc < 0) return rc;
+    if (int rc = primeFirstHalf(c); rc < 0) return rc;
     applyVolume(node, c.fadeTo);
     applyPan(c);
     applyFrequency(c);
@@ -103,10 +95,7 @@ void finishFade(SoundNode& node) {
 int fade(SoundNode& node, uint32_t now) {
     SoundChannel& c = node.channel;
     if (c.state != ChannelState::FadingIn && c.state != ChannelState::FadingOut) return 0;
-    if (quitting()) {
-        silenceChannel(node);
-        return 0;
-    }
+    if (silencedForQuit(node)) return 0;
     if (c.paused || sound().allPaused) {
         // The fade's clock stands still while paused.
         c.fadeStart += now - c.pausedAt;
@@ -133,10 +122,7 @@ bool streaming(const SoundChannel& c) { return isPlaying(c) && c.pausedAt == 0 &
 
 int monitorEnd(SoundNode& node) {
     SoundChannel& c = node.channel;
-    if (quitting()) {
-        silenceChannel(node);
-        return 0;
-    }
+    if (silencedForQuit(node)) return 0;
     if (!streaming(c)) return 0;
     if (!c.buffer) return -310;
     uint32_t delta = 0;
@@ -162,10 +148,7 @@ int monitorEnd(SoundNode& node) {
 
 int refill(SoundNode& node) {
     SoundChannel& c = node.channel;
-    if (quitting()) {
-        silenceChannel(node);
-        return 0;
-    }
+    if (silencedForQuit(node)) return 0;
     if (!streaming(c)) return 0;
     if (!c.buffer) return -330;
     uint32_t play = 0, write = 0;
@@ -231,6 +214,18 @@ int takeRequests(uint32_t now) {
 }
 
 }  // namespace
+
+int primeFirstHalf(SoundChannel& c) {
+    c.lastPlayCursor = 0;
+    c.carryBytes = 0;
+    c.silenceBytes = 0;
+    if (c.startMs >= c.endMs) c.startMs = 0;
+    if (int rc = seekSource(c, c.startMs, false); rc < 0) return rc;
+    c.playedBytes = c.decodedBytes;
+    c.lastFilledHalf = 1;
+    c.writeHalfOffset = 0;
+    return fillHalf(c);
+}
 
 void releaseChannel(SoundChannel& c) {
     closeSource(c, true);

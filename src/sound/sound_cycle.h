@@ -24,6 +24,11 @@ void silenceChannel(SoundNode& node);
 int pauseTree(SoundNode& node, uint32_t now);
 int resumeTree(SoundNode& node, uint32_t now);
 
+// The streaming positions cleared and the source positioned at startMs (the
+// beginning when startMs lies at or past the end), its first half filled
+// for a buffer that plays from the top: what Play and a resume share.
+int primeFirstHalf(SoundChannel& channel);
+
 // A request's work: 1 = done, 0 = not yet (taken again next cycle),
 // negative = an error that stops the sound thread.
 int runSoundRequest(const SoundRequest& request, uint32_t now);

@@ -44,6 +44,13 @@ int32_t divideFade(int64_t delta, int32_t fadeMs) {
     return int32_t(std::clamp<int64_t>(rate, INT32_MIN, INT32_MAX));
 }
 
+void refade(SoundChannel& c, uint32_t now, int64_t delta) {
+    c.fadeStart = now;
+    c.fadeDoneAt = 0;
+    c.fadeFrom = c.volume;
+    c.fadeRate = divideFade(delta, c.fadeMs);
+}
+
 int load(SoundNode& node, const SoundRequest& r) {
     SoundChannel& c = node.channel;
     if (c.state != ChannelState::Idle) {
@@ -73,32 +80,15 @@ int play(SoundNode& node, const SoundRequest& r, uint32_t now) {
     switch (c.state) {
     case ChannelState::Idle:
         if (c.fileName.empty()) return 1;
-        c.lastFilledHalf = 1;
         c.startMs = 0;
-        c.playedBytes = 0;
-        c.lastPlayCursor = 0;
-        c.carryBytes = 0;
-        c.fadeStart = now;
-        c.fadeDoneAt = 0;
-        c.silenceBytes = 0;
         if (int rc = openSource(c, sound().device); rc < 0) return rc;
         fromIdle = true;
         [[fallthrough]];
     case ChannelState::Loaded: {
-        if (!fromIdle) {
-            c.lastPlayCursor = 0;
-            c.carryBytes = 0;
-            c.fadeStart = now;
-            c.fadeDoneAt = 0;
-            c.silenceBytes = 0;
-        }
+        c.fadeStart = now;
+        c.fadeDoneAt = 0;
         if (!c.buffer) return -1;
-        if (c.startMs >= c.endMs) c.startMs = 0;
-        if (int rc = seekSource(c, c.startMs, false); rc < 0) return rc;
-        c.playedBytes = c.decodedBytes;
-        c.lastFilledHalf = 1;
-        c.writeHalfOffset = 0;
-        if (int rc = fillHalf(c); rc < 0) return rc;
+        if (int rc = primeFirstHalf(c); rc < 0) return rc;
         applyVolume(node, 0);
         applyPan(c);
         c.buffer->setCurrentPosition(0);
@@ -109,16 +99,11 @@ int play(SoundNode& node, const SoundRequest& r, uint32_t now) {
         return 1;
     }
     case ChannelState::FadingIn:
-        c.fadeStart = now;
-        c.fadeDoneAt = 0;
-        c.fadeFrom = c.volume;
-        c.fadeRate = divideFade(int64_t(c.fadeTo) - c.previousTarget, c.fadeMs);
+        // A fade under way turns towards the new target from where it is.
+        refade(c, now, int64_t(c.fadeTo) - c.previousTarget);
         return 1;
     case ChannelState::Playing:
-        c.fadeStart = now;
-        c.fadeDoneAt = 0;
-        c.fadeFrom = c.volume;
-        c.fadeRate = divideFade(int64_t(c.fadeTo) - c.volume, c.fadeMs);
+        refade(c, now, int64_t(c.fadeTo) - c.volume);
         c.state = ChannelState::FadingIn;
         return 1;
     case ChannelState::FadingOut:
