@@ -33,6 +33,23 @@ std::string locationPrefix(ErrorState& errors) {
     return formatText(kErrorTextLimit, VR_TEXT_ERROR_PLACE, file.c_str(), line);
 }
 
+// The report text (Shift_JIS) as UTF-8 lines indented by two spaces, the
+// trailing line breaks left out.
+void appendIndented(std::string& block, const std::string& text) {
+    const std::string utf8 = platform::sjisToUtf8(text);
+    std::string_view body = utf8;
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
+    while (!body.empty()) {
+        size_t end = body.find('\n');
+        std::string_view line = body.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) block.append("  ").append(line);
+        block += '\n';
+        if (end == std::string_view::npos) break;
+        body.remove_prefix(end + 1);
+    }
+}
+
 size_t textLimit(uint32_t code) { return code == kLibraryNoticesCode ? SIZE_MAX : kErrorTextLimit; }
 
 }  // namespace
@@ -81,11 +98,7 @@ void noteFatalFailure(const std::string& text) {
     ++errors.errorCount;
     errors.fatalReported = true;
     std::string block = "virelo: fatal error\n";
-    for (char c : platform::sjisToUtf8(text)) {
-        if (block.back() == '\n') block += "  ";
-        block += c;
-    }
-    block += '\n';
+    appendIndented(block, text);
     platform::writeStandardError(block);
 }
 
@@ -100,18 +113,7 @@ std::string consoleReportBlock(uint32_t code, bool fatal, const ErrorState& erro
             block += " at " + platform::sjisToUtf8(errors.lastErrorFile) + ":" + std::to_string(errors.lastErrorLine);
     }
     block += '\n';
-    const std::string utf8 = platform::sjisToUtf8(text);
-    std::string_view body = utf8;
-    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
-    while (!body.empty()) {
-        size_t end = body.find('\n');
-        std::string_view line = body.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.empty()) block.append("  ").append(line);
-        block += '\n';
-        if (end == std::string_view::npos) break;
-        body.remove_prefix(end + 1);
-    }
+    appendIndented(block, text);
     return block;
 }
 
