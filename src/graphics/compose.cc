@@ -11,9 +11,7 @@
 
 namespace vr {
 
-namespace {
-
-const pixel::PixelSet& pixelSet() {
+const pixel::PixelSet& scenePixels() {
     GraphicsState& g = graphics().scene;
     if (!g.pixels) {
         const Settings& settings = core().run.settings;
@@ -21,6 +19,8 @@ const pixel::PixelSet& pixelSet() {
     }
     return *g.pixels;
 }
+
+namespace {
 
 // A child drawn onto its parent with the layer's alpha: leaves that ask for
 // it.  A container is always drawn without its own alpha.
@@ -134,7 +134,7 @@ int composeRect(ObjectNode& node, const DirtyRect& r) {
     LayerRecord& layer = *node.layer;
     ObjectNode* start = occluder(node, r);
     if (!start) {
-        const pixel::PixelSet& set = pixelSet();
+        const pixel::PixelSet& set = scenePixels();
         size_t bytes = size_t(r.right - r.left + 1) * 4;
         for (int64_t y = r.top; y <= r.bottom; ++y)
             set.kernels.zeroFill(layer.pixels() + (size_t(y) * layer.width() + size_t(r.left)) * 4, bytes);
@@ -167,7 +167,7 @@ int composeLayer(ObjectNode& node, bool useSourceAlphaForNode) {
     if (!node.layer) return 0;
     LayerRecord& layer = *node.layer;
     GraphicsState& g = graphics().scene;
-    pixelSet();
+    scenePixels();
     // A container below several dirty rectangles of its parent is redrawn
     // once per composition pass.
     if (node.isContainer && layer.composedPass == g.composePass && g.composePass != 0) return 0;

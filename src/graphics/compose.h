@@ -9,6 +9,10 @@
 
 namespace vr {
 
+namespace pixel {
+struct PixelSet;
+}
+
 // Redraws the dirty rectangles of node's layer from its children.  0, or -1
 // after a report.
 int composeLayer(ObjectNode& node, bool useSourceAlphaForNode);
@@ -25,5 +29,9 @@ void buildMaskRamp(MaskRamp& ramp, int level, int softness, int opacity);
 // Runs a composition job on a worker (codes 101 to 104).
 struct WorkerJob;
 void runComposeJob(const WorkerJob& job);
+
+// The pixel kernels of the run, chosen from the settings on first use; the
+// compositor and the drawing command draw with the same set.
+const pixel::PixelSet& scenePixels();
 
 }  // namespace vr

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
 #include "graphics/graphics.h"
 
@@ -19,7 +20,7 @@ bool extendInto(const Surface& source, int64_t left, int64_t top, int64_t right,
     const int64_t w = int64_t(source.width) + left + right, h = int64_t(source.height) + top + bottom;
     if (w < 1 || h < 1) return false;
     if (!newSurface(dest, w, h, name)) return false;
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     for (uint32_t y = 0; y < dest.height; ++y) set.kernels.pixelFill(dest.row(y), dest.stride(), fillColour);
     // The old picture's part that lands inside the new canvas.
     const int64_t x0 = std::max<int64_t>(0, left), x1 = std::min<int64_t>(w, left + int64_t(source.width));
@@ -50,7 +51,7 @@ int cropLayer(ObjectNode& target, ObjectNode& source, const PixelRect& r) {
     const Surface& from = source.layer->surface;
     Surface out;
     if (!newSurface(out, r.width(), r.height(), target.name)) return -1;
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     for (uint32_t y = 0; y < out.height; ++y)
         set.kernels.copy(out.row(y), from.row(uint32_t(r.top) + y) + size_t(r.left) * 4, out.stride());
     out.hasAlpha = from.hasAlpha;

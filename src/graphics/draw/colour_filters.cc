@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
 
 namespace vr {
@@ -99,7 +100,7 @@ void mirrorColumns(Surface& s, const PixelRect& r) {
 void fillOpaque(Surface& s, const PixelRect& r, int64_t rgb) {
     if (r.empty()) return;
     const uint32_t pixel = 0xFF000000u | uint32_t(rgb & 0xFFFFFF);
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     for (int64_t y = r.top; y <= r.bottom; ++y)
         set.kernels.pixelFill(s.row(uint32_t(y)) + size_t(r.left) * 4, size_t(r.width()) * 4, pixel);
 }

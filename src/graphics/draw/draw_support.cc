@@ -47,14 +47,6 @@ void replaceSurface(ObjectNode& node, Surface&& surface) {
     else markForRedraw(node);
 }
 
-const pixel::PixelSet& drawPixels() {
-    GraphicsState& g = graphics().scene;
-    if (!g.pixels) {
-        const Settings& s = core().run.settings;
-        g.pixels = &pixel::enginePixelSet(s.kernelSet1, s.kernelSet2);
-    }
-    return *g.pixels;
-}
 
 uint32_t drawRandom() {
     SystemState& s = scriptState().system;

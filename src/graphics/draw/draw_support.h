@@ -22,7 +22,6 @@ bool copySurface(Surface& out, const Surface& from, std::string_view name);
 // A layer takes a new picture: marked for redraw over the old and new area.
 void replaceSurface(ObjectNode& node, Surface&& surface);
 
-const pixel::PixelSet& drawPixels();
 
 // The engine's random generator (the MT19937 the math command draws from).
 uint32_t drawRandom();

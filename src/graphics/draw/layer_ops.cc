@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
 #include "graphics/pixel/blend_modes.h"
 
@@ -22,7 +23,7 @@ ClipRecord clipShared(int64_t left, int64_t top, int64_t right, int64_t bottom,
 
 void drawLayerOnto(const Surface& source, Surface& dest, const ClipRecord& clip, LayerOp op, int64_t opacity,
                    int64_t alphaScale) {
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     const int32_t o = int32_t(std::clamp<int64_t>(opacity, 0, 256));
     const int32_t g = int32_t(std::clamp<int64_t>(alphaScale, 0, 256));
     const size_t bytes = size_t(clip.width) * 4;
@@ -51,7 +52,7 @@ void drawLayerOnto(const Surface& source, Surface& dest, const ClipRecord& clip,
 }
 
 void crossFade(const Surface& a, const Surface& b, Surface& dest, const ClipRecord& clip, int64_t value) {
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     const int32_t factor = int32_t(std::clamp<int64_t>(value, 0, 255)) + 1;
     const size_t bytes = size_t(clip.width) * 4;
     for (int64_t y = 0; y < clip.height; ++y) {

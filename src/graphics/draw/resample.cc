@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
 #include "graphics/draw/filter_resample.h"
 #include "graphics/draw/resample_jobs.h"
@@ -28,7 +29,7 @@ void zeroRowsOutside(Surface& dest, const AxisMap& rows) {
 int threaded(const Surface& source, Surface& dest, int code, const AxisMap& columns, const AxisMap& rows,
              int factor) {
     DrawState& d = graphics().scene.draw;
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     ResampleJob job;
     job.code = code;
     job.firstRow = rows.first;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
 
 namespace vr {
@@ -65,7 +66,7 @@ void turnedSize(const Turn& t, uint32_t width, uint32_t height, uint32_t& outWid
 }
 
 bool rotateInto(const Surface& source, Surface& dest, const Turn& t) {
-    const pixel::PixelSet& set = drawPixels();
+    const pixel::PixelSet& set = scenePixels();
     const size_t stride = dest.stride();
     if (t.degrees == 0 && source.width == dest.width && source.height == dest.height) {
         for (uint32_t y = 0; y < dest.height; ++y) set.kernels.copy(dest.row(y), source.row(y), stride);
