@@ -25,6 +25,7 @@ MixerBuffer::MixerBuffer(std::shared_ptr<MixerCore> core, const PcmFormat& forma
       format_(format),
       frames_(frames),
       ring_(std::move(ring)),
+      committed_(std::make_unique<uint8_t[]>(size_t(frames) * format.blockAlign())),
       resampler_(resampler),
       frequency_(format.sampleRate) {
     latency_ = uint32_t(speex_resampler_get_input_latency(resampler_));
@@ -44,6 +45,23 @@ void MixerBuffer::restartResampler() {
     speex_resampler_skip_zeros(resampler_);
     fed_ = 0;
     tailFrames_ = 0;
+    committedFrames_ = 0;
+}
+
+uint32_t MixerBuffer::writeLead() const {
+    uint64_t period = (uint64_t(frequency_) * core_->periodFrames + core_->outputRate - 1) / core_->outputRate;
+    return uint32_t(std::min<uint64_t>(latency_ + period, frames_ - 1));
+}
+
+void MixerBuffer::commitAhead(uint32_t frames) {
+    const size_t align = format_.blockAlign();
+    frames = std::min(frames, frames_);
+    while (committedFrames_ < frames) {
+        const uint32_t at = (readFrame_ + committedFrames_) % frames_;
+        const uint32_t run = std::min(frames - committedFrames_, frames_ - at);
+        std::memcpy(committed_.get() + at * align, ring_.get() + at * align, run * align);
+        committedFrames_ += run;
+    }
 }
 
 uint32_t MixerBuffer::playFrame() const {
@@ -62,6 +80,7 @@ bool MixerBuffer::play(bool looping) {
     }
     playing_ = true;
     looping_ = looping;
+    if (readFrame_ < frames_) commitAhead(writeLead());
     return true;
 }
 
@@ -82,11 +101,7 @@ bool MixerBuffer::currentPosition(uint32_t& playCursor, uint32_t& writeCursor) c
     std::lock_guard<std::mutex> hold(mutex_);
     uint32_t play = playFrame();
     uint32_t write = play;
-    if (playing_) {
-        uint64_t period = (uint64_t(frequency_) * core_->periodFrames + core_->outputRate - 1) / core_->outputRate;
-        uint64_t lead = std::min<uint64_t>(latency_ + period, frames_ - 1);
-        write = uint32_t((play + lead) % frames_);
-    }
+    if (playing_) write = uint32_t((play + writeLead()) % frames_);
     playCursor = play * format_.blockAlign();
     writeCursor = write * format_.blockAlign();
     return true;
@@ -167,7 +182,7 @@ bool MixerBuffer::setFrequency(uint32_t hertz) {
 }
 
 uint32_t MixerBuffer::convert(uint32_t from, uint32_t count, float* to) const {
-    const uint8_t* p = ring_.get() + size_t(from) * format_.blockAlign();
+    const uint8_t* p = committed_.get() + size_t(from) * format_.blockAlign();
     const uint32_t samples = count * format_.channels;
     if (format_.bitsPerSample == 16) {
         for (uint32_t i = 0; i < samples; ++i) to[i] = float(int16_t(uint16_t(p[2 * i] | p[2 * i + 1] << 8)));
@@ -217,6 +232,7 @@ void MixerBuffer::mixInto(float* mix, uint32_t frames, MixScratch& scratch) {
         uint32_t supply;
         if (!pastEnd) {
             supply = uint32_t(std::min<uint64_t>({need, frames_ - readFrame_, MixScratch::kInputFrames}));
+            commitAhead(supply);
             convert(readFrame_, supply, scratch.input.data());
             in = scratch.input.data();
         } else {
@@ -230,6 +246,7 @@ void MixerBuffer::mixInto(float* mix, uint32_t frames, MixScratch& scratch) {
             tailFrames_ += inLen;
         } else {
             readFrame_ += inLen;
+            committedFrames_ = committedFrames_ > inLen ? committedFrames_ - inLen : 0;
             if (readFrame_ == frames_ && looping_) readFrame_ = 0;
         }
         fed_ = uint32_t(std::min<uint64_t>(uint64_t(fed_) + inLen, kFedCap));
@@ -242,8 +259,9 @@ void MixerBuffer::mixInto(float* mix, uint32_t frames, MixScratch& scratch) {
             restartResampler();
             return;
         }
-        if (inLen == 0 && outLen == 0) return;
+        if (inLen == 0 && outLen == 0) break;
     }
+    if (playing_ && readFrame_ < frames_) commitAhead(writeLead());
 }
 
 }  // namespace vr::platform::audio

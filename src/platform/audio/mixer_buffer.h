@@ -63,6 +63,12 @@ public:
 private:
     uint32_t playFrame() const;  // under mutex_
     void restartResampler();     // under mutex_: the next mix starts at readFrame_
+    // Under mutex_: the frames from readFrame_ up to the write cursor are
+    // copied out of the ring as the cursor passes them, as a device commits
+    // what lies before its write cursor; a writer may then write anywhere
+    // from the play cursor on without racing the mix.
+    uint32_t writeLead() const;
+    void commitAhead(uint32_t frames);
     void setTarget();            // under mutex_: the gains volume_ and pan_ ask for
     uint32_t convert(uint32_t from, uint32_t count, float* to) const;
     void addWithGain(const float* source, uint32_t frames, float* mix);
@@ -71,6 +77,8 @@ private:
     const PcmFormat format_;
     const uint32_t frames_;
     std::unique_ptr<uint8_t[]> ring_;
+    std::unique_ptr<uint8_t[]> committed_;  // the mix reads from here
+    uint32_t committedFrames_ = 0;          // from readFrame_ on
     SpeexResamplerState_* resampler_;
 
     mutable std::mutex mutex_;
