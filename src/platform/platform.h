@@ -83,6 +83,15 @@ private:
 std::string hostPath(std::string_view name);
 bool fileExists(std::string_view name);
 bool removeFile(std::string_view name);
+// Replaces a file by `bytes` so that at every instant the file on disk holds
+// either all its old bytes or all the new ones, even when the machine dies
+// meanwhile: the bytes go to a file beside it, which is flushed to disk and
+// renamed over the old one, and the folder is flushed.  0, or the system's
+// error number (a full disk, an unwritable folder); the old file is then as
+// it was and nothing is left beside it.
+int replaceFile(std::string_view name, const void* bytes, size_t size);
+// Makes a folder; one already there is fine.  0, or the system's error number.
+int makeFolder(std::string_view name);
 // Reads a whole host file; false when it cannot be opened or read.
 bool readHostFile(const std::string& hostPath, std::vector<uint8_t>& out);
 // Whether a host file can be opened for writing (made, when it does not

@@ -16,6 +16,7 @@ void bindEngine(Engine* e) {
     bindRecord(e ? &e->script : nullptr);
     bindRecord(e ? &e->graphics : nullptr);
     bindRecord(e ? &e->sound : nullptr);
+    bindRecord(e ? &e->save : nullptr);
 }
 
 bool engineBound() { return detail::boundRecord<Engine> != nullptr; }

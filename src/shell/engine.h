@@ -1,6 +1,6 @@
 // The engine: every piece of engine-wide state, made of the layers' own
 // records.  Lower layers reach their record through their own accessor
-// (core(), scriptState(), graphics(), sound()); the shell reaches all of it through
+// (core(), scriptState(), graphics(), sound(), saveState()); the shell reaches all of it through
 // engine().  A test makes a fresh Engine on the headless platform, binds it,
 // runs it and throws it away.
 #pragma once
@@ -11,6 +11,7 @@
 #include "graphics/graphics.h"
 #include "platform/platform.h"
 #include "script/script_state.h"
+#include "save/save.h"
 #include "sound/sound.h"
 #include "shell/display.h"
 #include "shell/frame_thread.h"
@@ -34,6 +35,7 @@ struct Engine {
     ScriptState script;
     Graphics graphics;
     Sound sound;
+    SaveState save;
     ShellState shell;
     WindowEvents windowEvents;
     InputState input;

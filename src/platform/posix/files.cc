@@ -124,6 +124,66 @@ bool removeFile(std::string_view name) {
     return true;
 }
 
+namespace {
+
+int syncFolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int result = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    // Some file systems cannot flush a folder; the rename is then as safe as
+    // they make it.
+    return result == EINVAL ? 0 : result;
+}
+
+}  // namespace
+
+int replaceFile(std::string_view name, const void* bytes, size_t size) {
+    posix::Resolved r = posix::resolveName(name);
+    if (r.path.empty()) return ENOENT;
+    std::string beside = r.path + ".new";
+    int fd;
+    do {
+        fd = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno;
+    auto* p = static_cast<const uint8_t*>(bytes);
+    size_t done = 0;
+    int error = 0;
+    while (done < size && error == 0) {
+        ssize_t w = ::write(fd, p + done, std::min<size_t>(size - done, size_t(1) << 30));
+        if (w < 0) {
+            if (errno != EINTR) error = errno;
+            continue;
+        }
+        done += size_t(w);
+    }
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(beside.c_str(), r.path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        unlink(beside.c_str());
+        posix::forgetFolderOf(r.path);
+        return error;
+    }
+    posix::forgetFolderOf(r.path);
+    return syncFolderOf(r.path);
+}
+
+int makeFolder(std::string_view name) {
+    posix::Resolved r = posix::resolveName(name);
+    if (r.path.empty()) return ENOENT;
+    if (r.exists) {
+        struct stat st{};
+        return stat(r.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : EEXIST;
+    }
+    if (mkdir(r.path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    posix::forgetFolderOf(r.path);
+    return 0;
+}
+
 bool canWriteHostFile(const std::string& hostPath) {
     int fd = ::open(hostPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
