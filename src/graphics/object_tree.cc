@@ -94,6 +94,33 @@ ObjectNode* findNode(std::string_view path) {
     return findResolvedNode(resolved, r == 1);
 }
 
+int lookUpObjectPath(std::string_view path, ObjectLookup& out) {
+    out = ObjectLookup{};
+    int kind = resolvePath(out.resolved, path, "", true);
+    if (kind < 0) return -1;
+    out.container = kind == 1;
+    ObjectNode* at = &graphics().scene.layerRoot;
+    bool ok = forEachComponent(out.resolved, [&](std::string_view c, bool last) {
+        out.parent = at;
+        at = findChild(*at, c, last ? out.container : true);
+        if (!at && !last) reportScriptErrorArgs(100230, true, std::string(c));
+        return at != nullptr || last;
+    });
+    if (!ok) return -1;
+    out.node = out.parent ? at : nullptr;
+    return 0;
+}
+
+ObjectNode* findPictureObject(std::string_view path) {
+    ObjectLookup found;
+    if (lookUpObjectPath(path, found) < 0) return nullptr;
+    if (!found.node || !found.node->layer) {
+        reportScriptErrorArgs(101250, true, std::string(path));
+        return nullptr;
+    }
+    return found.node;
+}
+
 ObjectNode* createNode(std::string_view resolved, bool container, int64_t order) {
     std::string_view name = lastComponent(resolved);
     if (name.empty()) return nullptr;

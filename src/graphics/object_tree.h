@@ -21,6 +21,22 @@ ObjectNode* findResolvedNode(std::string_view resolved, bool container);
 ObjectNode* findNode(std::string_view path);
 ObjectNode* findChild(const ObjectNode& parent, std::string_view name, bool container);
 
+// A script's object path looked up from the root of the object tree,
+// component by component, as the commands that name an object for its
+// picture do (the message target, saving and loading).
+struct ObjectLookup {
+    std::string resolved;
+    bool container = false;        // the path ended in "/"
+    ObjectNode* parent = nullptr;  // the container the last component is in
+    ObjectNode* node = nullptr;    // null when only the last component is missing
+};
+// 0; -1 after a report: a bad path, or a component on the way missing
+// (100230 with that component).
+int lookUpObjectPath(std::string_view path, ObjectLookup& out);
+// The object of a path that must exist and have a picture: 101250 with the
+// path (after 100230 for a missing component on the way) when it does not.
+ObjectNode* findPictureObject(std::string_view path);
+
 // Creates a node at a resolved path (its parent must exist: else 100230 with
 // the missing component).  No layer is attached.
 ObjectNode* createNode(std::string_view resolved, bool container, int64_t order);

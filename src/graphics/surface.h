@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/image_limits.h"
+
 namespace vr {
 
-constexpr uint32_t kMaxImageSide = 8192;
 
 // One decoded frame of an animated GIF, with the graphic-control values and
 // the palette in effect for it.

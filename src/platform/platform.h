@@ -139,7 +139,8 @@ struct MemoryStatus {
 MemoryStatus hostMemoryStatus();
 // SIGTERM and SIGINT become a quit event of the backend instead of killing
 // the process, so the engine shuts down in order; a second SIGINT ends the
-// process at once (exit status 130).
+// process at once (exit status 130).  A file-size limit fails the write
+// instead of ending the process.
 void installQuitSignals();
 bool quitSignalled();
 // The first quit signal's number, or 0.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/memory.h"
 #include "common/sjis.h"
 #include "save/byte_io.h"
 #include "save/save_errors.h"
@@ -40,7 +41,15 @@ bool packSaveItem(SaveItemKind kind, std::span<const uint8_t> payload, size_t ro
 int unpackSavePayload(const SaveItemHeader& header, std::span<const uint8_t> compressed,
                       std::vector<uint8_t>& payload) {
     if (compressed.size() != header.compressedSize) return save_error::kLoadErrorBox;
-    payload.assign(header.rawSize, 0);
+    // Deflate cannot expand a byte into more than 1032 (a run of 258 bytes
+    // costs at least two bits), and no payload is larger than the largest
+    // picture: a raw size beyond either is damage, not a reason to ask for
+    // gigabytes.
+    constexpr uint64_t kLargestPayload = uint64_t(kImagePixelsOffset) + uint64_t(kMaxImageSide) * kMaxImageSide * 4;
+    if (header.rawSize > kLargestPayload || header.rawSize > uint64_t(header.compressedSize) * 1032 + 64)
+        return save_error::kLoadErrorBox;
+    payload.clear();
+    if (!tryResize(payload, header.rawSize)) return save_error::kLoadMemoryBox;
     uLongf produced = uLongf(header.rawSize);
     int z = uncompress(payload.data(), &produced, compressed.data(), uLong(compressed.size()));
     // A payload shorter than its header says is damage too.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/image_limits.h"
+
 namespace vr {
 
 enum class SaveItemKind : uint8_t { Variable = 0, Image = 1 };
@@ -18,7 +20,6 @@ constexpr uint32_t kImageDescriptorSize = 992;
 constexpr uint32_t kImagePixelsOffset = 8 + kImageDescriptorSize;
 constexpr uint32_t kImageWidthOffset = 8 + 600;
 constexpr uint32_t kImageHeightOffset = 8 + 604;
-constexpr uint32_t kMaxImageSide = 8192;
 constexpr uint32_t kMaxStoredBytes = 40000000;
 constexpr size_t kMaxSaveNameBytes = 32;
 

@@ -1,6 +1,7 @@
 #include "script/variables.h"
 
 #include <algorithm>
+#include <bit>
 #include <new>
 #include <utility>
 
@@ -338,6 +339,44 @@ int setString(uint32_t number, int64_t element, std::string_view text) {
     if (!v || v->type != kTypeString) return wrongType();
     if (!inRange(*v, element)) return -1;
     v->strings[size_t(element)].assign(elementText(text));
+    return 0;
+}
+
+int storeElements(uint32_t number, int64_t element, std::span<const int64_t> values) {
+    if (number < kFirstUserVariable) {
+        bool real = systemVariableType(number) == kTypeFloat;
+        for (size_t i = 0; i < values.size(); ++i) {
+            int64_t at = element + int64_t(i);
+            int r = real ? setFloat(number, at, std::bit_cast<double>(values[i])) : setNumber(number, at, values[i]);
+            if (r < 0) return -1;
+        }
+        return 0;
+    }
+    Variable* v = userRecord(number);
+    if (!v || element < 0 || element > v->elementCount || int64_t(values.size()) > v->elementCount - element)
+        return -1;
+    if (v->type == kTypeInteger) {
+        std::copy(values.begin(), values.end(), v->integers.begin() + element);
+    } else if (v->type == kTypeFloat) {
+        std::transform(values.begin(), values.end(), v->floats.begin() + element,
+                       [](int64_t bits) { return std::bit_cast<double>(bits); });
+    } else {
+        return -1;
+    }
+    return 0;
+}
+
+int storeTexts(uint32_t number, int64_t element, std::span<const std::string> texts) {
+    if (number < kFirstUserVariable) {
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (setString(number, element + int64_t(i), texts[i]) < 0) return -1;
+        return 0;
+    }
+    Variable* v = userRecord(number);
+    if (!v || v->type != kTypeString || element < 0 || element > v->elementCount ||
+        int64_t(texts.size()) > v->elementCount - element)
+        return -1;
+    for (size_t i = 0; i < texts.size(); ++i) v->strings[size_t(element) + i].assign(elementText(texts[i]));
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,15 @@ std::string_view stringView(uint32_t number, int64_t element, std::string& scrat
 int setNumber(uint32_t number, int64_t element, int64_t value);
 int setFloat(uint32_t number, int64_t element, double value);
 int setString(uint32_t number, int64_t element, std::string_view text);
+
+// Loading saved elements: the elements from `element` on take the stored
+// 64-bit values (integers as they are, floating values by their bits), or
+// the texts.  The values must fit the variable from that element on; a
+// variable of another type, or values that do not fit, write nothing and
+// give -1 (no report: the caller checked shape and type and reports its
+// own codes).  System variables take them one by one through their writers.
+int storeElements(uint32_t number, int64_t element, std::span<const int64_t> values);
+int storeTexts(uint32_t number, int64_t element, std::span<const std::string> texts);
 
 // The assignment command's compound operators (0 set, 1 add, 2 subtract,
 // 3 multiply, 4 divide, 5 remainder, 6 and, 7 or, 8 exclusive or), chosen

@@ -3,6 +3,7 @@
 #include "shell/wiring.h"
 
 #include "commands/input_commands.h"
+#include "commands/save_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
 #include "graphics/draw/draw_command.h"
@@ -30,6 +31,7 @@ void installCommandHandlers(CommandTable& table) {
     installDrawCommand(table);
     installMessageCommands(table);
     installSoundCommands(table);
+    installSaveCommands(table);
 }
 
 void installHooks(Engine& e) {

@@ -1,19 +1,25 @@
 // The record store against real files: records fill once, a write empties
 // them, and a write that cannot happen keeps both the file and the records.
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "save/save.h"
+#include "platform/platform.h"
 #include "save/save_errors.h"
+#include "save/save_file.h"
 #include "save/save_item.h"
 #include "save/save_store.h"
 #include "support/temp_dir.h"
@@ -79,11 +85,38 @@ TEST_F(SaveStore, AnUnwritableFolderKeepsFileAndRecords) {
 namespace vr {
 namespace {
 
-// A writer killed at random moments, again and again: after every kill the
-// file parses and every record in it is one whole version of that record.
-TEST_F(SaveStore, KilledWritersLeaveWholeFiles) {
+// Writes the filled records as the classic way does: an append updates the
+// file in place (records at the end, then count and table), a rewrite
+// truncates the file and writes it anew.  Only here to show that the kill
+// test below catches what the engine's writer is built to avoid.
+int writeInPlace(std::string_view name, int&) {
+    std::string path = "save/" + std::string(name);
+    std::vector<uint8_t> old, file;
+    bool had = platform::readHostFile(path, old);
+    // A file left damaged by an earlier kill is started afresh: its
+    // records are gone either way.
+    if (had && buildSaveFile(&old, saveState(), file) != 0) had = false;
+    if (!had && buildSaveFile(nullptr, saveState(), file) != 0) return -1;
+    bool appended = had && file.size() > old.size() && std::equal(old.begin() + 4112, old.end(), file.begin() + 4112);
+    ::mkdir("save", 0755);
+    int fd = ::open(path.c_str(), appended ? O_WRONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return -1;
+    bool ok = appended ? ::pwrite(fd, file.data() + old.size(), file.size() - old.size(), off_t(old.size())) >= 0 &&
+                             ::pwrite(fd, file.data() + 8, 4112 - 8, 8) >= 0
+                       : ::write(fd, file.data(), file.size()) == ssize_t(file.size());
+    ::close(fd);
+    saveState().clearAll();
+    return ok ? 0 : -1;
+}
+
+// A writer killed at random moments, 200 times, saving again and again with
+// appends and rewrites.  After each kill the file must parse, every record
+// once in it must still be there, and each must be one whole version.
+// Returns the number of kills after which that was not so.
+int killWritersAndCount(int (*write)(std::string_view, int&)) {
     std::mt19937 random(15);
-    int version = 1;
+    int version = 1, damaged = 0;
+    std::array<bool, 21> seen{};
     for (int kill = 0; kill < 200; ++kill) {
         pid_t pid = fork();
         if (pid == 0) {
@@ -92,30 +125,40 @@ TEST_F(SaveStore, KilledWritersLeaveWholeFiles) {
                 int number = 1 + (v * 7) % 20;
                 std::vector<uint8_t> payload = encodeSavedVariable({1, {64}, std::vector<int64_t>(64, v), {}});
                 int error = 0;
-                if (storeSaveItem(number, SaveItemKind::Variable, payload, 600) != 0 ||
-                    writeSaveRecords("slot1.sd", error) != 0) {
+                if (storeSaveItem(number, SaveItemKind::Variable, payload, 600) != 0 || write("slot1.sd", error) != 0)
                     _exit(1);
-                }
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
         ::kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed before it was killed";
+        EXPECT_TRUE(WIFSIGNALED(status)) << "the writer failed before it was killed";
         version += 1000;
-        SaveItemKind kind;
-        std::vector<uint8_t> payload;
+        bool whole = true;
         for (int number = 1; number <= 20; ++number) {
-            int e = readSaveRecord("slot1.sd", number, kind, payload);
-            if (e == save_error::kOpenForLoad || e == save_error::kRecordMissing) continue;
-            ASSERT_EQ(e, 0) << "kill " << kill << " record " << number;
+            SaveItemKind kind;
+            std::vector<uint8_t> payload;
             SavedVariable v;
-            ASSERT_EQ(decodeSavedVariable(payload, v), 0);
-            ASSERT_EQ(v.integers.size(), 64u);
-            EXPECT_EQ(std::count(v.integers.begin(), v.integers.end(), v.integers[0]), 64);
+            int e = readSaveRecord("slot1.sd", number, kind, payload);
+            if ((e == save_error::kOpenForLoad || e == save_error::kRecordMissing) && !seen[size_t(number)]) continue;
+            seen[size_t(number)] = true;
+            whole = whole && e == 0 && decodeSavedVariable(payload, v) == 0 && v.integers.size() == 64 &&
+                    std::count(v.integers.begin(), v.integers.end(), v.integers[0]) == 64;
         }
+        damaged += whole ? 0 : 1;
     }
+    return damaged;
+}
+
+TEST_F(SaveStore, KilledWritersLeaveWholeFiles) { EXPECT_EQ(killWritersAndCount(&writeSaveRecords), 0); }
+
+// Run by hand (--gtest_also_run_disabled_tests) to see the test above catch
+// a writer that changes the file in place.
+TEST_F(SaveStore, DISABLED_WritersInPlaceLoseRecordsWhenKilled) {
+    int damaged = killWritersAndCount(&writeInPlace);
+    EXPECT_GT(damaged, 0);
+    std::printf("%d of 200 kills left lost or damaged records\n", damaged);
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ private:
 
     std::optional<Expr> prefixed() {
         Token t = lex_.peek();
+        if (t.kind == Tok::Operator && t.text == "&") return reference();
         if (t.kind == Tok::Operator && (t.text == "-" || t.text == "!")) {
             lex_.next();
             auto operand = unary();
@@ -205,6 +206,34 @@ private:
         c_.error(t.offset, t.kind == Tok::End ? "expected a value at the end of the line"
                                               : "expected a value, found " + forMessage(t.text));
         return std::nullopt;
+    }
+
+    // `&name`: the whole of a game variable, named without subscripts.
+    std::optional<Expr> reference() {
+        Token amp = lex_.next();
+        Token name = lex_.next();
+        if (name.kind != Tok::Identifier) {
+            c_.error(amp.offset, "& names a variable");
+            return std::nullopt;
+        }
+        const Variable* v = c_.symbols->find(name.text, c_.script);
+        if (!v) {
+            c_.error(name.offset, "unknown variable " + forMessage(name.text));
+            return std::nullopt;
+        }
+        if (v->system) {
+            c_.error(name.offset, "& names a variable of the game, not " + forMessage(v->name));
+            return std::nullopt;
+        }
+        if (lex_.peek().kind == Tok::Operator && lex_.peek().text == "[") {
+            c_.error(lex_.peek().offset, "& names a whole variable, without subscripts");
+            return std::nullopt;
+        }
+        Expr e;
+        e.kind = Expr::Kind::Reference;
+        e.variable = v;
+        e.offset = amp.offset;
+        return e;
     }
 
     std::optional<Expr> conversion(const Token& name) {
@@ -323,6 +352,12 @@ void emit(const Expr& e, ByteWriter& out) {
     case Expr::Kind::Variable:
         emitVariable(e, out);
         return;
+    case Expr::Kind::Reference: {
+        uint8_t operand[3] = {uint8_t(sigil(e.variable->type)), uint8_t(e.variable->number),
+                              uint8_t(e.variable->number >> 8)};
+        op(out, 'v', operand, 3);
+        return;
+    }
     case Expr::Kind::Unary:
         emit(e.parts[0], out);
         if (e.op == "-") {
@@ -451,7 +486,7 @@ uint8_t evaluationType(const Expr& e, bool asString) {
 }
 
 bool isConstant(const Expr& e) {
-    if (e.kind == Expr::Kind::Variable) return false;
+    if (e.kind == Expr::Kind::Variable || e.kind == Expr::Kind::Reference) return false;
     for (const Expr& p : e.parts)
         if (!isConstant(p)) return false;
     return true;

@@ -21,7 +21,9 @@
 namespace vrc {
 
 struct Expr {
-    enum class Kind { Integer, Real, Text, Variable, Unary, Binary, Convert };
+    // Reference: `&name`, a whole variable (for commands that take one, such
+    // as the save command); its value is 0.
+    enum class Kind { Integer, Real, Text, Variable, Reference, Unary, Binary, Convert };
     Kind kind = Kind::Integer;
     Type type = Type::Int;
     int64_t integer = 0;

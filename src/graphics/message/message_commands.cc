@@ -54,44 +54,13 @@ bool printedText(const ArgumentValue& a, char (&buffer)[kStringCapacity], size_t
     return true;
 }
 
-// The next component of a resolved path from `at`; empty at its end.
-std::string_view nextComponent(std::string_view path, size_t& at) {
-    size_t start = at;
-    while (at < path.size()) {
-        size_t n = sjis::charLength(path, at);
-        if (n == 1 && path[at] == '/') break;
-        at += n;
-    }
-    std::string_view c = path.substr(start, at - start);
-    if (at < path.size()) ++at;
-    return c;
-}
-
 // Argument 0 of the settings command: the text layer, looked up from the
 // root of the object tree.  The old target loses its mark whether or not
 // the new one is found.
 int setMessageTarget(std::string_view path) {
     if (ObjectNode* old = graphics().text.message.target; old && old->layer) old->layer->targetFlag = false;
-    std::string resolved;
-    int kind = resolvePath(resolved, path, "", true);
-    if (kind < 0) return -1;
-    ObjectNode* at = &graphics().scene.layerRoot;
-    size_t pos = 0;
-    std::string_view component = nextComponent(resolved, pos);
-    while (!component.empty()) {
-        std::string_view next = nextComponent(resolved, pos);
-        bool last = next.empty();
-        at = findChild(*at, component, last ? kind == 1 : true);
-        if (!at && !last) {
-            reportScriptErrorArgs(100230, true, std::string(component));
-            return -1;
-        }
-        component = next;
-    }
-    if (!at || at == &graphics().scene.layerRoot || !at->layer) {
-        reportScriptErrorArgs(101250, true, std::string(path));
-        return -1;
-    }
+    ObjectNode* at = findPictureObject(path);
+    if (!at) return -1;
     message().target = at;
     at->layer->targetFlag = true;
     return 0;

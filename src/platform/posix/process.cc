@@ -152,7 +152,7 @@ bool spawnProcess(const std::string& program, const std::vector<std::string>& ar
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    for (int s : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, s);
+    for (int s : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD, SIGHUP, SIGXFSZ}) sigaddset(&defaults, s);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setpgroup(&attr, 0);
@@ -192,6 +192,9 @@ void installQuitSignals() {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    // A file-size limit makes a write fail (EFBIG), which the writer reports
+    // and recovers from, instead of killing the game in the middle of a save.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 bool quitSignalled() { return gQuitSignal.load(std::memory_order_relaxed) != 0; }
