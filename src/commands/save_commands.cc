@@ -89,17 +89,11 @@ int fail(int code, std::string_view fileName = {}) {
 
 // Argument `id`'s variable: a whole variable when the argument was a bare
 // reference (`&name`), else the element it named.
-struct VariableTarget {
-    uint32_t number = 0;
-    int64_t element = 0;
-    bool whole = false;
-};
-
-VariableTarget variableTarget(int id) {
+LoadTarget variableTarget(int id) {
     const ArgumentValue* a = argument(id);
-    VariableTarget t;
+    LoadTarget t;
     if (!a) return t;
-    t.number = a->variable;
+    t.variable = a->variable;
     t.element = a->element;
     // A system variable has no storage of its own to take whole.
     t.whole = a->reference && variableRecord(a->variable) != nullptr;
@@ -108,10 +102,10 @@ VariableTarget variableTarget(int id) {
 
 // A variable (or one element) as the payload, and the size the engine
 // estimates for it; the compressor gets half as much again as its room.
-std::vector<uint8_t> variablePayload(const VariableTarget& t, size_t& estimate) {
+std::vector<uint8_t> variablePayload(const LoadTarget& t, size_t& estimate) {
     SavedVariable saved;
-    saved.type = variableType(t.number);
-    const Variable* v = variableRecord(t.number);
+    saved.type = variableType(t.variable);
+    const Variable* v = variableRecord(t.variable);
     if (t.whole && v) {
         saved.dimensions.assign(v->dimensions.begin(), v->dimensions.begin() + std::max<int>(v->dimensionCount, 0));
         estimate = 24 + 4 * saved.dimensions.size();
@@ -131,15 +125,15 @@ std::vector<uint8_t> variablePayload(const VariableTarget& t, size_t& estimate) 
     }
     switch (saved.type) {
     case kTypeInteger:
-        saved.integers = {getInteger(t.number, t.element)};
+        saved.integers = {getInteger(t.variable, t.element)};
         estimate = 32;
         break;
     case kTypeFloat:
-        saved.integers = {std::bit_cast<int64_t>(getFloat(t.number, t.element))};
+        saved.integers = {std::bit_cast<int64_t>(getFloat(t.variable, t.element))};
         estimate = 32;
         break;
     case kTypeString:
-        saved.strings = {getString(t.number, t.element)};
+        saved.strings = {getString(t.variable, t.element)};
         estimate = 28 + saved.strings[0].size();
         break;
     default: estimate = 20; break;
@@ -210,17 +204,17 @@ std::vector<uint8_t> imagePayload(const ObjectNode& node) {
 
 // ------------------------------------------------------------ what is loaded
 
-int loadVariable(const VariableTarget& t, std::string_view file, const std::vector<uint8_t>& payload,
+int loadVariable(const LoadTarget& t, std::string_view file, const std::vector<uint8_t>& payload,
                  SaveItemKind kind) {
     if (kind != SaveItemKind::Variable) return fail(save_error::kNotVariable);
     SavedVariable saved;
     if (int e = decodeSavedVariable(payload, saved)) return fail(e, file);
-    const uint8_t type = variableType(t.number);
+    const uint8_t type = variableType(t.variable);
     if (saved.type != type) {
-        reportScriptErrorArgs(uint32_t(save_error::kTypeMismatch), true, std::to_string(t.number), typeName(type));
+        reportScriptErrorArgs(uint32_t(save_error::kTypeMismatch), true, std::to_string(t.variable), typeName(type));
         return -1;
     }
-    const Variable* v = variableRecord(t.number);
+    const Variable* v = variableRecord(t.variable);
     if (t.whole && v) {
         if (saved.dimensions.size() != size_t(std::max<int>(v->dimensionCount, 0)))
             return fail(save_error::kDimensionCount);
@@ -236,8 +230,8 @@ int loadVariable(const VariableTarget& t, std::string_view file, const std::vect
     const size_t count = saved.type == kTypeString ? saved.strings.size() : saved.integers.size();
     if (v && (at < 0 || at > v->elementCount || int64_t(count) > v->elementCount - at))
         return fail(save_error::kInternal, file);
-    int r = saved.type == kTypeString ? storeTexts(t.number, at, saved.strings)
-                                      : storeElements(t.number, at, saved.integers);
+    int r = saved.type == kTypeString ? storeTexts(t.variable, at, saved.strings)
+                                      : storeElements(t.variable, at, saved.integers);
     return r < 0 ? fail(save_error::kInternal, file) : 0;
 }
 
@@ -323,24 +317,11 @@ int SaveCommand() {
 
 int LoadCommand() {
     if (evaluateArguments(cmd::kLoadCommand) < 0) return -1;
-    std::string name;
-    if (!fileNameArgument(load::kFile, name)) return -1;
-    ObjectLookup target;
-    const bool toObject = hasArgument(load::kObject);
-    if (toObject) {
-        if (lookUpObjectPath(argumentText(load::kObject), target) < 0) return -1;
-        if (!target.parent) {
-            reportScriptErrorArgs(101250, true, std::string(argumentText(load::kObject)));
-            return -1;
-        }
-    }
+    LoadTarget target = variableTarget(load::kVariable);
+    if (hasArgument(load::kObject)) target.objectPath = std::string(argumentText(load::kObject));
     // Without a target there is nothing to load into.
-    if (!toObject && !hasArgument(load::kVariable)) return 0;
-    SaveItemKind kind = SaveItemKind::Variable;
-    std::vector<uint8_t> payload;
-    if (int e = readSaveRecord(name, int(argumentInteger(load::kRecord)), kind, payload)) return fail(e, name);
-    if (toObject) return loadImage(target, argumentText(load::kObject), name, payload, kind);
-    return loadVariable(variableTarget(load::kVariable), name, payload, kind);
+    else if (!hasArgument(load::kVariable)) return 0;
+    return loadSaveRecord(argumentText(load::kFile), int(argumentInteger(load::kRecord)), target);
 }
 
 int ReleaseDataBuffers() {
@@ -350,6 +331,25 @@ int ReleaseDataBuffers() {
 }
 
 }  // namespace
+
+int loadSaveRecord(std::string_view fileName, int number, const LoadTarget& target) {
+    std::string name;
+    if (int e = saveFileName(fileName, name)) return fail(e);
+    ObjectLookup object;
+    const bool toObject = !target.objectPath.empty();
+    if (toObject) {
+        if (lookUpObjectPath(target.objectPath, object) < 0) return -1;
+        if (!object.parent) {
+            reportScriptErrorArgs(101250, true, target.objectPath);
+            return -1;
+        }
+    }
+    SaveItemKind kind = SaveItemKind::Variable;
+    std::vector<uint8_t> payload;
+    if (int e = readSaveRecord(name, number, kind, payload)) return fail(e, name);
+    if (toObject) return loadImage(object, target.objectPath, name, payload, kind);
+    return loadVariable(target, name, payload, kind);
+}
 
 void installSaveCommands(CommandTable& table) {
     table.slots[cmd::kSaveCommand] = &SaveCommand;

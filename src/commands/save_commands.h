@@ -4,10 +4,28 @@
 // the object tree.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 namespace vr {
 
 struct CommandTable;
 
 void installSaveCommands(CommandTable& table);
+
+// Where a loaded record goes: a variable's element, a whole variable, or
+// (when objectPath is not empty) a new object at that path.
+struct LoadTarget {
+    uint32_t variable = 0;
+    int64_t element = 0;
+    bool whole = false;
+    std::string objectPath;
+};
+
+// The load command's work after its arguments: record `number` of the save
+// file `fileName` (as the script gives it) into the target, with every check
+// and report of the command.  0, or -1 after a report or a box.
+int loadSaveRecord(std::string_view fileName, int number, const LoadTarget& target);
 
 }  // namespace vr
