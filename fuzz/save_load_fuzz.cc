@@ -92,12 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vr::ObjectNode* pic = vr::createNode("W0/pic", false, 2);
     if (!pic || !vr::attachNewLayer(*pic) || !vr::allocateLayerPixels(*pic->layer, 4, 4, "W0/pic")) __builtin_trap();
 
-    const vr::LoadTarget targets[] = {
+    const vr::ItemRef targets[] = {
         {1000, 0, false, {}}, {1001, 0, true, {}}, {1001, 11, false, {}}, {1002, 0, true, {}}, {1002, 4, false, {}},
         {1003, 0, true, {}},  {1003, 2, false, {}}, {1004, 0, true, {}},  {1005, 0, false, {}}, {0, 0, false, "W0/pic"},
         {0, 0, false, "W0/new"}};
     for (int number = 1; number <= 4; ++number)
-        for (const vr::LoadTarget& t : targets) vr::loadSaveRecord("fuzz", number, t);
+        for (const vr::ItemRef& t : targets) vr::loadSaveRecord("fuzz", number, t);
 
     for (uint32_t n = 1000; n <= 1005; ++n) checkVariable(n);
     for (const char* path : {"W0/pic", "W0/new"}) {

@@ -89,9 +89,9 @@ int fail(int code, std::string_view fileName = {}) {
 
 // Argument `id`'s variable: a whole variable when the argument was a bare
 // reference (`&name`), else the element it named.
-LoadTarget variableTarget(int id) {
+ItemRef variableTarget(int id) {
     const ArgumentValue* a = argument(id);
-    LoadTarget t;
+    ItemRef t;
     if (!a) return t;
     t.variable = a->variable;
     t.element = a->element;
@@ -102,7 +102,7 @@ LoadTarget variableTarget(int id) {
 
 // A variable (or one element) as the payload, and the size the engine
 // estimates for it; the compressor gets half as much again as its room.
-std::vector<uint8_t> variablePayload(const LoadTarget& t, size_t& estimate) {
+std::vector<uint8_t> variablePayload(const ItemRef& t, size_t& estimate) {
     SavedVariable saved;
     saved.type = variableType(t.variable);
     const Variable* v = variableRecord(t.variable);
@@ -204,7 +204,7 @@ std::vector<uint8_t> imagePayload(const ObjectNode& node) {
 
 // ------------------------------------------------------------ what is loaded
 
-int loadVariable(const LoadTarget& t, std::string_view file, const std::vector<uint8_t>& payload,
+int loadVariable(const ItemRef& t, std::string_view file, const std::vector<uint8_t>& payload,
                  SaveItemKind kind) {
     if (kind != SaveItemKind::Variable) return fail(save_error::kNotVariable);
     SavedVariable saved;
@@ -273,38 +273,17 @@ bool fileNameArgument(int id, std::string& name) {
 
 int SaveCommand() {
     if (evaluateArguments(cmd::kSaveCommand) < 0) return -1;
-    const ObjectNode* object = nullptr;
+    ItemRef item = variableTarget(save::kVariable);
     if (hasArgument(save::kObject)) {
-        object = findPictureObject(argumentText(save::kObject));
-        if (!object) return -1;
+        item.objectPath = std::string(argumentText(save::kObject));
+        if (!findPictureObject(item.objectPath)) return -1;
     }
     std::string name;
     if (!fileNameArgument(save::kFile, name)) return -1;
     // A record is filled only when there is something to fill it with.
-    if (hasArgument(save::kRecord) && (object || hasArgument(save::kVariable))) {
-        const int number = int(argumentInteger(save::kRecord));
-        if (number >= 1 && number <= kSaveRecordCount && !saveState().records[size_t(number - 1)].empty()) {
-            reportScriptErrorArgs(uint32_t(save_error::kRecordFilled), true, int64_t(number));
-            return -1;
-        }
-        std::vector<uint8_t> payload;
-        size_t room = 0;
-        SaveItemKind kind = SaveItemKind::Variable;
-        if (object) {
-            kind = SaveItemKind::Image;
-            payload = imagePayload(*object);
-            room = payload.size() * 3 / 2;
-        } else {
-            size_t estimate = 0;
-            payload = variablePayload(variableTarget(save::kVariable), estimate);
-            room = estimate * 15 / 10;
-        }
-        bool memoryShort = false;
-        int e = storeSaveItem(number, kind, payload, room, &memoryShort);
-        // The save goes on without this item, as a full memory leaves it.
-        if (e == -1) showSaveBox(VR_TEXT_SAVE_COMPRESS_ERROR);
-        else if (e != 0) return fail(e);
-    }
+    if (hasArgument(save::kRecord) && (hasArgument(save::kObject) || hasArgument(save::kVariable)) &&
+        saveToRecord(int(argumentInteger(save::kRecord)), item) < 0)
+        return -1;
     if (name.empty()) return 0;
     int error = 0;
     int e = writeSaveRecords(name, error);
@@ -317,7 +296,7 @@ int SaveCommand() {
 
 int LoadCommand() {
     if (evaluateArguments(cmd::kLoadCommand) < 0) return -1;
-    LoadTarget target = variableTarget(load::kVariable);
+    ItemRef target = variableTarget(load::kVariable);
     if (hasArgument(load::kObject)) target.objectPath = std::string(argumentText(load::kObject));
     // Without a target there is nothing to load into.
     else if (!hasArgument(load::kVariable)) return 0;
@@ -332,7 +311,34 @@ int ReleaseDataBuffers() {
 
 }  // namespace
 
-int loadSaveRecord(std::string_view fileName, int number, const LoadTarget& target) {
+int saveToRecord(int number, const ItemRef& from) {
+    if (number >= 1 && number <= kSaveRecordCount && !saveState().records[size_t(number - 1)].empty()) {
+        reportScriptErrorArgs(uint32_t(save_error::kRecordFilled), true, int64_t(number));
+        return -1;
+    }
+    std::vector<uint8_t> payload;
+    size_t room = 0;
+    SaveItemKind kind = SaveItemKind::Variable;
+    if (!from.objectPath.empty()) {
+        const ObjectNode* object = findPictureObject(from.objectPath);
+        if (!object) return -1;
+        kind = SaveItemKind::Image;
+        payload = imagePayload(*object);
+        room = payload.size() * 3 / 2;
+    } else {
+        size_t estimate = 0;
+        payload = variablePayload(from, estimate);
+        room = estimate * 15 / 10;
+    }
+    bool memoryShort = false;
+    int e = storeSaveItem(number, kind, payload, room, &memoryShort);
+    // The save goes on without this item, as a full memory leaves it.
+    if (e == -1) showSaveBox(VR_TEXT_SAVE_COMPRESS_ERROR);
+    else if (e != 0) return fail(e);
+    return 0;
+}
+
+int loadSaveRecord(std::string_view fileName, int number, const ItemRef& target) {
     std::string name;
     if (int e = saveFileName(fileName, name)) return fail(e);
     ObjectLookup object;

@@ -14,18 +14,22 @@ struct CommandTable;
 
 void installSaveCommands(CommandTable& table);
 
-// Where a loaded record goes: a variable's element, a whole variable, or
-// (when objectPath is not empty) a new object at that path.
-struct LoadTarget {
+// What a record's item comes from or goes to: a variable's element, a
+// whole variable, or (when objectPath is not empty) an object's picture.
+struct ItemRef {
     uint32_t variable = 0;
     int64_t element = 0;
     bool whole = false;
     std::string objectPath;
 };
 
+// The save command's filling of record `number` (1..1024) with the item,
+// with the command's checks, reports and boxes.  0, or -1 after a report.
+int saveToRecord(int number, const ItemRef& from);
+
 // The load command's work after its arguments: record `number` of the save
 // file `fileName` (as the script gives it) into the target, with every check
 // and report of the command.  0, or -1 after a report or a box.
-int loadSaveRecord(std::string_view fileName, int number, const LoadTarget& target);
+int loadSaveRecord(std::string_view fileName, int number, const ItemRef& to);
 
 }  // namespace vr
