@@ -2,6 +2,8 @@
 // into their slots here.
 #include "shell/wiring.h"
 
+#include "commands/csv_commands.h"
+#include "commands/dialog_commands.h"
 #include "commands/input_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
@@ -30,6 +32,9 @@ void installCommandHandlers(CommandTable& table) {
     installDrawCommand(table);
     installMessageCommands(table);
     installSoundCommands(table);
+    // Message boxes, the input dialog, the clipboard and CSV files.
+    installDialogCommands(table);
+    installCsvCommands(table);
 }
 
 void installHooks(Engine& e) {
