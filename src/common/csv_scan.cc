@@ -23,15 +23,16 @@ public:
     Scanner(std::string_view bytes, const std::function<void(std::string_view)>& element)
         : s_(bytes), element_(element) {}
 
+    // A comma that separates is itself followed by the test for another,
+    // so ",," gives an empty field; the test before the first step serves
+    // a file that starts with a comma.
     void run() {
-        if (!s_.empty() && s_[0] == ',') {
-            element_({});
-            p_ = fieldStart_ = 1;
-            pending_ = true;
+        while (separateAtComma()) {
         }
         while (p_ < s_.size()) {
             step();
-            separateAtComma();
+            while (separateAtComma()) {
+            }
         }
     }
 
@@ -65,12 +66,13 @@ private:
         }
     }
 
-    void separateAtComma() {
-        if (p_ >= s_.size() || s_[p_] != ',' || doubleQuote_ || singleQuote_) return;
+    bool separateAtComma() {
+        if (p_ >= s_.size() || s_[p_] != ',' || doubleQuote_ || singleQuote_) return false;
         emit(p_);
         fieldStart_ = ++p_;
         hasText_ = false;
         pending_ = true;
+        return true;
     }
 
     std::string_view s_;
