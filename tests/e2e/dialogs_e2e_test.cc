@@ -2,11 +2,19 @@
 // meets them: the real engine headless, answered from an input script.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "support/game_run.h"
+#include "support/lines.h"
+#include "support/process.h"
+#include "support/sjis_text.h"
 #include "support/temp_dir.h"
+#include "support/x_screen.h"
 
 namespace vr {
 namespace {
@@ -104,6 +112,36 @@ TEST(DialogsE2E, TheCountIsWhatTheReadStores) {
     // flags.csv, through the engine: "one,\"two,three\",four\rfive\rsix,\r,,\r".
     EXPECT_EQ(r.value(1005), "\"one\", \"\\\"two,three\\\"\", \"four\", \"\\r\", \"\\r\", \"six\", \"\", \"\\r\", \"\", \"\", \"\", \"@@\"");
     EXPECT_EQ(r.value(1006), "11");
+}
+
+// The real engine in a real window: keys pressed on the X server reach the
+// input dialog as SDL's text input, and the script's variable holds the
+// text in Shift_JIS once OK is pressed with Return.
+TEST(DialogsE2E, KeysTypedIntoTheDialogOnXvfbReachTheVariable) {
+    test::TempDir src, game, work;
+    src.write("main.vrs",
+              "#config width=320 height=240 title=\"dialog\" sound=0\nglobal str name\nglobal int done\n"
+              "*SYSTEM_START\n"
+              "ShowMessageBox title=\"名前の入力\" text=\"名前は？\" input=1 initialText=\"名無し\" maxLength=8 "
+              "inputText=name result=done\n"
+              "EndProgram\n");
+    ASSERT_EQ(test::runProcess({test::vrc(), "build", src.str(), "--out", game.str()}).exitCode, 0);
+    int display = -1;
+    auto server = test::startXvfb(work.str() + "xvfb.txt", display);
+    if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
+    const std::string dpy = ":" + std::to_string(display), dump = work.str() + "vars.txt";
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string asanOptions = "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":detect_leaks=0";
+    test::BackgroundProcess run({"/usr/bin/env", "DISPLAY=" + dpy, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                 asanOptions, test::virelo(), "--dump-vars", dump, game.str()},
+                                work.str() + "run.txt");
+    EXPECT_TRUE(test::typeIntoWindow(dpy, "名前の入力", "yamada 山田", 15000)) << run.output();
+    for (int waited = 0; !std::filesystem::exists(dump) && waited < 15000; waited += 50)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(run.stop(), 0) << run.output();
+    std::string vars = test::readFile(dump);
+    EXPECT_NE(vars.find("1000 str = \"yamada 山\""), std::string::npos) << vars << "the ninth character passes the limit";
+    EXPECT_NE(vars.find("1001 int = 1"), std::string::npos) << vars;
 }
 
 }  // namespace
