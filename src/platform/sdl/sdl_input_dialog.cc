@@ -352,7 +352,7 @@ bool SdlPlatform::inputDialog(const InputDialogSpec& desc, std::string& text) {
             later.push_back(e);
             break;
         default:
-            if (e.type == SDL_KEYUP || e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTEDITING_EXT) break;
+            if (e.type == SDL_KEYUP || e.type == SDL_MOUSEWHEEL) break;
             later.push_back(e);
             break;
         }
