@@ -410,6 +410,18 @@ struct ErrorDialogSpec {
     std::function<void()> onEdit;
 };
 
+// The one-line text input dialog: a title, a prompt above an edit field
+// that starts with `text` selected, and an OK button; it has no close box.
+// The field takes only characters Shift_JIS can spell, at most
+// `maxCharacters` of them (0: no limit; a double-byte character counts once).
+struct InputDialogSpec {
+    std::string title;   // Shift_JIS
+    std::string prompt;  // Shift_JIS
+    std::string text;    // Shift_JIS
+    int maxCharacters = 0;
+    WindowId owner = kNoWindow;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -494,6 +506,14 @@ public:
 
     virtual int messageBox(const MessageBoxSpec& desc) = 0;
     virtual void errorDialog(const ErrorDialogSpec& desc) = 0;
+    // Runs the input dialog until OK; true with the field's text (Shift_JIS),
+    // false when the dialog could not be shown.
+    virtual bool inputDialog(const InputDialogSpec& desc, std::string& text) = 0;
+    // The clipboard's text in Shift_JIS (characters it cannot spell become
+    // '?'); false when the clipboard holds no text.
+    virtual bool clipboardText(std::string& sjis) = 0;
+    // Replaces the clipboard's contents by a Shift_JIS text; false on failure.
+    virtual bool setClipboardText(std::string_view sjis) = 0;
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "common/key_names.h"
+#include "common/utf8.h"
 #include "platform/headless/headless.h"
 #include "shell/engine.h"
 
@@ -175,7 +177,34 @@ struct LineParser {
         return true;
     }
 
-    bool parse() {
+    bool box(uint64_t frame) {
+        if (!wordCount(3, 3, "box ok|cancel|yes|no|retry|abort|ignore")) return false;
+        static constexpr std::pair<std::string_view, int> kAnswers[] = {
+            {"ok", platform::kIdOk},       {"cancel", platform::kIdCancel}, {"yes", platform::kIdYes},
+            {"no", platform::kIdNo},       {"retry", platform::kIdRetry},   {"abort", platform::kIdAbort},
+            {"ignore", platform::kIdIgnore}};
+        for (const auto& [name, result] : kAnswers) {
+            if (w[2] != name) continue;
+            add(frame, ScriptedAction::BoxAnswer, 0, result);
+            return true;
+        }
+        return fail("a box is answered ok, cancel, yes, no, retry, abort or ignore, not '" + std::string(w[2]) + "'");
+    }
+
+    // The typed text is the rest of the line after "type" and one space,
+    // '#' and spaces included.
+    bool type(uint64_t frame, std::string_view line) {
+        size_t at = line.find("type");
+        std::string_view rest = line.substr(at + 4);
+        if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t')) rest.remove_prefix(1);
+        while (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
+        if (!isUtf8(rest)) return fail("the typed text is not UTF-8");
+        add(frame, ScriptedAction::TypeText, 0);
+        out.back().text = std::string(rest);
+        return true;
+    }
+
+    bool parse(std::string_view line) {
         if (w.empty()) return true;
         uint64_t frame = 0;
         if (!frameNumber(w[0], frame))
@@ -186,7 +215,9 @@ struct LineParser {
         if (w[1] == "mouse") return mouse(frame);
         if (w[1] == "wheel") return wheel(frame);
         if (w[1] == "focus") return focus(frame);
-        return fail("unknown action '" + std::string(w[1]) + "' (key, mouse, wheel or focus)");
+        if (w[1] == "box") return box(frame);
+        if (w[1] == "type") return type(frame, line);
+        return fail("unknown action '" + std::string(w[1]) + "' (key, mouse, wheel, focus, box or type)");
     }
 };
 
@@ -200,8 +231,9 @@ bool parseInputScript(std::string_view text, InputScript& script, std::string& e
         size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();
         ++lineNumber;
-        LineParser p{words(text.substr(at, end - at)), lines, {}};
-        if (!p.parse()) {
+        std::string_view line = text.substr(at, end - at);
+        LineParser p{words(line), lines, {}};
+        if (!p.parse(line)) {
             error = std::to_string(lineNumber) + ": " + p.error;
             return false;
         }
@@ -238,6 +270,14 @@ bool feedInputScript(InputScript& script, uint64_t frame) {
     while (script.next < script.lines.size() && script.lines[script.next].frame <= frame) {
         const ScriptedInput& in = script.lines[script.next++];
         applied = true;
+        if (in.action == ScriptedAction::BoxAnswer) {
+            host.queueMessageBoxAnswer(in.key);
+            continue;
+        }
+        if (in.action == ScriptedAction::TypeText) {
+            host.queueInputText(in.text);
+            continue;
+        }
         if (in.action == ScriptedAction::KeyDown || in.action == ScriptedAction::KeyUp) {
             host.setKey(in.key, in.action == ScriptedAction::KeyDown);
             continue;

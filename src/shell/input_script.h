@@ -15,7 +15,11 @@ namespace platform {
 class HeadlessPlatform;
 }
 
-enum class ScriptedAction : uint8_t { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, FocusLost, FocusGained };
+enum class ScriptedAction : uint8_t {
+    KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, FocusLost, FocusGained,
+    BoxAnswer,  // key: the button's result for the next message box
+    TypeText,   // text: what the player types into the next input dialog
+};
 
 struct ScriptedInput {
     uint64_t frame = 0;  // 1 is the first frame of the run
@@ -23,6 +27,7 @@ struct ScriptedInput {
     int window = 0;  // engine window 0 to 3
     int key = 0;     // key number; the mouse button of a button line
     int x = 0, y = 0;  // client point of a move; x: wheel notches, up positive
+    std::string text;  // UTF-8
 };
 
 struct InputScript {

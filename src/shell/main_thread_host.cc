@@ -138,4 +138,16 @@ bool MainThreadHost::shellOpen(const std::string& file, const std::string& param
     return onMain(false, [&] { return host_.shellOpen(file, parameters); });
 }
 
+bool MainThreadHost::inputDialog(const InputDialogSpec& desc, std::string& text) {
+    return onMain(false, [&] { return host_.inputDialog(desc, text); });
+}
+
+bool MainThreadHost::clipboardText(std::string& sjis) {
+    return onMain(false, [&] { return host_.clipboardText(sjis); });
+}
+
+bool MainThreadHost::setClipboardText(std::string_view sjis) {
+    return onMain(false, [&] { return host_.setClipboardText(sjis); });
+}
+
 }  // namespace vr

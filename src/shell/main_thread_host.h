@@ -54,6 +54,9 @@ public:
     int messageBox(const platform::MessageBoxSpec& desc) override;
     void errorDialog(const platform::ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    bool inputDialog(const platform::InputDialogSpec& desc, std::string& text) override;
+    bool clipboardText(std::string& sjis) override;
+    bool setClipboardText(std::string_view sjis) override;
     // The device and its buffers are thread-safe by themselves; the clock
     // listener runs on whichever thread advances the clock.
     platform::SoundDevice* soundDevice() override { return host_.soundDevice(); }

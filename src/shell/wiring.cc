@@ -2,6 +2,8 @@
 // into their slots here.
 #include "shell/wiring.h"
 
+#include "commands/csv_commands.h"
+#include "commands/dialog_commands.h"
 #include "commands/input_commands.h"
 #include "commands/save_commands.h"
 #include "commands/system_commands.h"
@@ -32,6 +34,9 @@ void installCommandHandlers(CommandTable& table) {
     installMessageCommands(table);
     installSoundCommands(table);
     installSaveCommands(table);
+    // Message boxes, the input dialog, the clipboard and CSV files.
+    installDialogCommands(table);
+    installCsvCommands(table);
 }
 
 void installHooks(Engine& e) {

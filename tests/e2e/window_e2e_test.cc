@@ -98,29 +98,6 @@ TEST_F(WindowE2E, HeadlessFramelessWindowShowsTheComposedPicture) {
     EXPECT_EQ(shot.rgb(240, 170), 0x203080u);
 }
 
-// Xvfb picks a free display and writes its number to the descriptor given.
-std::unique_ptr<test::BackgroundProcess> startXvfb(const std::string& log, int& display) {
-    display = -1;
-    auto server = std::make_unique<test::BackgroundProcess>(
-        std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, log);
-    for (int waited = 0; waited < 5000; waited += 20) {
-        std::string out = server->output();
-        size_t start = 0;
-        while (start < out.size()) {
-            size_t end = out.find('\n', start);
-            if (end == std::string::npos) break;
-            std::string line = out.substr(start, end - start);
-            if (!line.empty() && line.size() < 6 && line.find_first_not_of("0123456789") == std::string::npos) {
-                display = std::stoi(line);
-                return server;
-            }
-            start = end + 1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return server;
-}
-
 TEST_F(WindowE2E, RealWindowOnXvfbShowsTheHeadlessPicture) {
     build(true);
     Picture shot;
@@ -128,7 +105,7 @@ TEST_F(WindowE2E, RealWindowOnXvfbShowsTheHeadlessPicture) {
     ASSERT_EQ(shot.width, 320);
 
     int display = -1;
-    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    auto server = test::startXvfb(work.str() + "xvfb.txt", display);
     if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
     std::string dpy = ":" + std::to_string(display);
 
@@ -180,7 +157,7 @@ TEST_F(WindowE2E, ATermSignalEndsARunHeldInTheErrorDialog) {
     src.write("main.vrs", "#config width=320 height=240 title=\"held\" sound=0\n*SYSTEM_START\nObjectSet path=\"x\" order=0\n");
     ASSERT_EQ(runProcess({test::vrc(), "build", src.str(), "--out", game.str()}).exitCode, 0);
     int display = -1;
-    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    auto server = test::startXvfb(work.str() + "xvfb.txt", display);
     if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
     const char* asan = std::getenv("ASAN_OPTIONS");
     test::BackgroundProcess run({"/usr/bin/env", "DISPLAY=:" + std::to_string(display), "SDL_VIDEODRIVER=x11",
@@ -198,7 +175,7 @@ TEST_F(WindowE2E, ATermSignalEndsARunHeldInTheErrorDialog) {
 
 TEST_F(WindowE2E, TheDemoSoundsThroughARealAudioDevice) {
     int display = -1;
-    auto server = startXvfb(work.str() + "xvfb.txt", display);
+    auto server = test::startXvfb(work.str() + "xvfb.txt", display);
     if (display < 0) GTEST_SKIP() << "Xvfb could not start: " << server->output();
     // SDL's disk driver is a real SDL audio device that writes what it is
     // fed: 16-bit stereo as the engine opens it.

@@ -8,7 +8,9 @@
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
 #include "platform/headless/headless.h"
+#include "shell/display.h"
 #include "shell/engine.h"
+#include "shell/modal_box.h"
 #include "shell/startup.h"
 #include "support/sjis_text.h"
 
@@ -250,6 +252,35 @@ TEST_F(WindowTest, DesktopFullScreenWhenPreferredLeavesTheModeAlone) {
     EXPECT_EQ(host->display().width, 1920);
     ASSERT_TRUE(setFullScreen(false));
     EXPECT_FALSE(e->display.desktopFullScreen);
+}
+
+// A box that holds the player: the frame waits, the cursor shows, and a
+// full screen that switched the display's mode gives the desktop back
+// until the box is gone; a scaled full screen stays as it is.
+TEST_F(WindowTest, AModalBoxShowsTheCursorAndTheDesktop) {
+    start(800, 600);
+    ASSERT_TRUE(setFullScreen(true));
+    host->showCursor(false);
+    {
+        ModalBox box;
+        EXPECT_TRUE(e->shell.frameSuspended);
+        EXPECT_TRUE(host->cursorShown());
+        EXPECT_FALSE(hostWindow().fullScreen);
+        EXPECT_EQ(host->display().width, 1920);
+    }
+    EXPECT_FALSE(e->shell.frameSuspended);
+    EXPECT_TRUE(hostWindow().fullScreen);
+    EXPECT_EQ(host->display().width, 800);
+
+    options.preferDesktopFullScreen = true;
+    start(800, 600);
+    ASSERT_TRUE(setFullScreen(true));
+    {
+        ModalBox box;
+        EXPECT_TRUE(hostWindow().fullScreen);
+    }
+    EXPECT_TRUE(e->display.desktopFullScreen);
+    EXPECT_TRUE(e->core.errors.reportedCodes.empty());
 }
 
 TEST_F(WindowTest, DroppedFilesReplaceTheListWithinItsLimits) {

@@ -9,6 +9,7 @@
 
 #include "platform/dialog_buttons.h"
 #include "platform/headless/headless_sound.h"
+#include "platform/input_field.h"
 
 namespace vr::platform {
 namespace {
@@ -461,6 +462,32 @@ void HeadlessPlatform::errorDialog(const ErrorDialogSpec& desc) {
 
 bool HeadlessPlatform::shellOpen(const std::string& file, const std::string& parameters) {
     record("shell open: " + sjisToUtf8(file) + (parameters.empty() ? "" : " " + sjisToUtf8(parameters)));
+    return true;
+}
+
+bool HeadlessPlatform::inputDialog(const InputDialogSpec& desc, std::string& text) {
+    InputField field(desc.maxCharacters);
+    field.setText(desc.text);
+    if (!inputTexts_.empty()) {
+        field.insertUtf8(inputTexts_.front());
+        inputTexts_.pop_front();
+    }
+    text = field.text();
+    record("input dialog: " + sjisToUtf8(desc.title) + " | " + sjisToUtf8(desc.prompt) + " | " + sjisToUtf8(desc.text) +
+           " -> " + sjisToUtf8(text));
+    return true;
+}
+
+bool HeadlessPlatform::clipboardText(std::string& sjis) {
+    if (!clipboardHasText_) return false;
+    sjis = utf8ToSjis(clipboard_);
+    return true;
+}
+
+bool HeadlessPlatform::setClipboardText(std::string_view sjis) {
+    clipboard_ = sjisToUtf8(sjis);
+    clipboardHasText_ = true;
+    record("clipboard: " + clipboard_);
     return true;
 }
 

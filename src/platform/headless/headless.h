@@ -65,6 +65,9 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    bool inputDialog(const InputDialogSpec& desc, std::string& text) override;
+    bool clipboardText(std::string& sjis) override;
+    bool setClipboardText(std::string_view sjis) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
     // the device between its own cycles, or advances the device itself when
@@ -83,6 +86,15 @@ public:
     // Answers for the next message boxes, in order; without one a box takes
     // its default button.
     void queueMessageBoxAnswer(int result) { boxAnswers_.push_back(result); }
+    // What the player types into the next input dialogs (UTF-8), in order:
+    // it replaces the initial text, which is selected, as typing does.
+    // Without one the dialog ends with its initial text.
+    void queueInputText(std::string utf8) { inputTexts_.push_back(std::move(utf8)); }
+    // The clipboard as another program would fill it (UTF-8).
+    void setClipboardUtf8(std::string utf8) {
+        clipboard_ = std::move(utf8);
+        clipboardHasText_ = true;
+    }
     // Answers for the next error dialogs: the number of times the edit
     // button is pressed before the end button.
     void queueErrorDialogEdits(int edits) { dialogEdits_.push_back(edits); }
@@ -149,6 +161,9 @@ private:
     std::deque<Event> events_;
     std::deque<int> boxAnswers_;
     std::deque<int> dialogEdits_;
+    std::deque<std::string> inputTexts_;
+    std::string clipboard_;  // UTF-8
+    bool clipboardHasText_ = false;
     std::vector<std::string> transcript_;
     bool quitDelivered_ = false;  // a quit signal is reported once
     bool cursorShown_ = true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fonts.h"
 #include "platform/platform.h"
 
 namespace vr::platform {
@@ -67,6 +68,9 @@ public:
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
     SoundDevice* soundDevice() override;
+    bool inputDialog(const InputDialogSpec& desc, std::string& text) override;
+    bool clipboardText(std::string& sjis) override;
+    bool setClipboardText(std::string_view sjis) override;
 
 private:
     // Each window has a streaming texture of its client size that keeps the
@@ -99,6 +103,9 @@ private:
     bool quitDelivered_ = false;
     std::unique_ptr<SoundDevice> sound_;
     bool soundTried_ = false;
+    // The fonts the input dialog draws with, opened on its first showing.
+    std::unique_ptr<Fonts> dialogFonts_;
+    bool dialogFontsTried_ = false;
 };
 
 }  // namespace vr::platform
