@@ -94,6 +94,28 @@ ObjectNode* findNode(std::string_view path) {
     return findResolvedNode(resolved, r == 1);
 }
 
+ObjectNode* findLayerObject(std::string_view path) {
+    std::string resolved;
+    int kind = resolvePath(resolved, path, scriptState().system.defaultRoots[0], true);
+    if (kind < 0) return nullptr;
+    ObjectNode* at = &graphics().scene.layerRoot;
+    bool partMissing = false;
+    forEachComponent(resolved, [&](std::string_view c, bool last) {
+        at = findChild(*at, c, last ? kind == 1 : true);
+        if (!at && !last) {
+            reportScriptErrorArgs(100230, true, std::string(c));
+            partMissing = true;
+        }
+        return at != nullptr;
+    });
+    if (partMissing) return nullptr;
+    if (!at || at == &graphics().scene.layerRoot || !at->layer) {
+        reportScriptErrorArgs(101250, true, std::string(path));
+        return nullptr;
+    }
+    return at;
+}
+
 ObjectNode* createNode(std::string_view resolved, bool container, int64_t order) {
     std::string_view name = lastComponent(resolved);
     if (name.empty()) return nullptr;

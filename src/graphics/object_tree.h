@@ -20,6 +20,10 @@ ObjectNode* findResolvedNode(std::string_view resolved, bool container);
 // null when it does not resolve or does not exist.
 ObjectNode* findNode(std::string_view path);
 ObjectNode* findChild(const ObjectNode& parent, std::string_view name, bool container);
+// The object with a layer that a command names by path (from the default
+// object root); null after a report: 100230 naming a missing container on
+// the way, 101250 naming the path when the object itself is missing.
+ObjectNode* findLayerObject(std::string_view path);
 
 // Creates a node at a resolved path (its parent must exist: else 100230 with
 // the missing component).  No layer is attached.

@@ -138,4 +138,10 @@ bool MainThreadHost::shellOpen(const std::string& file, const std::string& param
     return onMain(false, [&] { return host_.shellOpen(file, parameters); });
 }
 
+// Waited for where the script runs: the main thread keeps pumping the
+// window meanwhile when the frame has a thread of its own.
+bool MainThreadHost::shellOpenAndWait(const std::string& file, const std::string& parameters) {
+    return host_.shellOpenAndWait(file, parameters);
+}
+
 }  // namespace vr

@@ -54,6 +54,11 @@ public:
     int messageBox(const platform::MessageBoxSpec& desc) override;
     void errorDialog(const platform::ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
+    std::string associatedProgram(std::string_view name) override { return host_.associatedProgram(name); }
+    bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override {
+        return host_.readRegistry(key, valueName, value);
+    }
     // The device and its buffers are thread-safe by themselves; the clock
     // listener runs on whichever thread advances the clock.
     platform::SoundDevice* soundDevice() override { return host_.soundDevice(); }

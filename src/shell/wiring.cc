@@ -2,7 +2,9 @@
 // into their slots here.
 #include "shell/wiring.h"
 
+#include "commands/file_commands.h"
 #include "commands/input_commands.h"
+#include "commands/packed_image_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
 #include "graphics/draw/draw_command.h"
@@ -30,6 +32,8 @@ void installCommandHandlers(CommandTable& table) {
     installDrawCommand(table);
     installMessageCommands(table);
     installSoundCommands(table);
+    installFileCommands(table);
+    installPackedImageCommands(table);
 }
 
 void installHooks(Engine& e) {

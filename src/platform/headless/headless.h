@@ -65,6 +65,9 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
+    std::string associatedProgram(std::string_view name) override;
+    bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
     // the device between its own cycles, or advances the device itself when
