@@ -126,7 +126,7 @@ void SaveAndLoadAScreenPicture(benchmark::State& state) {
         }
     }
     Figures f;
-    for (auto _ : state) f = measure({0, 0, false, "W0/shot"});
+    for (auto _ : state) f = measure({0, 0, false, "shot"});
     report(state, f);
 }
 BENCHMARK(SaveAndLoadAScreenPicture)->Iterations(1)->Unit(benchmark::kMillisecond);

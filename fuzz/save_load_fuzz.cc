@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const vr::ItemRef targets[] = {
         {1000, 0, false, {}}, {1001, 0, true, {}}, {1001, 11, false, {}}, {1002, 0, true, {}}, {1002, 4, false, {}},
-        {1003, 0, true, {}},  {1003, 2, false, {}}, {1004, 0, true, {}},  {1005, 0, false, {}}, {0, 0, false, "W0/pic"},
-        {0, 0, false, "W0/new"}};
+        {1003, 0, true, {}},  {1003, 2, false, {}}, {1004, 0, true, {}},  {1005, 0, false, {}}, {0, 0, false, "pic"},
+        {0, 0, false, "new"}};
     for (int number = 1; number <= 4; ++number)
         for (const vr::ItemRef& t : targets) vr::loadSaveRecord("fuzz", number, t);
 

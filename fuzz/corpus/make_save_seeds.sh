@@ -21,7 +21,7 @@ ObjectSet path="pic/" width=4 height=4 order=1
 SaveCommand record=1 variable=&grid
 SaveCommand record=2 variable=&row
 SaveCommand record=3 variable=&texts
-SaveCommand file="a" record=4 object="W0/pic/"
+SaveCommand file="a" record=4 object="pic/"
 SaveCommand record=2 variable=grid[1,1]
 SaveCommand record=4 variable=texts[0]
 SaveCommand file="b" record=1 variable=row[1]

@@ -276,7 +276,7 @@ int SaveCommand() {
     ItemRef item = variableTarget(save::kVariable);
     if (hasArgument(save::kObject)) {
         item.objectPath = std::string(argumentText(save::kObject));
-        if (!findPictureObject(item.objectPath)) return -1;
+        if (!findLayerObject(item.objectPath)) return -1;
     }
     std::string name;
     if (!fileNameArgument(save::kFile, name)) return -1;
@@ -320,7 +320,7 @@ int saveToRecord(int number, const ItemRef& from) {
     size_t room = 0;
     SaveItemKind kind = SaveItemKind::Variable;
     if (!from.objectPath.empty()) {
-        const ObjectNode* object = findPictureObject(from.objectPath);
+        const ObjectNode* object = findLayerObject(from.objectPath);
         if (!object) return -1;
         kind = SaveItemKind::Image;
         payload = imagePayload(*object);
@@ -344,7 +344,7 @@ int loadSaveRecord(std::string_view fileName, int number, const ItemRef& target)
     ObjectLookup object;
     const bool toObject = !target.objectPath.empty();
     if (toObject) {
-        if (lookUpObjectPath(target.objectPath, object) < 0) return -1;
+        if (lookUpObjectPath(target.objectPath, defaultObjectRoot(), object) < 0) return -1;
         if (!object.parent) {
             reportScriptErrorArgs(101250, true, target.objectPath);
             return -1;

@@ -27,6 +27,8 @@ inline constexpr char kSigVariables[4] = {'V', 'R', 'V', '1'};
 inline constexpr char kSigLabels[4] = {'V', 'R', 'L', '1'};
 inline constexpr char kSigConfig[4] = {'V', 'R', 'G', '1'};
 inline constexpr char kSigScript[4] = {'V', 'R', 'B', '1'};
+// Bytes 0 to 3 of a packed image file (not checked by the reader either).
+inline constexpr char kSigPackedImages[4] = {'V', 'R', 'P', 'I'};
 
 // The name-length table of pack entries: a byte permutation that is its own
 // inverse, made from the identity by exchanging the pairs (i, i ^ 0xA5).
@@ -38,6 +40,11 @@ constexpr std::array<uint8_t, 256> nameLengthTable() {
     for (int i = 0; i < 256; ++i) p[size_t(i)] = uint8_t(i ^ kNameLengthPairing);
     return p;
 }
+
+// The scrambling cycle of packed image files: byte i of every picture is
+// stored XORed with kPackedImageCycle[i % 16].  The same operation undoes it.
+inline constexpr std::array<uint8_t, 16> kPackedImageCycle = {0x5C, 0xE1, 0x37, 0x9A, 0x04, 0xB8, 0x6D, 0xF2,
+                                                              0x29, 0x83, 0xC6, 0x1F, 0x74, 0xAD, 0x50, 0x3B};
 
 // The version every compiled engine file carries; vrt.vbn must hold it.
 inline constexpr uint32_t kEngineVersion = 412;

@@ -89,14 +89,14 @@ ObjectNode* findResolvedNode(std::string_view resolved, bool container) {
 
 ObjectNode* findNode(std::string_view path) {
     std::string resolved;
-    int r = resolvePath(resolved, path, scriptState().system.defaultRoots[0], true);
+    int r = resolvePath(resolved, path, defaultObjectRoot(), true);
     if (r < 0) return nullptr;
     return findResolvedNode(resolved, r == 1);
 }
 
-int lookUpObjectPath(std::string_view path, ObjectLookup& out) {
+int lookUpObjectPath(std::string_view path, std::string_view from, ObjectLookup& out) {
     out = ObjectLookup{};
-    int kind = resolvePath(out.resolved, path, "", true);
+    int kind = resolvePath(out.resolved, path, from, true);
     if (kind < 0) return -1;
     out.container = kind == 1;
     ObjectNode* at = &graphics().scene.layerRoot;
@@ -111,15 +111,19 @@ int lookUpObjectPath(std::string_view path, ObjectLookup& out) {
     return 0;
 }
 
-ObjectNode* findPictureObject(std::string_view path) {
+ObjectNode* findPictureObject(std::string_view path, std::string_view from) {
     ObjectLookup found;
-    if (lookUpObjectPath(path, found) < 0) return nullptr;
+    if (lookUpObjectPath(path, from, found) < 0) return nullptr;
     if (!found.node || !found.node->layer) {
         reportScriptErrorArgs(101250, true, std::string(path));
         return nullptr;
     }
     return found.node;
 }
+
+std::string_view defaultObjectRoot() { return scriptState().system.defaultRoots[kRootObjects]; }
+
+ObjectNode* findLayerObject(std::string_view path) { return findPictureObject(path, defaultObjectRoot()); }
 
 ObjectNode* createNode(std::string_view resolved, bool container, int64_t order) {
     std::string_view name = lastComponent(resolved);

@@ -20,10 +20,9 @@ ObjectNode* findResolvedNode(std::string_view resolved, bool container);
 // null when it does not resolve or does not exist.
 ObjectNode* findNode(std::string_view path);
 ObjectNode* findChild(const ObjectNode& parent, std::string_view name, bool container);
-
-// A script's object path looked up from the root of the object tree,
-// component by component, as the commands that name an object for its
-// picture do (the message target, saving and loading).
+// A script's object path resolved against `from` (the default object root,
+// or "" for the root of the tree) and looked up component by component, as
+// the commands that name an object for its picture do.
 struct ObjectLookup {
     std::string resolved;
     bool container = false;        // the path ended in "/"
@@ -32,10 +31,14 @@ struct ObjectLookup {
 };
 // 0; -1 after a report: a bad path, or a component on the way missing
 // (100230 with that component).
-int lookUpObjectPath(std::string_view path, ObjectLookup& out);
+int lookUpObjectPath(std::string_view path, std::string_view from, ObjectLookup& out);
 // The object of a path that must exist and have a picture: 101250 with the
 // path (after 100230 for a missing component on the way) when it does not.
-ObjectNode* findPictureObject(std::string_view path);
+ObjectNode* findPictureObject(std::string_view path, std::string_view from);
+// The same from the default object root, as most commands name objects.
+ObjectNode* findLayerObject(std::string_view path);
+// The default object root that the commands' paths start from.
+std::string_view defaultObjectRoot();
 
 // Creates a node at a resolved path (its parent must exist: else 100230 with
 // the missing component).  No layer is attached.

@@ -109,6 +109,28 @@ struct FolderEntry {
 // name so that every run sees the same order; false when it cannot be read.
 bool listFolder(std::string_view name, std::vector<FolderEntry>& entries);
 
+// The file commands' services (copy, folders, sizes, the registry store).
+// Copies a file over another (replaced when it exists); false on any failure.
+bool copyFile(std::string_view from, std::string_view to);
+// Removes an empty folder; false when it is missing, not empty or not a folder.
+bool removeFolder(std::string_view name);
+bool folderExists(std::string_view name);
+// The size of a regular file in bytes; -1 when it is missing or a folder.
+int64_t fileSizeOnDisk(std::string_view name);
+// Reads a value from a registry store file (host path; format in
+// docs/registry.md): `key` is the full key path with '\\' between its parts,
+// compared without regard to ASCII case, as is the value name.  The value
+// comes back in Shift_JIS.  False when the file, the key or the value is missing.
+bool readRegistryStore(const std::string& storePath, std::string_view key, std::string_view valueName,
+                       std::string& value);
+// The registry store a user keeps for all games: registry.txt in
+// $XDG_CONFIG_HOME/virelo (or ~/.config/virelo).
+std::string userRegistryStore();
+// The program the desktop opens a file with (xdg-mime's default application
+// for the file's type, its Exec line's program as a full path when it is on
+// the PATH), in Shift_JIS; empty when there is none or the file is missing.
+std::string defaultApplicationOf(std::string_view name);
+
 bool setCurrentDirectory(const std::string& hostPath);
 std::string currentDirectory();
 
@@ -126,6 +148,15 @@ std::string documentsFolder();
 // Starts a program with its arguments in the given folder, not waiting for it.
 bool spawnProcess(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder);
+// Starts a program like spawnProcess and waits until it ends: its exit
+// status, or -1 when it could not be started or was killed.  A timeout of 0
+// waits without limit; when the time runs out the program is killed.
+int runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
+               uint32_t timeoutMilliseconds = 0);
+// Runs a program and collects its standard output (at most 64 KiB); false
+// when it did not end with status 0 within the time.
+bool runProcessOutput(const std::string& program, const std::vector<std::string>& args, std::string& output,
+                      uint32_t timeoutMilliseconds);
 // A variable of the process's environment; empty when it is not set.
 std::string environmentValue(const char* name);
 // The host's text for an error number (the run-time library's errno texts).
@@ -516,6 +547,16 @@ public:
     virtual bool setClipboardText(std::string_view sjis) = 0;
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
+    // The file commands: opening a file and waiting until its program ends,
+    // the program a file opens with, and the registry reads (the user's store,
+    // then the game folder's registry.txt; headless runs read only the latter,
+    // so they do not depend on the machine).
+    virtual bool shellOpenAndWait(const std::string& file, const std::string& parameters) = 0;
+    virtual std::string associatedProgram(std::string_view name) { return defaultApplicationOf(name); }
+    virtual bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) {
+        return readRegistryStore(userRegistryStore(), key, valueName, value) ||
+               readRegistryStore(hostPath("registry.txt"), key, valueName, value);
+    }
 
     // The sound device, opened on the first call; null when the host has no
     // audio output (the engine then runs without sound).

@@ -150,4 +150,10 @@ bool MainThreadHost::setClipboardText(std::string_view sjis) {
     return onMain(false, [&] { return host_.setClipboardText(sjis); });
 }
 
+// Waited for where the script runs: the main thread keeps pumping the
+// window meanwhile when the frame has a thread of its own.
+bool MainThreadHost::shellOpenAndWait(const std::string& file, const std::string& parameters) {
+    return host_.shellOpenAndWait(file, parameters);
+}
+
 }  // namespace vr

@@ -57,6 +57,11 @@ public:
     bool inputDialog(const platform::InputDialogSpec& desc, std::string& text) override;
     bool clipboardText(std::string& sjis) override;
     bool setClipboardText(std::string_view sjis) override;
+    bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
+    std::string associatedProgram(std::string_view name) override { return host_.associatedProgram(name); }
+    bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override {
+        return host_.readRegistry(key, valueName, value);
+    }
     // The device and its buffers are thread-safe by themselves; the clock
     // listener runs on whichever thread advances the clock.
     platform::SoundDevice* soundDevice() override { return host_.soundDevice(); }

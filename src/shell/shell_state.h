@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/archive/packed_images.h"
 #include "platform/platform.h"
 
 namespace vr {
@@ -46,6 +47,10 @@ struct ShellState {
     std::function<void(uint64_t frame)> afterFrame;
     std::string dumpVarsFile;  // host path; the user variables are written there at shutdown
     int exitCode = 0;
+
+    // The one packed image file loaded (count 0: none) and its name.
+    packed::PackedImages packedImages;
+    std::string packedImageName;
 };
 
 }  // namespace vr

@@ -6,6 +6,9 @@
 #include "commands/dialog_commands.h"
 #include "commands/input_commands.h"
 #include "commands/save_commands.h"
+#include "commands/file_commands.h"
+#include "commands/input_commands.h"
+#include "commands/packed_image_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
 #include "graphics/draw/draw_command.h"
@@ -37,6 +40,8 @@ void installCommandHandlers(CommandTable& table) {
     // Message boxes, the input dialog, the clipboard and CSV files.
     installDialogCommands(table);
     installCsvCommands(table);
+    installFileCommands(table);
+    installPackedImageCommands(table);
 }
 
 void installHooks(Engine& e) {

@@ -67,14 +67,14 @@ SaveCommand record=2 variable=&fl
 SaveCommand record=3 variable=&s
 SaveCommand record=4 variable=a[0,1]
 SaveCommand record=5 variable=s[0]
-SaveCommand file="SLOT1.sd" record=6 object="W0/pic"
+SaveCommand file="SLOT1.sd" record=6 object="pic"
 LoadCommand file="slot1" record=1 variable=&a2
 LoadCommand file="slot1" record=2 variable=&fl2
 LoadCommand file="slot1" record=3 variable=&s2
 LoadCommand file="slot1" record=4 variable=one
 LoadCommand file="slot1" record=5 variable=word
 ObjectDelete path="pic"
-LoadCommand file="slot1" record=6 object="W0/copy"
+LoadCommand file="slot1" record=6 object="copy"
 wait 2
 LoadCommand file="slot1" record=1 variable=&b
 *idle

@@ -113,6 +113,37 @@ TEST(PlatformProcess, UserFoldersFollowTheEnvironment) {
     EXPECT_EQ(documentsFolder(), tmp.str() + "Papers/");
 }
 
+TEST(PlatformProcess, WaitedProgramsGiveTheirStatusOrAreKilledAtTheTimeout) {
+    EXPECT_EQ(runProcess("/bin/sh", {"-c", "exit 3"}, "", 10000), 3);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runProcess("/bin/sleep", {"10"}, "", 100), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    std::string out;
+    EXPECT_TRUE(runProcessOutput("/bin/sh", {"-c", "echo one; echo two"}, out, 10000));
+    EXPECT_EQ(out, "one\ntwo\n");
+    EXPECT_FALSE(runProcessOutput("/bin/sh", {"-c", "echo partial; exit 1"}, out, 10000));
+    EXPECT_EQ(zombieChildren(), 0);
+}
+
+// xdg-mime and the desktop entries stood in for by files of the test.
+TEST(PlatformProcess, TheDesktopsProgramForAFileComesFromItsDesktopEntry) {
+    test::TempDir t;
+    t.write("bin/xdg-mime",
+            "#!/bin/sh\ncase \"$2\" in\n  filetype) echo text/x-virelo-note ;;\n"
+            "  default) [ \"$3\" = text/x-virelo-note ] && echo note-viewer.desktop ;;\nesac\n");
+    t.write("bin/noteview", "#!/bin/sh\n");
+    for (const char* f : {"bin/xdg-mime", "bin/noteview"})
+        fs::permissions(t.path() / f, fs::perms::owner_all, fs::perm_options::add);
+    t.write("share/applications/note-viewer.desktop",
+            "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Notes\nExec=\"noteview\" --open %f\n");
+    t.write("note.txt", "x");
+    EnvVar path("PATH", (t.str() + "bin:" + environmentValue("PATH")).c_str());
+    EnvVar data("XDG_DATA_HOME", (t.str() + "share").c_str());
+    EXPECT_EQ(defaultApplicationOf(t.str() + "note.txt"), t.str() + "bin/noteview");
+    EXPECT_EQ(defaultApplicationOf(t.str() + "bin"), "") << "a folder has none";
+    EXPECT_EQ(defaultApplicationOf(t.str() + "missing.txt"), "");
+}
+
 TEST(PlatformProcess, HostFacts) {
     EXPECT_EQ(fs::path(executablePath()), fs::canonical("/proc/self/exe"));
     EXPECT_GE(processorCount(), 1);

@@ -1,11 +1,13 @@
 // vrpack: makes, lists, unpacks, checks and mends pack archives, and appends
 // one to the runtime executable for a single-file game.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands.h"
 #include "failure.h"
@@ -28,6 +30,11 @@ const char kUsage[] =
     "      write a copy of IN with every damaged member mended and its repair data rebuilt\n"
     "  append EXE ARCHIVE OUT [--screensaver]\n"
     "      write the runtime EXE with ARCHIVE appended as its only archive\n"
+    "  images OUT DIR [--quality Q] [--values A,B,C]\n"
+    "      write a packed image file of the PNG files in DIR, in name order, each\n"
+    "      as a colour JPEG and (when any picture has transparency) an alpha JPEG\n"
+    "      of quality Q (1-100, 90 by default); the values the game reads default\n"
+    "      to the first picture's width and height, and 0\n"
     "  --version\n"
     "      print the version\n";
 
@@ -41,13 +48,47 @@ struct Command {
     bool packOptions;  // --store, --level
     bool screenSaverOption;
     int (*run)(const vrpack::Options&);
+    bool imageOptions = false;  // --quality, --values
 };
 
 const Command kCommands[] = {
     {"create", 2, true, false, &vrpack::runCreate},  {"list", 1, false, false, &vrpack::runList},
     {"extract", 2, false, false, &vrpack::runExtract}, {"verify", 1, false, false, &vrpack::runVerify},
     {"repair", 2, false, false, &vrpack::runRepair},  {"append", 3, false, true, &vrpack::runAppend},
+    {"images", 2, false, false, &vrpack::runImages, true},
 };
+
+int parseQuality(std::string_view text) {
+    int q = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || q > 100) q = 1000;
+        q = q * 10 + (c - '0');
+    }
+    if (text.empty() || q < 1 || q > 100)
+        throw UsageError{"--quality wants a number from 1 to 100, not \"" + std::string(text) + "\""};
+    return q;
+}
+
+std::vector<uint32_t> parseValues(std::string_view text) {
+    std::vector<uint32_t> values;
+    std::string_view rest = text;
+    for (;;) {
+        size_t comma = rest.find(',');
+        std::string_view one = rest.substr(0, comma);
+        uint64_t v = 0;
+        if (one.empty() || one.size() > 10) throw UsageError{"--values wants three numbers, as 640,480,12"};
+        for (char c : one) {
+            if (c < '0' || c > '9') throw UsageError{"--values wants three numbers, as 640,480,12"};
+            v = v * 10 + uint64_t(c - '0');
+        }
+        if (v > UINT32_MAX) throw UsageError{"--values: " + std::string(one) + " is beyond 4294967295"};
+        values.push_back(uint32_t(v));
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    if (values.size() != 3) throw UsageError{"--values wants three numbers, as 640,480,12"};
+    return values;
+}
 
 int parseLevel(std::string_view text) {
     if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') return text[0] - '0';
@@ -70,6 +111,12 @@ vrpack::Options parseOptions(const Command& command, int argc, char** argv) {
             o.level = parseLevel(argv[++i]);
         } else if (command.packOptions && a.substr(0, 8) == "--level=") {
             o.level = parseLevel(a.substr(8));
+        } else if (command.imageOptions && (a == "--quality" || a == "--values")) {
+            if (i + 1 >= argc) throw UsageError{std::string(a) + " wants a value"};
+            if (a == "--quality")
+                o.quality = parseQuality(argv[++i]);
+            else
+                o.values = parseValues(argv[++i]);
         } else if (command.screenSaverOption && a == "--screensaver") {
             o.screenSaver = true;
         } else {

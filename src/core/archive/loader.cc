@@ -151,6 +151,31 @@ int loadFile(FileRequest& request, std::string_view name, bool report, bool reso
     return -1;
 }
 
+int resourceExists(std::string_view name) {
+    FileRequest request;
+    return resolve(request, name);
+}
+
+int cacheFile(int group, std::string_view name, bool marked) {
+    if (group < 0 || group >= kMemoryGroups) return -1;
+    FileRequest request;
+    if (loadFile(request, name, true, true) != 0) return -1;
+    LoaderState& loader = core().loader;
+    std::vector<MemoryItem>& items = loader.memoryItems[size_t(group)];
+    if (items.size() >= kMemoryGroupItems) {
+        loader.memoryBytes[size_t(group)] -= items.front().bytes.size();
+        items.erase(items.begin());
+    }
+    MemoryItem item;
+    item.name = std::string(name);
+    item.type = request.kind == SourceKind::HandOver ? fileTypeFromName(name) : request.type;
+    item.bytes = std::move(request.data);
+    item.marked = marked;
+    loader.memoryBytes[size_t(group)] += item.bytes.size();
+    items.push_back(std::move(item));
+    return 0;
+}
+
 int resolveResourceName(FileRequest& request, std::string_view name, std::string& resolvedName, int mode) {
     if (mode != int(ResourceMode::Image) && mode != int(ResourceMode::Sound)) return -1;
     bool image = mode == int(ResourceMode::Image);

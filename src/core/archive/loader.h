@@ -28,10 +28,13 @@ struct FileRequest {
     int itemGroup = -1, itemIndex = -1;
 };
 
+// An item of an in-memory group: a file cache of the file command, read
+// once and found by its exact name before any other source.
 struct MemoryItem {
     std::string name;
     FileType type = FileType::Other;
     std::vector<uint8_t> bytes;
+    bool marked = false;  // loaded by the command's second cache argument
 };
 
 struct HandOverItem {
@@ -40,11 +43,13 @@ struct HandOverItem {
 };
 
 constexpr int kMemoryGroups = 4;
+constexpr size_t kMemoryGroupItems = 512;
 constexpr int kImageProbes = 4;
 constexpr int kSoundProbes = 2;
 
 struct LoaderState {
     std::array<std::vector<MemoryItem>, kMemoryGroups> memoryItems;
+    std::array<uint64_t, kMemoryGroups> memoryBytes{};  // running total of each group's bytes
     std::vector<HandOverItem> handOver;
     std::array<uint8_t, kImageProbes> imageOrder{kExtPngCode, kExtBmpCode, kExtJpgCode, kExtGifCode};
     std::array<uint8_t, kSoundProbes> soundOrder{kExtOggCode, kExtWavCode};
@@ -62,6 +67,15 @@ enum class ResourceMode { Image = 0, Sound = 1 };
 // 0 = found (request resolved; resolvedName holds the name that matched),
 // 1 = not found, -1 = an archive could not be opened (or a bad mode).
 int resolveResourceName(FileRequest& request, std::string_view name, std::string& resolvedName, int mode);
+
+// Whether a source has the name (looked up as it is, no extension tried):
+// 1 = yes, 0 = no, -1 = an archive could not be opened.
+int resourceExists(std::string_view name);
+
+// Reads a file from its first source into in-memory group `group` (0 to 3),
+// dropping the group's oldest item when it already holds
+// kMemoryGroupItems.  0, or -1 after the loader's report.
+int cacheFile(int group, std::string_view name, bool marked);
 
 // The file type a name's ending gives, for loose files.
 FileType fileTypeFromName(std::string_view name);

@@ -59,7 +59,7 @@ bool printedText(const ArgumentValue& a, char (&buffer)[kStringCapacity], size_t
 // the new one is found.
 int setMessageTarget(std::string_view path) {
     if (ObjectNode* old = graphics().text.message.target; old && old->layer) old->layer->targetFlag = false;
-    ObjectNode* at = findPictureObject(path);
+    ObjectNode* at = findPictureObject(path, "");
     if (!at) return -1;
     message().target = at;
     at->layer->targetFlag = true;

@@ -491,6 +491,20 @@ bool HeadlessPlatform::setClipboardText(std::string_view sjis) {
     return true;
 }
 
+bool HeadlessPlatform::shellOpenAndWait(const std::string& file, const std::string& parameters) {
+    record("shell open and wait: " + sjisToUtf8(file) + (parameters.empty() ? "" : " " + sjisToUtf8(parameters)));
+    return true;
+}
+
+std::string HeadlessPlatform::associatedProgram(std::string_view name) {
+    record("associated program: " + sjisToUtf8(name));
+    return std::string();
+}
+
+bool HeadlessPlatform::readRegistry(std::string_view key, std::string_view valueName, std::string& value) {
+    return readRegistryStore(hostPath("registry.txt"), key, valueName, value);
+}
+
 const HeadlessPlatform::Window* HeadlessPlatform::window(WindowId id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : &it->second;

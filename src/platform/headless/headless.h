@@ -68,6 +68,9 @@ public:
     bool inputDialog(const InputDialogSpec& desc, std::string& text) override;
     bool clipboardText(std::string& sjis) override;
     bool setClipboardText(std::string_view sjis) override;
+    bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
+    std::string associatedProgram(std::string_view name) override;
+    bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
     // the device between its own cycles, or advances the device itself when

@@ -268,3 +268,40 @@ std::string currentDirectory() {
 }
 
 }  // namespace vr::platform
+
+namespace vr::platform {
+
+bool copyFile(std::string_view from, std::string_view to) {
+    posix::Resolved source = posix::resolveName(from);
+    posix::Resolved target = posix::resolveName(to);
+    if (!source.exists || target.path.empty()) return false;
+    struct stat st{};
+    if (stat(source.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::vector<uint8_t> bytes;
+    if (!readHostFile(source.path, bytes)) return false;
+    // Through replaceFile, so a copy cut short never leaves half a file where
+    // a whole one stood.
+    return replaceFile(to, bytes.data(), bytes.size()) == 0;
+}
+
+bool removeFolder(std::string_view name) {
+    posix::Resolved r = posix::resolveName(name);
+    if (!r.exists || rmdir(r.path.c_str()) != 0) return false;
+    posix::forgetFolderOf(r.path);
+    return true;
+}
+
+bool folderExists(std::string_view name) {
+    posix::Resolved r = posix::resolveName(name);
+    struct stat st{};
+    return r.exists && stat(r.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t fileSizeOnDisk(std::string_view name) {
+    posix::Resolved r = posix::resolveName(name);
+    struct stat st{};
+    if (!r.exists || stat(r.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return int64_t(st.st_size);
+}
+
+}  // namespace vr::platform

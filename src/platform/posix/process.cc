@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -136,7 +137,13 @@ std::string documentsFolder() {
     return withSlash(docs);
 }
 
-bool spawnProcess(const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
+namespace {
+
+// Starts a child with default signal handling in its own process group, so
+// a Ctrl+C meant for the engine does not end the child too.  `outputFd`
+// (when not -1) becomes the child's standard output.  0 on failure.
+pid_t startChild(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
+                 int outputFd) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -145,8 +152,10 @@ bool spawnProcess(const std::string& program, const std::vector<std::string>& ar
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    // The child starts with default signal handling and its own process
-    // group, so a Ctrl+C meant for the engine does not end the editor too.
+    if (outputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none, defaults;
@@ -164,8 +173,41 @@ bool spawnProcess(const std::string& program, const std::vector<std::string>& ar
                  : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
+    return rc == 0 ? pid : 0;
+}
 
+// Waits for a child: its exit status, or -1 when a signal ended it or the
+// time (0: none) ran out, the child then killed and reaped.
+int waitChild(pid_t pid, uint32_t timeoutMilliseconds) {
+    int status = 0;
+    if (timeoutMilliseconds == 0) {
+        while (waitpid(pid, &status, 0) < 0) {
+            if (errno != EINTR) return -1;
+        }
+    } else {
+        uint32_t waited = 0;
+        for (;;) {
+            pid_t r = waitpid(pid, &status, WNOHANG);
+            if (r == pid) break;
+            if (r < 0 && errno != EINTR) return -1;
+            if (waited >= timeoutMilliseconds) {
+                ::kill(pid, SIGKILL);
+                while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+                }
+                return -1;
+            }
+            usleep(10000);
+            waited += 10;
+        }
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+bool spawnProcess(const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
+    pid_t pid = startChild(program, args, folder, -1);
+    if (pid == 0) return false;
     // Reap the child when it ends, so it never lingers as a zombie; waiting
     // for this one pid leaves SIGCHLD and other children alone.
     try {
@@ -178,6 +220,49 @@ bool spawnProcess(const std::string& program, const std::vector<std::string>& ar
         // No thread to spare: the child still runs, and is reaped at our exit.
     }
     return true;
+}
+
+int runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
+               uint32_t timeoutMilliseconds) {
+    pid_t pid = startChild(program, args, folder, -1);
+    return pid == 0 ? -1 : waitChild(pid, timeoutMilliseconds);
+}
+
+bool runProcessOutput(const std::string& program, const std::vector<std::string>& args, std::string& output,
+                      uint32_t timeoutMilliseconds) {
+    output.clear();
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    pid_t pid = startChild(program, args, std::string(), fds[1]);
+    ::close(fds[1]);
+    if (pid == 0) {
+        ::close(fds[0]);
+        return false;
+    }
+    // The answers read here are a line or two; a child that writes more
+    // than we keep is read to its end so it never blocks on a full pipe.
+    constexpr size_t kKept = 64 * 1024;
+    fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    uint32_t waited = 0;
+    bool open = true;
+    while (open && waited < timeoutMilliseconds) {
+        char buffer[4096];
+        ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            if (output.size() < kKept) output.append(buffer, std::min(size_t(n), kKept - output.size()));
+            continue;
+        }
+        if (n == 0) {
+            open = false;
+            break;
+        }
+        if (errno != EAGAIN && errno != EINTR) break;
+        usleep(5000);
+        waited += 5;
+    }
+    ::close(fds[0]);
+    uint32_t left = waited < timeoutMilliseconds ? timeoutMilliseconds - waited : 1;
+    return waitChild(pid, left) == 0 && !open;
 }
 
 std::string errnoText(int error) {

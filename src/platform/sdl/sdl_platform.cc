@@ -78,18 +78,41 @@ LocalTime SdlPlatform::localTime() {
     return t;
 }
 
-bool SdlPlatform::shellOpen(const std::string& file, const std::string& parameters) {
+namespace {
+
+// The program and arguments that open a file as the desktop would; false
+// when the name maps to no path.
+bool shellCommand(const std::string& file, const std::string& parameters, std::string& program,
+                  std::vector<std::string>& args) {
     // An engine name of an existing file goes by its host path; anything
     // else (an address, a program on the PATH) by its text.
     std::string target = fileExists(file) ? hostPath(file) : sjisToUtf8(file);
     if (target.empty()) return false;
-    std::vector<std::string> args = splitCommandLine(sjisToUtf8(parameters));
+    args = splitCommandLine(sjisToUtf8(parameters));
     // xdg-open takes exactly one file or address, so parameters can only go
     // to a program started directly.
     struct stat st{};
-    if (!args.empty() && stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(target.c_str(), X_OK) == 0)
-        return spawnProcess(target, args, std::string());
-    return spawnProcess("xdg-open", {target}, std::string());
+    if (!args.empty() && stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(target.c_str(), X_OK) == 0) {
+        program = target;
+        return true;
+    }
+    program = "xdg-open";
+    args = {target};
+    return true;
+}
+
+}  // namespace
+
+bool SdlPlatform::shellOpen(const std::string& file, const std::string& parameters) {
+    std::string program;
+    std::vector<std::string> args;
+    return shellCommand(file, parameters, program, args) && spawnProcess(program, args, std::string());
+}
+
+bool SdlPlatform::shellOpenAndWait(const std::string& file, const std::string& parameters) {
+    std::string program;
+    std::vector<std::string> args;
+    return shellCommand(file, parameters, program, args) && runProcess(program, args, std::string()) >= 0;
 }
 
 std::unique_ptr<Platform> createSdlPlatform() {

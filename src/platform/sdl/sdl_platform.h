@@ -67,6 +67,7 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
     SoundDevice* soundDevice() override;
     bool inputDialog(const InputDialogSpec& desc, std::string& text) override;
     bool clipboardText(std::string& sjis) override;
