@@ -114,6 +114,9 @@ struct DemoRun {
     }
 };
 
+// The first row below the chapter's title in the top left corner.
+constexpr int kBelowChapter = 60;
+
 // The variables the demo keeps first for its tests.
 constexpr uint32_t kChoice = 1000, kPage = 1001, kEndings = 1002;
 
@@ -220,15 +223,16 @@ TEST(DemoE2E, TheBackgroundCrossFadesFromTheTitleToTheHill) {
     const std::vector<int> frames{38, 45, 49, 53, 60};
     DemoRun run("1 mouse move 400 300\n40 mouse click left\n", frames, 61);
     ASSERT_EQ(run.result.exitCode, 0) << run.result.output;
-    std::vector<Crop> sky = run.crops(frames, 0, 0, 800, 90);
-    std::vector<Crop> hill = readCrops({test::demoGameFolder() + "/bg/hill.png"}, 0, 0, 800, 90);
+    // Below the chapter's title, which the scene draws over its picture.
+    std::vector<Crop> sky = run.crops(frames, 0, kBelowChapter, 800, 36);
+    std::vector<Crop> hill = readCrops({test::demoGameFolder() + "/bg/hill.png"}, 0, kBelowChapter, 800, 36);
     ASSERT_EQ(sky.size(), frames.size());
     ASSERT_EQ(hill.size(), 1u);
-    EXPECT_TRUE(showsPicture(sky.front(), "bg/title.png", 0, 0)) << "before the click";
-    EXPECT_TRUE(showsPicture(sky.back(), "bg/hill.png", 0, 0)) << "after the fade";
+    EXPECT_TRUE(showsPicture(sky.front(), "bg/title.png", 0, kBelowChapter)) << "before the click";
+    EXPECT_TRUE(showsPicture(sky.back(), "bg/hill.png", 0, kBelowChapter)) << "after the fade";
     auto distance = [&](const Crop& c) {
         long sum = 0;
-        for (int y = 0; y < 90; y += 3)
+        for (int y = 0; y < 36; y += 3)
             for (int x = 0; x < 800; x += 5) {
                 Rgb a = c.at(x, y), b = hill[0].at(x, y);
                 sum += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
@@ -258,7 +262,7 @@ TEST(DemoE2E, TheChoiceIsTheButtonUnderThePointerAndLeadsToItsBranch) {
 
     // The buttons, an area above them and one at the top of the title.
     std::vector<Crop> buttons = toSea.crops({305, 315}, 230, 150, 340, 204);
-    std::vector<Crop> sky = toSea.crops({370}, 0, 0, 800, 140);
+    std::vector<Crop> sky = toSea.crops({370}, 0, kBelowChapter, 800, 80);
     std::vector<Crop> title = toSea.crops({660}, 0, 0, 800, 90);
     ASSERT_EQ(buttons.size(), 2u);
     ASSERT_EQ(sky.size(), 1u);
@@ -267,16 +271,16 @@ TEST(DemoE2E, TheChoiceIsTheButtonUnderThePointerAndLeadsToItsBranch) {
     Rgb seaButton = buttons[0].at(40, 20), forestButton = buttons[0].at(40, 140);
     EXPECT_GT(seaButton.b, seaButton.r + 60) << "the sea button is shown";
     EXPECT_GT(forestButton.g, forestButton.r + 40) << "the forest button is shown";
-    EXPECT_TRUE(showsPicture(sky[0], "bg/sea.png", 0, 0)) << "the sea branch shows the sea";
+    EXPECT_TRUE(showsPicture(sky[0], "bg/sea.png", 0, kBelowChapter)) << "the sea branch shows the sea";
     EXPECT_TRUE(showsPicture(title[0], "bg/title.png", 0, 0)) << "the ending returned to the title";
 
     DemoRun toForest(toTheChoice() + "320 mouse click left 400 310\n", {370}, 371);
     ASSERT_EQ(toForest.result.exitCode, 0) << toForest.result.output;
     EXPECT_EQ(toForest.variables[kChoice], "2");
-    std::vector<Crop> forest = toForest.crops({370}, 0, 0, 800, 140);
+    std::vector<Crop> forest = toForest.crops({370}, 0, kBelowChapter, 800, 80);
     ASSERT_EQ(forest.size(), 1u);
-    EXPECT_TRUE(showsPicture(forest[0], "bg/forest.png", 0, 0)) << "the forest branch shows the forest";
-    EXPECT_FALSE(showsPicture(forest[0], "bg/sea.png", 0, 0));
+    EXPECT_TRUE(showsPicture(forest[0], "bg/forest.png", 0, kBelowChapter)) << "the forest branch shows the forest";
+    EXPECT_FALSE(showsPicture(forest[0], "bg/sea.png", 0, kBelowChapter));
 }
 
 }  // namespace
