@@ -18,7 +18,7 @@ constexpr int kPad = 14;
 constexpr int kWidth = 420;
 constexpr int kFieldHeight = 26;
 constexpr int kButtonWidth = 88, kButtonHeight = 28;
-constexpr uint32_t kFace = 0xFFF0F0F0, kText = 0xFF000000, kWhite = 0xFFFFFFFF, kBorder = 0xFF7A7A7A,
+constexpr uint32_t kFace = 0xFFF0F0F0, kText = 0xFF000000, kWhite = 0xFFFFFFFF,
                    kAccent = 0xFF0078D7, kButton = 0xFFE1E1E1, kButtonBorder = 0xFFADADAD, kPressed = 0xFFCCE4F7;
 
 int charWidth(std::string_view sjisChar) { return sjisChar.size() == 2 ? kCell : kCell / 2; }
