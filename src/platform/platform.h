@@ -152,6 +152,78 @@ void writeStandardError(std::string_view text);
 std::vector<int> childProcesses();
 void killProcess(int pid);
 
+// ---------------------------------------------------------------- compiler link
+
+// The host's own clock and sleep, whatever clock the backend keeps: waiting
+// for another process takes real time even on the headless virtual clock.
+uint64_t hostMillis();
+void hostSleep(uint32_t milliseconds);
+int processId();
+uint32_t userId();
+
+// A named block of memory shared with another process (POSIX shared
+// memory).  The creator owns the name and removes it when it closes the
+// block; a process that opens it only maps it.
+class SharedMemory {
+public:
+    SharedMemory() = default;
+    ~SharedMemory() { close(); }
+    SharedMemory(const SharedMemory&) = delete;
+    SharedMemory& operator=(const SharedMemory&) = delete;
+    // Makes a block of `size` bytes readable and writable by this user only
+    // (a block left under the name by a process that died is replaced).
+    bool create(const std::string& name, size_t size);
+    // Maps the whole of an existing block, as large as it is.
+    bool open(const std::string& name);
+    void close();
+    uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+    // The other process writes while we read: 32-bit flags are read and
+    // written whole and in order.
+    uint32_t loadWord(size_t offset) const;
+    void storeWord(size_t offset, uint32_t value);
+
+private:
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    std::string owned_;  // the name to remove at close, when we made it
+};
+
+// A child program whose end the parent waits for (the development
+// compiler).  The child inherits the environment with `environment`
+// ("NAME=value") added, and the current directory.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();  // a child still running is killed and reaped
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool start(const std::string& program, const std::vector<std::string>& args,
+               const std::vector<std::string>& environment = {});
+    // True once the child has ended (it is reaped then).
+    bool ended();
+    // The exit status of an ended child; -1 when a signal ended it.
+    int exitStatus() const { return status_; }
+    void kill();
+    int pid() const { return pid_; }
+
+private:
+    int pid_ = -1;
+    int status_ = -1;
+    bool ended_ = false;
+};
+
+// Runs a program to its end (at most `timeoutMilliseconds`, then it is
+// killed) and returns its standard output; false when it could not start,
+// did not end in time or failed.
+bool runForOutput(const std::string& program, const std::vector<std::string>& args, std::string& output,
+                  uint32_t timeoutMilliseconds = 5000);
+
+// The program the desktop opens a file with (xdg-mime: the default
+// application of the file's type), as a full host path; empty when there is
+// none.
+std::string desktopDefaultProgram(const std::string& hostFile);
+
 // ---------------------------------------------------------------- threads
 
 // An auto-reset event: set() wakes exactly one waiter (or the next one to
@@ -495,6 +567,10 @@ public:
     virtual void errorDialog(const ErrorDialogSpec& desc) = 0;
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
+    // The program associated with a file (full host path; empty for none).
+    // The headless backend answers none, so a test never starts the
+    // desktop's editor.
+    virtual std::string associatedProgram(const std::string& hostFile) { return desktopDefaultProgram(hostFile); }
 
     // The sound device, opened on the first call; null when the host has no
     // audio output (the engine then runs without sound).

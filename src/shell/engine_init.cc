@@ -5,6 +5,7 @@
 #include "common/texts/engine_texts.h"
 #include "core/archive/pack_index.h"
 #include "core/workers.h"
+#include "devtools/compiler_link.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/text/font_list.h"
@@ -137,7 +138,7 @@ bool passGuards() {
 // files up to date before anything reads them.
 bool openArchives() {
     if (!buildPackIndex()) return false;
-    return engine().core.run.packedMode || later::runCompilerLink();
+    return engine().core.run.packedMode || runCompilerLink(&initialiseTablesOnce);
 }
 
 // Engine files: the run's tables (the compiler link may have built them

@@ -464,6 +464,11 @@ bool HeadlessPlatform::shellOpen(const std::string& file, const std::string& par
     return true;
 }
 
+std::string HeadlessPlatform::associatedProgram(const std::string& hostFile) {
+    record("associated program: " + hostFile + " (none)");
+    return std::string();
+}
+
 const HeadlessPlatform::Window* HeadlessPlatform::window(WindowId id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : &it->second;

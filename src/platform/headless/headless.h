@@ -65,6 +65,7 @@ public:
     int messageBox(const MessageBoxSpec& desc) override;
     void errorDialog(const ErrorDialogSpec& desc) override;
     bool shellOpen(const std::string& file, const std::string& parameters) override;
+    std::string associatedProgram(const std::string& hostFile) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
     // the device between its own cycles, or advances the device itself when
