@@ -15,14 +15,14 @@ namespace platform {
 class HeadlessPlatform;
 }
 
-enum class ScriptedAction : uint8_t { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, FocusLost, FocusGained };
+enum class ScriptedAction : uint8_t { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, FocusLost, FocusGained, DialogEdit };
 
 struct ScriptedInput {
     uint64_t frame = 0;  // 1 is the first frame of the run
     ScriptedAction action = ScriptedAction::KeyDown;
     int window = 0;  // engine window 0 to 3
     int key = 0;     // key number; the mouse button of a button line
-    int x = 0, y = 0;  // client point of a move; x: wheel notches, up positive
+    int x = 0, y = 0;  // client point of a move; x: wheel notches, up positive, or edit presses
 };
 
 struct InputScript {
