@@ -171,6 +171,10 @@ bool runCompilerLink(void (*whileCompiling)()) {
     if (!compilerPresent()) {
         // A game compiled into loose files needs no compiler.
         if (platform::fileExists("vrbin\\vrcfg.vbn")) return true;
+        // The notices the author is shown say nothing of what is missing.
+        platform::writeStandardError("virelo: " + core().run.exeFolder +
+                                     " holds neither compiled files (vrbin/) nor the development compiler "
+                                     "(system/VRCom/VRCom.exe, see vrc install-link)\n");
         core().errors.caption = "License Information";
         reportError(kLibraryNoticesCode, true);
         return false;
