@@ -224,6 +224,23 @@ bool runForOutput(const std::string& program, const std::vector<std::string>& ar
 // none.
 std::string desktopDefaultProgram(const std::string& hostFile);
 
+// Watches a folder and the folders below it for files with an ending
+// (".vrs") being written, made, moved or removed (inotify).
+class FolderWatch {
+public:
+    FolderWatch() = default;
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+    bool start(const std::string& hostFolder, const std::string& ending);
+    // True when such a file changed since the last call (never blocks).
+    bool changed();
+
+private:
+    int fd_ = -1;
+    std::string ending_;
+};
+
 // ---------------------------------------------------------------- threads
 
 // An auto-reset event: set() wakes exactly one waiter (or the next one to

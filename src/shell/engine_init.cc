@@ -16,6 +16,7 @@
 #include "shell/engine.h"
 #include "shell/frame_thread.h"
 #include "shell/later_steps.h"
+#include "shell/reload.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "sound/sound_thread.h"
@@ -138,7 +139,10 @@ bool passGuards() {
 // files up to date before anything reads them.
 bool openArchives() {
     if (!buildPackIndex()) return false;
-    return engine().core.run.packedMode || runCompilerLink(&initialiseTablesOnce);
+    if (engine().core.run.packedMode) return true;
+    engine().shell.reload.available = compilerPresent();
+    if (engine().shell.reload.pending) return takeReloadedFiles();
+    return runCompilerLink(&initialiseTablesOnce);
 }
 
 // Engine files: the run's tables (the compiler link may have built them
@@ -250,6 +254,7 @@ int engineInit() {
     }
     if (!startThreads()) return stopped();
     showMainWindow();
+    watchSources();
     // The frame thread last: it runs scripts at once, and the window, the
     // display and the pacer are its own from then on.
     return startFrameThread() ? 0 : stopped();

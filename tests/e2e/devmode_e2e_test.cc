@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "support/lines.h"
+#include "support/png_file.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -137,6 +138,60 @@ TEST(DevModeE2E, ACompilerThatMisbehavesEndsTheStartSafely) {
         EXPECT_NE(r.output.find("name length 1000 beyond the block"), std::string::npos) << r.output;
         EXPECT_EQ(r.output.find("window 1 created"), std::string::npos) << r.output;
     }
+}
+
+std::string sceneWith(const char* image) {
+    return std::string("#config width=128 height=96 debug=1 images=png\n*SYSTEM_START\nObjectSet path=\"bg\" image=\"") +
+           image + "\" order=1\n" + kIdle;
+}
+
+size_t count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+bool waitForCount(const test::BackgroundProcess& run, const std::string& part, size_t wanted) {
+    for (int i = 0; i < 1000; ++i) {
+        if (count(run.output(), part) >= wanted) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(DevModeE2E, SavedSourcesAndF5RestartTheGameAndACompileErrorKeepsItRunning) {
+    test::TempDir game, out;
+    ASSERT_TRUE(test::writePng(game.str() + "red.png", test::Picture(128, 96, 0xFFFF0000u), false));
+    ASSERT_TRUE(test::writePng(game.str() + "blue.png", test::Picture(128, 96, 0xFF0000FFu), false));
+    game.write("src/main.vrs", sceneWith("red"));
+    installRealLink(game);
+    // On the real clock, so that the sources change while the game runs:
+    // the saved source reloads the game long before frame 90, F5 does so
+    // again at frame 100.
+    out.write("keys.input", "100 key tap f5\n");
+    test::BackgroundProcess run({virelo(), "--realtime", "--transcript", "--input", out.str() + "keys.input", "--frames",
+                                 "240", "--screenshot-at", "2:" + out.str() + "before.png", "--screenshot-at",
+                                 "90:" + out.str() + "after.png", game.str()},
+                                out.str() + "output.txt");
+    ASSERT_TRUE(waitForCount(run, "window 1 created", 1)) << run.output();
+    game.write("src/main.vrs", sceneWith("blue"));
+    ASSERT_TRUE(waitForCount(run, "virelo: reloaded in", 2)) << run.output();
+    // A source that does not compile: the error and its place in the
+    // dialog, with the edit button, and the game goes on.
+    game.write("src/main.vrs", sceneWith("blue") + "goto *nowhere\n");
+    ASSERT_TRUE(waitForCount(run, "error dialog", 1)) << run.output();
+    EXPECT_EQ(run.stop(SIGTERM), 143) << run.output();
+    const std::string output = run.output();
+    EXPECT_EQ(count(output, "virelo: reloaded in"), 2u) << output;
+    EXPECT_NE(output.find("edit=enabled | [" + std::string(utf8(u8"対象ファイル")) + "]"), std::string::npos) << output;
+    EXPECT_TRUE(test::hasLine(output, "src/main.vrs")) << output;
+    EXPECT_TRUE(test::hasLine(output, utf8(u8"7 行目"))) << output;
+    EXPECT_NE(output.find("no label *nowhere"), std::string::npos) << output;
+    test::Picture before, after;
+    ASSERT_TRUE(test::readPng(out.str() + "before.png", before));
+    ASSERT_TRUE(test::readPng(out.str() + "after.png", after));
+    EXPECT_EQ(before.rgb(10, 10), 0xFF0000u);
+    EXPECT_EQ(after.rgb(10, 10), 0x0000FFu);
 }
 
 }  // namespace
