@@ -169,8 +169,9 @@ void exchangeWithCompiler(CompilerExchange& result, bool quiet, void (*whileComp
 
 bool runCompilerLink(void (*whileCompiling)()) {
     if (!compilerPresent()) {
-        // A game compiled into loose files needs no compiler.
-        if (platform::fileExists("vrbin\\vrcfg.vbn")) return true;
+        // A game compiled into loose files needs no compiler (a file missing
+        // from them is reported by name when it is read).
+        if (platform::fileExists("vrbin")) return true;
         // The notices the author is shown say nothing of what is missing.
         platform::writeStandardError("virelo: " + core().run.exeFolder +
                                      " holds neither compiled files (vrbin/) nor the development compiler "
