@@ -91,6 +91,28 @@ bool takeReloadedFiles() {
     return true;
 }
 
+void keepMainWindowForReload() {
+    Engine& e = engine();
+    ReloadState& reload = e.shell.reload;
+    if (reload.keptWindow != platform::kNoWindow) {
+        e.core.platform.destroyWindow(reload.keptWindow);
+        reload.keptWindow = platform::kNoWindow;
+    }
+    if (!reload.pending) return;
+    reload.keptWindow = e.core.windows[0].handle;
+    e.core.windows[0].handle = platform::kNoWindow;
+}
+
+platform::WindowId takeKeptWindow(const platform::WindowSpec& spec) {
+    Engine& e = engine();
+    platform::WindowId kept = e.shell.reload.keptWindow;
+    if (kept == platform::kNoWindow) return kept;
+    e.shell.reload.keptWindow = platform::kNoWindow;
+    e.core.platform.setClientSize(kept, spec.width, spec.height);
+    e.core.platform.setWindowTitle(kept, spec.title);
+    return kept;
+}
+
 void noteReloadedFrame() {
     ReloadState& reload = engine().shell.reload;
     if (!reload.timing) return;

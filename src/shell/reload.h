@@ -5,6 +5,8 @@
 // running game goes on.
 #pragma once
 
+#include "platform/platform.h"
+
 namespace vr {
 
 // A key went down: F5 asks for a reload (on the thread that takes the
@@ -18,6 +20,12 @@ bool serveReload();
 // Start-up of the fresh engine: the compiled files of the reload instead
 // of a new run of the compiler.  False when there is no reload.
 bool takeReloadedFiles();
+// Shutdown before a reload: the main window is kept for the fresh engine
+// (and a kept window the fresh engine never took is closed).
+void keepMainWindowForReload();
+// The main window kept over a reload, made to the new game's size and
+// title; kNoWindow when there is none.
+platform::WindowId takeKeptWindow(const platform::WindowSpec& spec);
 // After a presented frame: the first one after a reload says how long it took.
 void noteReloadedFrame();
 

@@ -39,6 +39,9 @@ struct ReloadState {
     std::vector<HandOverItem> items;
     std::string dataFolder;
     uint64_t framesRun = 0;
+    // The main window goes on showing the game over the reload; the fresh
+    // engine takes it instead of making one.
+    platform::WindowId keptWindow = platform::kNoWindow;
     bool timing = false;  // the first frame after a reload reports its time
 };
 

@@ -148,6 +148,8 @@ std::unique_ptr<Engine> freshEngineForReload(platform::Platform& host, Engine& o
     to.items = std::move(from.items);
     to.dataFolder = std::move(from.dataFolder);
     to.askedAt = from.askedAt;
+    to.keptWindow = from.keptWindow;
+    from.keptWindow = platform::kNoWindow;
     to.timing = true;
     const uint64_t framesRun = old.shell.framesRun;
     old.shell.instanceChannel.reset();

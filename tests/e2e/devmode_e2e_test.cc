@@ -183,6 +183,7 @@ TEST(DevModeE2E, SavedSourcesAndF5RestartTheGameAndACompileErrorKeepsItRunning) 
     EXPECT_EQ(run.stop(SIGTERM), 143) << run.output();
     const std::string output = run.output();
     EXPECT_EQ(count(output, "virelo: reloaded in"), 2u) << output;
+    EXPECT_EQ(count(output, "created"), 1u) << "the window is kept over the reloads\n" << output;
     EXPECT_NE(output.find("edit=enabled | [" + std::string(utf8(u8"対象ファイル")) + "]"), std::string::npos) << output;
     EXPECT_TRUE(test::hasLine(output, "src/main.vrs")) << output;
     EXPECT_TRUE(test::hasLine(output, utf8(u8"7 行目"))) << output;
