@@ -116,6 +116,17 @@ TEST(DevModeE2E, ACompilerThatHandsOverNothingLeavesTheFilesOfTheFolderItNames) 
     auto r = runProcess({virelo(), "--headless", "--frames", "3", "--dump-vars", out.str() + "vars.txt", game.str()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(test::hasLine(readFile(out.str() + "vars.txt"), "1000 int = 9"));
+
+    // In the game folder itself: the configuration as a loose file, the
+    // rest of the compiled files from a pack beside it.
+    fs::create_directories(game.path() / "vrbin");
+    fs::rename(data.path() / "vrbin/vrcfg.vbn", game.path() / "vrbin/vrcfg.vbn");
+    auto p = runProcess({test::vrpack(), "create", game.str() + "data.vpf", data.str()});
+    ASSERT_EQ(p.exitCode, 0) << p.output;
+    game.write("system/VRCom/mode", "folder " + game.str());
+    r = runProcess({virelo(), "--headless", "--frames", "3", "--dump-vars", out.str() + "vars2.txt", game.str()});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_TRUE(test::hasLine(readFile(out.str() + "vars2.txt"), "1000 int = 9"));
 }
 
 TEST(DevModeE2E, ACompilerThatMisbehavesEndsTheStartSafely) {
@@ -137,6 +148,14 @@ TEST(DevModeE2E, ACompilerThatMisbehavesEndsTheStartSafely) {
         EXPECT_NE(r.output.find(utf8(u8"VIRELOコンパイラとデータ通信が出来ませんでした。")), std::string::npos) << r.output;
         EXPECT_NE(r.output.find("name length 1000 beyond the block"), std::string::npos) << r.output;
         EXPECT_EQ(r.output.find("window 1 created"), std::string::npos) << r.output;
+    }
+    {
+        // A compiler that cannot be run says so.
+        test::TempDir game;
+        game.write("system/VRCom/VRCom.exe", "not a program");
+        auto r = runProcess({virelo(), "--headless", "--transcript", "--frames", "3", game.str()});
+        EXPECT_EQ(r.exitCode, 1) << r.output;
+        EXPECT_NE(r.output.find(utf8(u8"VIRELOコンパイラを起動できませんでした。")), std::string::npos) << r.output;
     }
 }
 
