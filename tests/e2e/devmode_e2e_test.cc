@@ -185,12 +185,12 @@ TEST(DevModeE2E, SavedSourcesAndF5RestartTheGameAndACompileErrorKeepsItRunning) 
     game.write("src/main.vrs", sceneWith("red"));
     installRealLink(game);
     // On the real clock, so that the sources change while the game runs:
-    // the saved source reloads the game long before frame 90, F5 does so
-    // again at frame 100.
+    // the saved source reloads the game, F5 does so again at frame 100; the
+    // picture of frame 200 comes after both.
     out.write("keys.input", "100 key tap f5\n");
     test::BackgroundProcess run({virelo(), "--realtime", "--transcript", "--input", out.str() + "keys.input", "--frames",
-                                 "240", "--screenshot-at", "2:" + out.str() + "before.png", "--screenshot-at",
-                                 "90:" + out.str() + "after.png", game.str()},
+                                 "600", "--screenshot-at", "2:" + out.str() + "before.png", "--screenshot-at",
+                                 "200:" + out.str() + "after.png", game.str()},
                                 out.str() + "output.txt");
     ASSERT_TRUE(waitForCount(run, "window 1 created", 1)) << run.output();
     game.write("src/main.vrs", sceneWith("blue"));
@@ -199,6 +199,8 @@ TEST(DevModeE2E, SavedSourcesAndF5RestartTheGameAndACompileErrorKeepsItRunning) 
     // dialog, with the edit button, and the game goes on.
     game.write("src/main.vrs", sceneWith("blue") + "goto *nowhere\n");
     ASSERT_TRUE(waitForCount(run, "error dialog", 1)) << run.output();
+    for (int i = 0; i < 1000 && !fs::exists(out.str() + "after.png"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(run.stop(SIGTERM), 143) << run.output();
     const std::string output = run.output();
     EXPECT_EQ(count(output, "virelo: reloaded in"), 2u) << output;
