@@ -75,6 +75,7 @@ void help() {
                  "  N mouse down|up|click BUTTON [X Y] [window W]   BUTTON: left, right or middle\n"
                  "  N wheel up|down [NOTCHES] [window W]\n"
                  "  N focus lost|gained [window W]\n"
+                 "  N dialog edit [PRESSES]             the next error dialog's edit button\n"
                  "tap and click let go in frame N + 1.  A bad line stops the run before it starts\n"
                  "(exit code 2).\n");
 }

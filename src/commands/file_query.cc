@@ -47,7 +47,7 @@ bool exists(NameKind kind, const std::string& name) {
 
 std::string associatedProgram(NameKind kind, const std::string& name) {
     if (kind == NameKind::Folder) return std::string();
-    std::string program = core().platform.associatedProgram(name);
+    std::string program = platform::utf8ToSjis(core().platform.associatedProgram(platform::hostPath(name)));
     while (!program.empty() && program.back() == ' ') program.pop_back();
     return program;
 }

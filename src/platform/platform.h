@@ -126,10 +126,6 @@ bool readRegistryStore(const std::string& storePath, std::string_view key, std::
 // The registry store a user keeps for all games: registry.txt in
 // $XDG_CONFIG_HOME/virelo (or ~/.config/virelo).
 std::string userRegistryStore();
-// The program the desktop opens a file with (xdg-mime's default application
-// for the file's type, its Exec line's program as a full path when it is on
-// the PATH), in Shift_JIS; empty when there is none or the file is missing.
-std::string defaultApplicationOf(std::string_view name);
 
 bool setCurrentDirectory(const std::string& hostPath);
 std::string currentDirectory();
@@ -183,6 +179,91 @@ void writeStandardError(std::string_view text);
 // comes while the dialog is open.
 std::vector<int> childProcesses();
 void killProcess(int pid);
+
+// ---------------------------------------------------------------- compiler link
+
+// The host's own clock and sleep, whatever clock the backend keeps: waiting
+// for another process takes real time even on the headless virtual clock.
+uint64_t hostMillis();
+void hostSleep(uint32_t milliseconds);
+int processId();
+uint32_t userId();
+
+// A named block of memory shared with another process (POSIX shared
+// memory).  The creator owns the name and removes it when it closes the
+// block; a process that opens it only maps it.
+class SharedMemory {
+public:
+    SharedMemory() = default;
+    ~SharedMemory() { close(); }
+    SharedMemory(const SharedMemory&) = delete;
+    SharedMemory& operator=(const SharedMemory&) = delete;
+    // Makes a block of `size` bytes readable and writable by this user only
+    // (a block left under the name by a process that died is replaced).
+    bool create(const std::string& name, size_t size);
+    // Maps the whole of an existing block, as large as it is.
+    bool open(const std::string& name);
+    void close();
+    uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+    // The other process writes while we read: 32-bit flags are read and
+    // written whole and in order.
+    uint32_t loadWord(size_t offset) const;
+    void storeWord(size_t offset, uint32_t value);
+
+private:
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    std::string owned_;  // the name to remove at close, when we made it
+};
+
+// A child program whose end the parent waits for (the development
+// compiler).  The child inherits the environment with `environment`
+// ("NAME=value") added, and the current directory.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();  // a child still running is killed and reaped
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool start(const std::string& program, const std::vector<std::string>& args,
+               const std::vector<std::string>& environment = {});
+    // True once the child has ended (it is reaped then).
+    bool ended();
+    // The exit status of an ended child; -1 when a signal ended it.
+    int exitStatus() const { return status_; }
+    void kill();
+    int pid() const { return pid_; }
+
+private:
+    int pid_ = -1;
+    int status_ = -1;
+    bool ended_ = false;
+};
+
+
+// The program the desktop opens a file with (xdg-mime: the default
+// application of the file's type, the program of its desktop entry's Exec
+// line found on the PATH), as a full host path; empty when there is none,
+// or the file is a folder or missing.
+std::string desktopDefaultProgram(const std::string& hostFile);
+
+// Watches a folder and the folders below it for files with an ending
+// (".vrs") being written, made, moved or removed (inotify).
+class FolderWatch {
+public:
+    FolderWatch() = default;
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+    bool start(const std::string& hostFolder, const std::string& ending);
+    // True when such a file changed since the last call (never blocks).
+    bool changed();
+
+private:
+    int fd_ = -1;
+    std::string ending_;
+};
 
 // ---------------------------------------------------------------- threads
 
@@ -548,11 +629,13 @@ public:
     // Opens a file or program the way the desktop would (associated program).
     virtual bool shellOpen(const std::string& file, const std::string& parameters) = 0;
     // The file commands: opening a file and waiting until its program ends,
-    // the program a file opens with, and the registry reads (the user's store,
-    // then the game folder's registry.txt; headless runs read only the latter,
-    // so they do not depend on the machine).
+    // the program a file opens with (a full host path; empty for none, and
+    // always none headless, so that a test never starts the desktop's
+    // editor), and the registry reads (the user's store, then the game
+    // folder's registry.txt; headless runs read only the latter, so they do
+    // not depend on the machine).
     virtual bool shellOpenAndWait(const std::string& file, const std::string& parameters) = 0;
-    virtual std::string associatedProgram(std::string_view name) { return defaultApplicationOf(name); }
+    virtual std::string associatedProgram(const std::string& hostFile) { return desktopDefaultProgram(hostFile); }
     virtual bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) {
         return readRegistryStore(userRegistryStore(), key, valueName, value) ||
                readRegistryStore(hostPath("registry.txt"), key, valueName, value);

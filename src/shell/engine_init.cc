@@ -5,6 +5,7 @@
 #include "common/texts/engine_texts.h"
 #include "core/archive/pack_index.h"
 #include "core/workers.h"
+#include "devtools/compiler_link.h"
 #include "graphics/graphics_init.h"
 #include "graphics/message/input_wait.h"
 #include "graphics/text/font_list.h"
@@ -15,6 +16,7 @@
 #include "shell/engine.h"
 #include "shell/frame_thread.h"
 #include "shell/later_steps.h"
+#include "shell/reload.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "sound/sound_thread.h"
@@ -137,7 +139,10 @@ bool passGuards() {
 // files up to date before anything reads them.
 bool openArchives() {
     if (!buildPackIndex()) return false;
-    return engine().core.run.packedMode || later::runCompilerLink();
+    if (engine().core.run.packedMode) return true;
+    engine().shell.reload.available = compilerPresent();
+    if (engine().shell.reload.pending) return takeReloadedFiles();
+    return runCompilerLink(&initialiseTablesOnce);
 }
 
 // Engine files: the run's tables (the compiler link may have built them
@@ -249,6 +254,7 @@ int engineInit() {
     }
     if (!startThreads()) return stopped();
     showMainWindow();
+    watchSources();
     // The frame thread last: it runs scripts at once, and the window, the
     // display and the pacer are its own from then on.
     return startFrameThread() ? 0 : stopped();

@@ -4,6 +4,7 @@
 #include "script/variable_dump.h"
 #include "shell/engine.h"
 #include "shell/later_steps.h"
+#include "shell/reload.h"
 #include "shell/startup.h"
 #include "sound/sound_thread.h"
 
@@ -47,6 +48,7 @@ void engineShutdown() {
     // 6.
     host.showCursor(true);
     releaseLayers();
+    keepMainWindowForReload();
     destroyWindows();
 }
 

@@ -204,6 +204,17 @@ struct LineParser {
         return true;
     }
 
+    // The next error dialog's edit button, pressed before its end button.
+    bool dialog(uint64_t frame) {
+        if (!wordCount(3, 4, "dialog edit [PRESSES]")) return false;
+        if (w[2] != "edit") return fail("a dialog line presses edit, not '" + std::string(w[2]) + "'");
+        long presses = 1;
+        if (w.size() == 4 && !number(w[3], 1, 100, presses))
+            return fail("'" + std::string(w[3]) + "' is no count of presses (1 to 100)");
+        add(frame, ScriptedAction::DialogEdit, 0, 0, int(presses));
+        return true;
+    }
+
     bool parse(std::string_view line) {
         if (w.empty()) return true;
         uint64_t frame = 0;
@@ -217,7 +228,8 @@ struct LineParser {
         if (w[1] == "focus") return focus(frame);
         if (w[1] == "box") return box(frame);
         if (w[1] == "type") return type(frame, line);
-        return fail("unknown action '" + std::string(w[1]) + "' (key, mouse, wheel, focus, box or type)");
+        if (w[1] == "dialog") return dialog(frame);
+        return fail("unknown action '" + std::string(w[1]) + "' (key, mouse, wheel, focus, box, type or dialog)");
     }
 };
 
@@ -280,6 +292,10 @@ bool feedInputScript(InputScript& script, uint64_t frame) {
         }
         if (in.action == ScriptedAction::KeyDown || in.action == ScriptedAction::KeyUp) {
             host.setKey(in.key, in.action == ScriptedAction::KeyDown);
+            continue;
+        }
+        if (in.action == ScriptedAction::DialogEdit) {
+            host.queueErrorDialogEdits(in.x);
             continue;
         }
         platform::WindowId window = engine().core.windows[size_t(in.window)].handle;

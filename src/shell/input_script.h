@@ -17,8 +17,9 @@ class HeadlessPlatform;
 
 enum class ScriptedAction : uint8_t {
     KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, FocusLost, FocusGained,
-    BoxAnswer,  // key: the button's result for the next message box
-    TypeText,   // text: what the player types into the next input dialog
+    BoxAnswer,   // key: the button's result for the next message box
+    TypeText,    // text: what the player types into the next input dialog
+    DialogEdit,  // x: presses of the next error dialog's edit button
 };
 
 struct ScriptedInput {
@@ -26,7 +27,7 @@ struct ScriptedInput {
     ScriptedAction action = ScriptedAction::KeyDown;
     int window = 0;  // engine window 0 to 3
     int key = 0;     // key number; the mouse button of a button line
-    int x = 0, y = 0;  // client point of a move; x: wheel notches, up positive
+    int x = 0, y = 0;  // client point of a move; x: wheel notches, up positive, or edit presses
     std::string text;  // UTF-8
 };
 

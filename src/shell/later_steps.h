@@ -5,7 +5,6 @@
 
 namespace vr::later {
 
-inline bool runCompilerLink() { return true; }  // the compiled files from the development compiler
 inline void createMenuStrip() {}           // the full-screen menu strip
 inline void loadMidiPlugin() {}            // the optional MIDI plug-in
 inline void updateMenuStrip() {}           // the menu strip follows the cursor

@@ -6,6 +6,7 @@
 #include "shell/frame_thread.h"
 #include "shell/input.h"
 #include "shell/later_steps.h"
+#include "shell/reload.h"
 #include "shell/startup.h"
 
 namespace vr {
@@ -63,6 +64,7 @@ bool frameStep() {
     ShellState& shell = e.shell;
     if (shell.frameSuspended) return false;
     if (core().run.quitRequested) return true;
+    if (serveReload()) return true;
 
     updateKeyStates();
 
@@ -95,6 +97,7 @@ bool frameStep() {
             if (presentWindow(w)) return true;
         }
         ++shell.pacer.presentedFrames;
+        noteReloadedFrame();
     }
 
     later::showPopupMenu();

@@ -58,7 +58,7 @@ public:
     bool clipboardText(std::string& sjis) override;
     bool setClipboardText(std::string_view sjis) override;
     bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
-    std::string associatedProgram(std::string_view name) override { return host_.associatedProgram(name); }
+    std::string associatedProgram(const std::string& hostFile) override { return host_.associatedProgram(hostFile); }
     bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override {
         return host_.readRegistry(key, valueName, value);
     }

@@ -3,12 +3,14 @@
 // run lives in core's RunState.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "core/archive/packed_images.h"
+#include "core/archive/loader.h"
 #include "platform/platform.h"
 
 namespace vr {
@@ -22,6 +24,26 @@ struct FramePacer {
     uint32_t presentedFrames = 0;
     uint32_t pacedPerSecond = 0;  // published once a second
     uint32_t presentedPerSecond = 0;
+};
+
+// Development mode's reload: F5 or a saved source recompiles the game
+// through the compiler link and starts it again from its start label in a
+// fresh engine (runProgram makes it), keeping the compiled files handed over.
+struct ReloadState {
+    bool available = false;        // the game came from the development compiler
+    std::atomic<bool> wanted{false};  // F5 was pressed (on the thread that takes events)
+    uint64_t askedAt = 0;          // host clock of the wish, for the reload's time
+    std::unique_ptr<platform::FolderWatch> watch;
+    uint64_t changedAt = 0;        // host clock of the last source change not acted on
+    // Passed to the next engine.
+    bool pending = false;
+    std::vector<HandOverItem> items;
+    std::string dataFolder;
+    uint64_t framesRun = 0;
+    // The main window goes on showing the game over the reload; the fresh
+    // engine takes it instead of making one.
+    platform::WindowId keptWindow = platform::kNoWindow;
+    bool timing = false;  // the first frame after a reload reports its time
 };
 
 struct ShellState {
@@ -51,6 +73,7 @@ struct ShellState {
     // The one packed image file loaded (count 0: none) and its name.
     packed::PackedImages packedImages;
     std::string packedImageName;
+    ReloadState reload;
 };
 
 }  // namespace vr

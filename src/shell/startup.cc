@@ -97,14 +97,80 @@ bool isAppendedMode(uint32_t builtSize, int64_t fileSize, bool magicFound) {
     return builtSize != 4 && fileSize > 0 && builtSize != 0 && fileSize != int64_t(builtSize) && magicFound;
 }
 
+namespace {
+
+void takeOptions(Engine& e, const RunOptions& options) {
+    e.shell.frameLimit = options.frameLimit;
+    e.shell.afterFrame = options.afterFrame;
+    e.shell.dumpVarsFile = options.dumpVarsFile;
+    e.input.script = options.inputScript;
+}
+
+// Data appended to the executable: a pack archive and the screen-saver mark.
+void checkAppendedData() {
+    core().run.builtSize = platform::builtSize();
+    if (core().run.builtSize == 0) {
+        messageBox("FS", "");
+        return;
+    }
+    platform::File self;
+    int64_t fileSize = self.openHost(core().run.exePath, platform::OpenMode::Read) ? self.size() : 0;
+    AppendedHeader h = readAppendedHeader(core().run.exePath, core().run.builtSize);
+    if (h.found) {
+        core().run.appendedBase = h.base;
+        core().run.screenSaverMode = h.screenSaver;
+    }
+    if (isAppendedMode(core().run.builtSize, fileSize, h.found)) {
+        core().run.appendedMode = true;
+        core().run.packedMode = true;
+    }
+}
+
+bool enterGameFolder() {
+    if (platform::setCurrentDirectory(core().run.exeFolder)) return true;
+    platform::writeStandardError("virelo: " + platform::sjisToUtf8(VR_TEXT_GAME_FOLDER_NOT_OPENED) + " (" +
+                                 core().run.exeFolder + ")\n");
+    messageBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, VR_TEXT_CAPTION_ERROR);
+    return false;
+}
+
+// A reload in development mode: the engine that ended hands its compiled
+// files to a fresh one, which starts the game as a new run would, in the
+// same process, under the same guards.  Every subsystem's state is made
+// anew; only the count of frames goes on, so that a headless run's frame
+// limit, screenshots and input keep counting over the reload.
+std::unique_ptr<Engine> freshEngineForReload(platform::Platform& host, Engine& old, const RunOptions& options,
+                                             const std::string& guardFolder) {
+    auto e = std::make_unique<Engine>(host);
+    ReloadState& from = old.shell.reload;
+    ReloadState& to = e->shell.reload;
+    to.pending = true;
+    to.items = std::move(from.items);
+    to.dataFolder = std::move(from.dataFolder);
+    to.askedAt = from.askedAt;
+    to.keptWindow = from.keptWindow;
+    from.keptWindow = platform::kNoWindow;
+    to.timing = true;
+    const uint64_t framesRun = old.shell.framesRun;
+    old.shell.instanceChannel.reset();
+    bindEngine(e.get());
+    takeOptions(*e, options);
+    e->shell.framesRun = framesRun;
+    fillPaths(options);
+    e->shell.instanceChannel = std::make_unique<platform::InstanceChannel>();
+    e->shell.instanceChannel->listen(e->shell.instanceName, guardFolder);
+    return e;
+}
+
+}  // namespace
+
 int runProgram(platform::Platform& host, const RunOptions& options) {
     auto e = std::make_unique<Engine>(host);
-    EngineBinding binding(*e);
-    ShellState& shell = e->shell;
-    shell.frameLimit = options.frameLimit;
-    shell.afterFrame = options.afterFrame;
-    shell.dumpVarsFile = options.dumpVarsFile;
-    e->input.script = options.inputScript;
+    bindEngine(e.get());
+    struct Unbind {
+        ~Unbind() { bindEngine(nullptr); }
+    } unbind;
+    takeOptions(*e, options);
 
     // A headless run has no window to bring to the front, and tests and
     // batch jobs run many of one game at once: its guards live in a folder
@@ -127,45 +193,31 @@ int runProgram(platform::Platform& host, const RunOptions& options) {
     // Per-folder guard: a second instance of the same game asks the first to
     // come to the front and ends.
     platform::NamedLock folderGuard;
-    int guard = folderGuard.acquire(shell.instanceName, guardFolder);
+    int guard = folderGuard.acquire(e->shell.instanceName, guardFolder);
     if (guard != 1) {
-        if (guard == 0) platform::InstanceChannel::sendRaiseRequest(shell.instanceName, guardFolder);
+        if (guard == 0) platform::InstanceChannel::sendRaiseRequest(e->shell.instanceName, guardFolder);
         return 0;
     }
-    shell.instanceChannel = std::make_unique<platform::InstanceChannel>();
-    shell.instanceChannel->listen(shell.instanceName, guardFolder);
+    e->shell.instanceChannel = std::make_unique<platform::InstanceChannel>();
+    e->shell.instanceChannel->listen(e->shell.instanceName, guardFolder);
     startGuard.release();
 
-    if (!platform::setCurrentDirectory(core().run.exeFolder)) {
-        platform::writeStandardError("virelo: " + platform::sjisToUtf8(VR_TEXT_GAME_FOLDER_NOT_OPENED) + " (" +
-                                     core().run.exeFolder + ")\n");
-        messageBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, VR_TEXT_CAPTION_ERROR);
-        return 1;
-    }
-
-    // Data appended to the executable: a pack archive and the screen-saver mark.
-    core().run.builtSize = platform::builtSize();
-    if (core().run.builtSize == 0) {
-        messageBox("FS", "");
-    } else {
-        platform::File self;
-        int64_t fileSize = self.openHost(core().run.exePath, platform::OpenMode::Read) ? self.size() : 0;
-        AppendedHeader h = readAppendedHeader(core().run.exePath, core().run.builtSize);
-        if (h.found) {
-            core().run.appendedBase = h.base;
-            core().run.screenSaverMode = h.screenSaver;
-        }
-        if (isAppendedMode(core().run.builtSize, fileSize, h.found)) {
-            core().run.appendedMode = true;
-            core().run.packedMode = true;
-        }
-    }
+    if (!enterGameFolder()) return 1;
+    checkAppendedData();
 
     if (core().run.screenSaverMode && !screenSaverSwitches()) return 0;
 
     platform::installQuitSignals();
-    if (engineInit() == 0) mainLoop();
-    engineShutdown();
+    for (;;) {
+        if (engineInit() == 0) mainLoop();
+        engineShutdown();
+        if (!e->shell.reload.pending || platform::quitSignalled()) break;
+        auto fresh = freshEngineForReload(host, *e, options, guardFolder);
+        e = std::move(fresh);
+        if (!enterGameFolder()) return 1;
+        checkAppendedData();
+    }
+    ShellState& shell = e->shell;
     shell.instanceChannel.reset();
     folderGuard.release();
 

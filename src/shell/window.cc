@@ -5,6 +5,7 @@
 #include "graphics/compose.h"
 #include "graphics/layer.h"
 #include "shell/engine.h"
+#include "shell/reload.h"
 #include "shell/window_events.h"
 
 namespace vr {
@@ -71,7 +72,8 @@ platform::WindowSpec windowSpec(const WindowObject& w) {
 bool createMainWindow() {
     Engine& e = engine();
     WindowObject& w = e.core.windows[0];
-    w.handle = e.core.platform.createWindow(windowSpec(w));
+    w.handle = takeKeptWindow(windowSpec(w));
+    if (w.handle == platform::kNoWindow) w.handle = e.core.platform.createWindow(windowSpec(w));
     w.needsClear = true;
     noteMainWindowActivity();
     if (w.handle == platform::kNoWindow) return false;

@@ -4,6 +4,7 @@
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
 #include "shell/engine.h"
+#include "shell/reload.h"
 #include "shell/input.h"
 #include "shell/startup.h"
 
@@ -142,6 +143,7 @@ void handleWindowEvent(const platform::Event& event) {
         break;
     case platform::EventType::KeyDown:
         if (event.key) ev.lastKey = event.key;
+        askForReload(event.key);
         break;
     case platform::EventType::KeyUp:
         break;

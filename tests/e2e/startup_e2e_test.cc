@@ -124,6 +124,7 @@ TEST(StartupE2E, MissingStartLabelStopsStartUpWithAReport) {
 
 TEST(StartupE2E, MissingEngineFileIsReportedByName) {
     test::TempDir game;
+    std::filesystem::create_directories(game.path() / "vrbin");
     auto r = runProcess({virelo(), "--headless", game.str()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(test::hasLine(r.output, "virelo: fatal error 104060")) << r.output;

@@ -139,9 +139,9 @@ TEST(PlatformProcess, TheDesktopsProgramForAFileComesFromItsDesktopEntry) {
     t.write("note.txt", "x");
     EnvVar path("PATH", (t.str() + "bin:" + environmentValue("PATH")).c_str());
     EnvVar data("XDG_DATA_HOME", (t.str() + "share").c_str());
-    EXPECT_EQ(defaultApplicationOf(t.str() + "note.txt"), t.str() + "bin/noteview");
-    EXPECT_EQ(defaultApplicationOf(t.str() + "bin"), "") << "a folder has none";
-    EXPECT_EQ(defaultApplicationOf(t.str() + "missing.txt"), "");
+    EXPECT_EQ(desktopDefaultProgram(t.str() + "note.txt"), t.str() + "bin/noteview");
+    EXPECT_EQ(desktopDefaultProgram(t.str() + "bin"), "") << "a folder has none";
+    EXPECT_EQ(desktopDefaultProgram(t.str() + "missing.txt"), "");
 }
 
 TEST(PlatformProcess, HostFacts) {

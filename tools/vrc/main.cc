@@ -2,6 +2,8 @@
 //
 //   vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf] [--config KEY=VALUE...]
 //   vrc disassemble FILE_OR_GAME_DIR
+//   vrc install-link GAME_DIR
+//   vrc vr            (as GAME_DIR/system/VRCom/VRCom.exe, started by the engine)
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +13,9 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "build.h"
 #include "compiler.h"
+#include "link.h"
 #include "disassembler.h"
 #include "output.h"
 #include "source_text.h"
@@ -24,12 +28,17 @@ int usage(int code) {
     std::fprintf(code ? stderr : stdout,
                  "usage: vrc build SRC_DIR --out GAME_DIR [--pack FILE.vpf] [--config KEY=VALUE...]\n"
                  "       vrc disassemble FILE_OR_GAME_DIR\n"
+                 "       vrc install-link GAME_DIR\n"
                  "       vrc --version\n"
                  "\n"
                  "build compiles every .vrs file below SRC_DIR (in the order of their paths) into\n"
                  "GAME_DIR/vrbin, or with --pack into a pack archive holding the vrbin files.\n"
                  "--config takes what a #config line takes and comes after the sources' own\n"
-                 "(--config framethread=1 builds the game with the frame on a thread of its own).\n");
+                 "(--config framethread=1 builds the game with the frame on a thread of its own).\n"
+                 "\n"
+                 "install-link puts vrc into GAME_DIR/system/VRCom/ as the development compiler: a\n"
+                 "game folder of sources then starts with `virelo GAME_DIR`, the engine compiling\n"
+                 "it in memory at every start (see docs/devmode.md).\n");
     return code;
 }
 
@@ -39,17 +48,6 @@ bool loadEmbedded(vrc::Catalogue& catalogue) {
         return true;
     std::fprintf(stderr, "vrc: the built-in catalogue is damaged: %s\n", error.c_str());
     return false;
-}
-
-std::vector<fs::path> findSources(const fs::path& root) {
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        if (it->is_regular_file() && it->path().extension() == ".vrs") files.push_back(it->path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 int build(const std::vector<std::string>& args) {
@@ -71,33 +69,13 @@ int build(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vrc: %s: not a folder\n", src.c_str());
         return 1;
     }
-    vrc::Catalogue catalogue;
-    if (!loadEmbedded(catalogue)) return 1;
     vrc::Diagnostics diagnostics;
-    std::vector<vrc::SourceText> sources;
-    for (const fs::path& file : findSources(src)) {
-        std::ifstream in(file, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        if (!in.good() && !in.eof()) {
-            std::fprintf(stderr, "vrc: %s: cannot read\n", file.c_str());
-            return 1;
-        }
-        sources.push_back(vrc::readSource(fs::relative(file, src).generic_string(), bytes, diagnostics));
-    }
-    if (sources.empty()) {
-        std::fprintf(stderr, "vrc: %s: no .vrs files\n", src.c_str());
+    vrc::FileSet files;
+    std::string error;
+    bool ok = vrc::compileFolder(src, configs, files, diagnostics, error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "vrc: %s\n", error.c_str());
         return 1;
-    }
-    vrc::CompiledGame game;
-    bool ok = vrc::compileGame(sources, catalogue, game, diagnostics);
-    if (ok && !configs.empty()) {
-        // The command line's settings win over the sources' own.
-        std::string lines;
-        for (const std::string& c : configs) lines += "#config " + c + "\n";
-        size_t before = diagnostics.count();
-        vrc::SourceText given = vrc::readSource("--config", lines, diagnostics);
-        vrc::readDeclarations(given, int(sources.size()), game, diagnostics);
-        ok = diagnostics.count() == before;
     }
     for (const vrc::Diagnostic& d : diagnostics.list()) {
         vrc::Diagnostic shown = d;
@@ -107,8 +85,6 @@ int build(const std::vector<std::string>& args) {
     if (diagnostics.count() > diagnostics.list().size())
         std::fprintf(stderr, "vrc: %zu more errors\n", diagnostics.count() - diagnostics.list().size());
     if (!ok) return 1;
-    vrc::FileSet files = vrc::compiledFiles(game, catalogue);
-    std::string error;
     if (!out.empty() && !vrc::writeFolder(files, out, error)) {
         std::fprintf(stderr, "vrc: %s\n", error.c_str());
         return 1;
@@ -146,6 +122,9 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "build") return build(args);
     if (command == "disassemble" || command == "--disassemble") return disassembleCommand(args);
+    if (command == "install-link") return args.size() == 1 ? vrc::installLink(args[0]) : usage(2);
+    // The engine starts its compiler as "VRCom.exe vr".
+    if (command == "vr") return vrc::runLink();
     std::fprintf(stderr, "vrc: unknown command %s\n", command.c_str());
     return usage(2);
 }

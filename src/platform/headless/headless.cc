@@ -496,8 +496,8 @@ bool HeadlessPlatform::shellOpenAndWait(const std::string& file, const std::stri
     return true;
 }
 
-std::string HeadlessPlatform::associatedProgram(std::string_view name) {
-    record("associated program: " + sjisToUtf8(name));
+std::string HeadlessPlatform::associatedProgram(const std::string& hostFile) {
+    record("associated program: " + hostFile + " (none)");
     return std::string();
 }
 

@@ -69,7 +69,7 @@ public:
     bool clipboardText(std::string& sjis) override;
     bool setClipboardText(std::string_view sjis) override;
     bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
-    std::string associatedProgram(std::string_view name) override;
+    std::string associatedProgram(const std::string& hostFile) override;
     bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
