@@ -171,7 +171,7 @@ size_t count(const std::string& text, const std::string& part) {
 }
 
 bool waitForCount(const test::BackgroundProcess& run, const std::string& part, size_t wanted) {
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         if (count(run.output(), part) >= wanted) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -185,14 +185,18 @@ TEST(DevModeE2E, SavedSourcesAndF5RestartTheGameAndACompileErrorKeepsItRunning) 
     game.write("src/main.vrs", sceneWith("red"));
     installRealLink(game);
     // On the real clock, so that the sources change while the game runs:
-    // the saved source reloads the game, F5 does so again at frame 100; the
-    // picture of frame 200 comes after both.
-    out.write("keys.input", "100 key tap f5\n");
+    // the saved source reloads the game, F5 does so again at frame 240 (well
+    // after the first, even on a slow machine); the picture of frame 300
+    // comes after both.
+    out.write("keys.input", "240 key tap f5\n");
     test::BackgroundProcess run({virelo(), "--realtime", "--transcript", "--input", out.str() + "keys.input", "--frames",
                                  "600", "--screenshot-at", "2:" + out.str() + "before.png", "--screenshot-at",
-                                 "200:" + out.str() + "after.png", game.str()},
+                                 "300:" + out.str() + "after.png", game.str()},
                                 out.str() + "output.txt");
-    ASSERT_TRUE(waitForCount(run, "window 1 created", 1)) << run.output();
+    // The sources are watched from the first frame on.
+    for (int waited = 0; !std::filesystem::exists(out.str() + "before.png") && waited < 20000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(std::filesystem::exists(out.str() + "before.png")) << run.output();
     game.write("src/main.vrs", sceneWith("blue"));
     ASSERT_TRUE(waitForCount(run, "virelo: reloaded in", 2)) << run.output();
     // A source that does not compile: the error and its place in the

@@ -27,9 +27,12 @@ public:
     // Waits (up to the time given) until its output holds the text.
     bool waitForOutput(const std::string& text, int milliseconds);
     std::string output() const;
-    // Sends the signal and waits for the end; the exit code, or -1 when it
-    // did not end within the grace time (it is killed then).
+    // Sends the signal (none for 0) and waits for the end; the exit code, or
+    // -1 when it did not end within the grace time (it is killed then).
     int stop(int signal = SIGTERM, int graceMilliseconds = 10000);
+    // Waits for the program to end by itself: its exit code, or -1 when it
+    // did not within the time (it is killed then).
+    int wait(int milliseconds) { return stop(0, milliseconds); }
 
 private:
     int pid_ = -1;
