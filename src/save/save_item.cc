@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <bit>
 #include <cstring>
 
 #include "common/memory.h"
@@ -69,9 +70,13 @@ std::vector<uint8_t> encodeSavedVariable(const SavedVariable& v) {
         putU32(out, uint32_t(v.integers.size() * 8));
         size_t at = out.size();
         out.resize(at + v.integers.size() * 8);
-        for (size_t i = 0; i < v.integers.size(); ++i) {
-            uint64_t bits = uint64_t(v.integers[i]);
-            for (int b = 0; b < 8; ++b) out[at + i * 8 + size_t(b)] = uint8_t(bits >> (8 * b));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out.data() + at, v.integers.data(), v.integers.size() * 8);
+        } else {
+            for (size_t i = 0; i < v.integers.size(); ++i) {
+                uint64_t bits = uint64_t(v.integers[i]);
+                for (int b = 0; b < 8; ++b) out[at + i * 8 + size_t(b)] = uint8_t(bits >> (8 * b));
+            }
         }
     } else if (v.type == 3) {
         size_t bytes = 0;
@@ -108,10 +113,14 @@ int decodeSavedVariable(std::span<const uint8_t> payload, SavedVariable& out) {
         if (bytes / 8 != (count == 0 ? 1 : elements)) return save_error::kInternal;
         std::span<const uint8_t> data = r.bytes(bytes);
         v.integers.resize(bytes / 8);
-        for (size_t i = 0; i < v.integers.size(); ++i) {
-            uint64_t bits = 0;
-            for (int b = 0; b < 8; ++b) bits |= uint64_t(data[i * 8 + size_t(b)]) << (8 * b);
-            v.integers[i] = int64_t(bits);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(v.integers.data(), data.data(), bytes);
+        } else {
+            for (size_t i = 0; i < v.integers.size(); ++i) {
+                uint64_t bits = 0;
+                for (int b = 0; b < 8; ++b) bits |= uint64_t(data[i * 8 + size_t(b)]) << (8 * b);
+                v.integers[i] = int64_t(bits);
+            }
         }
     } else {
         uint64_t want = count == 0 ? 1 : elements;
