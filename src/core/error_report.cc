@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "common/text_buffer.h"
+#include "common/text_lines.h"
 #include "common/texts/engine_texts.h"
 #include "core/core.h"
 #include "core/error_texts.h"
@@ -39,15 +40,11 @@ void appendIndented(std::string& block, const std::string& text) {
     const std::string utf8 = platform::sjisToUtf8(text);
     std::string_view body = utf8;
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
-    while (!body.empty()) {
-        size_t end = body.find('\n');
-        std::string_view line = body.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    forEachLine(body, [&block](std::string_view line) {
         if (!line.empty()) block.append("  ").append(line);
         block += '\n';
-        if (end == std::string_view::npos) break;
-        body.remove_prefix(end + 1);
-    }
+        return true;
+    });
 }
 
 size_t textLimit(uint32_t code) { return code == kLibraryNoticesCode ? SIZE_MAX : kErrorTextLimit; }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/key_names.h"
+#include "common/text_lines.h"
 #include "common/utf8.h"
 #include "platform/headless/headless.h"
 #include "shell/engine.h"
@@ -238,19 +239,14 @@ struct LineParser {
 bool parseInputScript(std::string_view text, InputScript& script, std::string& error) {
     std::vector<ScriptedInput> lines;
     size_t lineNumber = 0;
-    size_t at = 0;
-    while (at <= text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
+    bool parsed = forEachLine(text, [&](std::string_view line) {
         ++lineNumber;
-        std::string_view line = text.substr(at, end - at);
         LineParser p{words(line), lines, {}};
-        if (!p.parse(line)) {
-            error = std::to_string(lineNumber) + ": " + p.error;
-            return false;
-        }
-        at = end + 1;
-    }
+        if (p.parse(line)) return true;
+        error = std::to_string(lineNumber) + ": " + p.error;
+        return false;
+    });
+    if (!parsed) return false;
     // A click's release lands in the next frame, ahead of the lines written
     // for that frame after it.
     std::stable_sort(lines.begin(), lines.end(),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_lines.h"
 #include "platform/platform.h"
 
 namespace vr::platform {
@@ -66,17 +67,15 @@ std::string execLineOf(const std::string& desktopId) {
     for (const std::string& folder : applicationFolders()) {
         std::vector<uint8_t> bytes;
         if (!readHostFile(folder + desktopId, bytes)) continue;
-        std::string text(bytes.begin(), bytes.end());
+        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         bool inEntry = false;
-        size_t pos = 0;
-        while (pos < text.size()) {
-            size_t end = text.find('\n', pos);
-            if (end == std::string::npos) end = text.size();
-            std::string line = text.substr(pos, end - pos);
-            pos = end + 1;
-            if (!line.empty() && line[0] == '[') inEntry = line.rfind("[Desktop Entry]", 0) == 0;
-            else if (inEntry && line.rfind("Exec=", 0) == 0) return line.substr(5);
-        }
+        std::string exec;
+        forEachLine(text, [&](std::string_view line) {
+            if (!line.empty() && line[0] == '[') inEntry = line.starts_with("[Desktop Entry]");
+            else if (inEntry && line.starts_with("Exec=")) exec = std::string(line.substr(5));
+            return exec.empty();
+        });
+        if (!exec.empty()) return exec;
     }
     return std::string();
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_lines.h"
 #include "platform/platform.h"
 
 namespace vr::platform {
@@ -12,21 +13,20 @@ namespace {
 
 // The value of a "Name:   1234 kB" line of /proc/meminfo, in bytes.
 bool meminfoValue(const std::string& text, const std::string& key, uint64_t& bytes) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        if (text.compare(pos, key.size(), key) == 0 && pos + key.size() < end && text[pos + key.size()] == ':') {
-            const char* start = text.c_str() + pos + key.size() + 1;
-            char* stop = nullptr;
-            unsigned long long v = std::strtoull(start, &stop, 10);
-            if (stop == start) return false;
+    bool found = false;
+    forEachLine(text, [&](std::string_view line) {
+        if (!line.starts_with(key) || line.size() <= key.size() || line[key.size()] != ':') return true;
+        // The number ends the line or is followed by its unit.
+        const std::string number(line.substr(key.size() + 1));
+        char* stop = nullptr;
+        unsigned long long v = std::strtoull(number.c_str(), &stop, 10);
+        if (stop != number.c_str()) {
             bytes = uint64_t(v) * 1024;
-            return true;
+            found = true;
         }
-        pos = end + 1;
-    }
-    return false;
+        return false;
+    });
+    return found;
 }
 
 int loadOf(uint64_t total, uint64_t available) {

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/text_lines.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -69,27 +70,23 @@ std::string documentsFromUserDirs(const std::string& home) {
     if (config.empty() || config[0] != '/') config = home + "/.config";
     std::vector<uint8_t> data;
     if (!readHostFile(config + "/user-dirs.dirs", data)) return std::string();
-    std::string text(data.begin(), data.end());
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
+    std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    std::string found;
+    forEachLine(text, [&](std::string_view line) {
         size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos) continue;
-        line.erase(0, start);
-        static const std::string kKey = "XDG_DOCUMENTS_DIR=";
-        if (line.compare(0, kKey.size(), kKey) != 0) continue;
-        std::string value = line.substr(kKey.size());
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
-            value.pop_back();
+        if (start == std::string_view::npos) return true;
+        line.remove_prefix(start);
+        constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
+        if (!line.starts_with(kKey)) return true;
+        std::string value(line.substr(kKey.size()));
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
         if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
-        if (value.empty() || value[0] != '/') continue;
-        return value;
-    }
-    return std::string();
+        if (value.empty() || value[0] != '/') return true;
+        found = value;
+        return false;
+    });
+    return found;
 }
 
 // Picks the GNU or the XSI strerror_r, whichever the C library declares.

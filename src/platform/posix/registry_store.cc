@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/sjis.h"
+#include "common/text_lines.h"
 #include "platform/platform.h"
 
 namespace vr::platform {
@@ -47,29 +48,24 @@ bool readRegistryStore(const std::string& storePath, std::string_view key, std::
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a BOM from a Windows editor
     bool inKey = false;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() == '#' || line.front() == ';') continue;
+    bool found = false;
+    forEachLine(text, [&](std::string_view raw) {
+        std::string_view line = trimmed(raw);
+        if (line.empty() || line.front() == '#' || line.front() == ';') return true;
         if (line.front() == '[') {
-            if (line.back() != ']') {
-                inKey = false;
-                continue;
-            }
-            inKey = keyForm(utf8ToSjis(trimmed(line.substr(1, line.size() - 2)))) == wantKey;
-            continue;
+            inKey = line.back() == ']' && keyForm(utf8ToSjis(trimmed(line.substr(1, line.size() - 2)))) == wantKey;
+            return true;
         }
-        if (!inKey) continue;
         size_t equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
+        if (!inKey || equals == std::string_view::npos) return true;
         std::string_view name = trimmed(line.substr(0, equals));
         if (name == "@") name = std::string_view();  // the key's default value
-        if (sjis::lowerAscii(utf8ToSjis(name)) != wantName) continue;
+        if (sjis::lowerAscii(utf8ToSjis(name)) != wantName) return true;
         value = utf8ToSjis(trimmed(line.substr(equals + 1)));
-        return true;
-    }
-    return false;
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 }  // namespace vr::platform
