@@ -103,13 +103,13 @@ void keepMainWindowForReload() {
     e.core.windows[0].handle = platform::kNoWindow;
 }
 
-platform::WindowId takeKeptWindow(const platform::WindowSpec& spec) {
+platform::WindowId takeKeptWindow(const platform::WindowSpec& window) {
     Engine& e = engine();
     platform::WindowId kept = e.shell.reload.keptWindow;
     if (kept == platform::kNoWindow) return kept;
     e.shell.reload.keptWindow = platform::kNoWindow;
-    e.core.platform.setClientSize(kept, spec.width, spec.height);
-    e.core.platform.setWindowTitle(kept, spec.title);
+    e.core.platform.setClientSize(kept, window.width, window.height);
+    e.core.platform.setWindowTitle(kept, window.title);
     return kept;
 }
 

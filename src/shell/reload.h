@@ -25,7 +25,7 @@ bool takeReloadedFiles();
 void keepMainWindowForReload();
 // The main window kept over a reload, made to the new game's size and
 // title; kNoWindow when there is none.
-platform::WindowId takeKeptWindow(const platform::WindowSpec& spec);
+platform::WindowId takeKeptWindow(const platform::WindowSpec& window);
 // After a presented frame: the first one after a reload says how long it took.
 void noteReloadedFrame();
 
