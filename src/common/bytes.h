@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,6 +85,11 @@ public:
         std::string_view v(reinterpret_cast<const char*>(data_ + pos_), n);
         pos_ += n;
         return v;
+    }
+    // The same as bytes.
+    std::span<const uint8_t> span(size_t n) {
+        std::string_view v = view(n);
+        return {reinterpret_cast<const uint8_t*>(v.data()), v.size()};
     }
     // A NUL-terminated text; the terminator is consumed but not returned.
     // A text without a terminator before the end fails the reader.

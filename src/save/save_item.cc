@@ -7,14 +7,10 @@
 
 #include "common/memory.h"
 #include "common/sjis.h"
-#include "save/byte_io.h"
+#include "common/bytes.h"
 #include "save/save_errors.h"
 
 namespace vr {
-
-using save_bytes::putU32;
-using save_bytes::Reader;
-using save_bytes::setU32;
 
 bool packSaveItem(SaveItemKind kind, std::span<const uint8_t> payload, size_t room,
                   std::vector<uint8_t>& item, bool* memoryShort) {
@@ -34,8 +30,8 @@ bool packSaveItem(SaveItemKind kind, std::span<const uint8_t> payload, size_t ro
     item.resize(kSaveItemHeaderSize + produced);
     item[0] = uint8_t(kind);
     item[1] = 1;
-    setU32(item, 4, uint32_t(produced));
-    setU32(item, 8, uint32_t(payload.size()));
+    storeLe32(item.data() + 4, uint32_t(produced));
+    storeLe32(item.data() + 8, uint32_t(payload.size()));
     return true;
 }
 
@@ -62,36 +58,31 @@ int unpackSavePayload(const SaveItemHeader& header, std::span<const uint8_t> com
 }
 
 std::vector<uint8_t> encodeSavedVariable(const SavedVariable& v) {
-    std::vector<uint8_t> out;
-    putU32(out, v.type);
-    putU32(out, uint32_t(v.dimensions.size()));
-    for (uint32_t d : v.dimensions) putU32(out, d);
+    ByteWriter out;
+    out.u32(v.type);
+    out.u32(uint32_t(v.dimensions.size()));
+    for (uint32_t d : v.dimensions) out.u32(d);
     if (v.type == 1 || v.type == 2) {
-        putU32(out, uint32_t(v.integers.size() * 8));
-        size_t at = out.size();
-        out.resize(at + v.integers.size() * 8);
+        out.u32(uint32_t(v.integers.size() * 8));
         if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(out.data() + at, v.integers.data(), v.integers.size() * 8);
+            out.bytes(v.integers.data(), v.integers.size() * 8);
         } else {
-            for (size_t i = 0; i < v.integers.size(); ++i) {
-                uint64_t bits = uint64_t(v.integers[i]);
-                for (int b = 0; b < 8; ++b) out[at + i * 8 + size_t(b)] = uint8_t(bits >> (8 * b));
-            }
+            for (int64_t value : v.integers) out.i64(value);
         }
     } else if (v.type == 3) {
         size_t bytes = 0;
         for (const std::string& s : v.strings) bytes += 4 + s.size();
-        putU32(out, uint32_t(bytes));
+        out.u32(uint32_t(bytes));
         for (const std::string& s : v.strings) {
-            putU32(out, uint32_t(s.size()));
-            out.insert(out.end(), s.begin(), s.end());
+            out.u32(uint32_t(s.size()));
+            out.bytes(s);
         }
     }
-    return out;
+    return out.take();
 }
 
 int decodeSavedVariable(std::span<const uint8_t> payload, SavedVariable& out) {
-    Reader r(payload);
+    ByteReader r(payload.data(), payload.size());
     SavedVariable v;
     v.type = r.u32();
     uint32_t count = r.u32();
@@ -106,30 +97,24 @@ int decodeSavedVariable(std::span<const uint8_t> payload, SavedVariable& out) {
     uint32_t bytes = r.u32();
     if (!r.ok()) return save_error::kInternal;
     if (bytes > kMaxStoredBytes) return save_error::kTooLarge;
-    if (bytes != r.left()) return save_error::kInternal;
+    if (bytes != r.remaining()) return save_error::kInternal;
     if (v.type != 3) {
         if (bytes % 8 != 0) return save_error::kInternal;
         // Whole arrays store every element, single ones exactly one.
         if (bytes / 8 != (count == 0 ? 1 : elements)) return save_error::kInternal;
-        std::span<const uint8_t> data = r.bytes(bytes);
         v.integers.resize(bytes / 8);
         if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(v.integers.data(), data.data(), bytes);
+            r.bytes(v.integers.data(), bytes);
         } else {
-            for (size_t i = 0; i < v.integers.size(); ++i) {
-                uint64_t bits = 0;
-                for (int b = 0; b < 8; ++b) bits |= uint64_t(data[i * 8 + size_t(b)]) << (8 * b);
-                v.integers[i] = int64_t(bits);
-            }
+            for (int64_t& value : v.integers) value = r.i64();
         }
     } else {
         uint64_t want = count == 0 ? 1 : elements;
-        while (r.left() > 0) {
+        while (r.remaining() > 0) {
             if (v.strings.size() == want) return save_error::kInternal;
-            uint32_t length = r.u32();
-            std::span<const uint8_t> text = r.bytes(length);
+            std::string_view text = r.view(r.u32());
             if (!r.ok()) return save_error::kInternal;
-            v.strings.emplace_back(reinterpret_cast<const char*>(text.data()), text.size());
+            v.strings.emplace_back(text);
         }
         if (v.strings.size() != want) return save_error::kInternal;
     }
@@ -138,33 +123,32 @@ int decodeSavedVariable(std::span<const uint8_t> payload, SavedVariable& out) {
 }
 
 std::vector<uint8_t> encodeSavedImage(const SavedImage& image) {
-    std::vector<uint8_t> out;
-    putU32(out, kImageDescriptorSize);
-    putU32(out, uint32_t(image.pixels.size()));
-    out.resize(kImagePixelsOffset, 0);
-    std::memcpy(out.data() + 8, image.descriptor.data(),
-                std::min<size_t>(image.descriptor.size(), kImageDescriptorSize));
-    setU32(out, kImageWidthOffset, image.width);
-    setU32(out, kImageHeightOffset, image.height);
-    out.insert(out.end(), image.pixels.begin(), image.pixels.end());
-    return out;
+    ByteWriter w;
+    w.u32(kImageDescriptorSize);
+    w.u32(uint32_t(image.pixels.size()));
+    w.bytes(image.descriptor.data(), std::min<size_t>(image.descriptor.size(), kImageDescriptorSize));
+    w.zeros(kImagePixelsOffset - w.size());
+    w.patchU32(kImageWidthOffset, image.width);
+    w.patchU32(kImageHeightOffset, image.height);
+    w.bytes(image.pixels.data(), image.pixels.size());
+    return w.take();
 }
 
 int decodeSavedImage(std::span<const uint8_t> payload, SavedImage& out) {
-    Reader r(payload);
+    ByteReader r(payload.data(), payload.size());
     if (r.u32() != kImageDescriptorSize || !r.ok()) return save_error::kBadDescriptor;
     uint32_t pixelBytes = r.u32();
-    std::span<const uint8_t> descriptor = r.bytes(kImageDescriptorSize);
+    std::span<const uint8_t> descriptor = r.span(kImageDescriptorSize);
     if (!r.ok()) return save_error::kInternal;
-    uint32_t width = save_bytes::getU32(payload.data() + kImageWidthOffset);
-    uint32_t height = save_bytes::getU32(payload.data() + kImageHeightOffset);
+    uint32_t width = loadLe32(payload.data() + kImageWidthOffset);
+    uint32_t height = loadLe32(payload.data() + kImageHeightOffset);
     if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) return save_error::kInternal;
-    if (uint64_t(width) * 4 * height != pixelBytes || r.left() != pixelBytes) return save_error::kInternal;
+    if (uint64_t(width) * 4 * height != pixelBytes || r.remaining() != pixelBytes) return save_error::kInternal;
     SavedImage image;
     image.width = width;
     image.height = height;
     image.descriptor.assign(descriptor.begin(), descriptor.end());
-    std::span<const uint8_t> pixels = r.bytes(pixelBytes);
+    std::span<const uint8_t> pixels = r.span(pixelBytes);
     image.pixels.assign(pixels.begin(), pixels.end());
     out = std::move(image);
     return 0;

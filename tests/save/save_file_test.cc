@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "save/byte_io.h"
+#include "common/bytes.h"
 #include "save/save_errors.h"
 #include "save/save_file.h"
 #include "save/save_item.h"
@@ -14,7 +14,6 @@
 namespace vr {
 namespace {
 
-using save_bytes::getU32;
 
 std::vector<uint8_t> item(const SavedVariable& v) {
     std::vector<uint8_t> payload = encodeSavedVariable(v);
@@ -62,7 +61,7 @@ TEST(SaveItem, EveryTypeComesBackAsStored) {
         std::vector<uint8_t> stored = item(v);
         ASSERT_EQ(stored[0], 0);
         ASSERT_EQ(stored[1], 1);
-        SaveItemHeader h{stored[0], getU32(&stored[4]), getU32(&stored[8])};
+        SaveItemHeader h{stored[0], loadLe32(&stored[4]), loadLe32(&stored[8])};
         ASSERT_EQ(stored.size(), 12 + h.compressedSize);
         std::vector<uint8_t> payload;
         ASSERT_EQ(unpackSavePayload(h, std::span(stored).subspan(12), payload), 0);
@@ -80,8 +79,8 @@ TEST(SaveItem, ImageComesBackPixelIdentical) {
     for (int i = 0; i < 24; ++i) image.pixels.push_back(uint8_t(i * 11));
     std::vector<uint8_t> payload = encodeSavedImage(image);
     ASSERT_EQ(payload.size(), 1000u + 24);
-    EXPECT_EQ(getU32(&payload[608]), 3u);
-    EXPECT_EQ(getU32(&payload[612]), 2u);
+    EXPECT_EQ(loadLe32(&payload[608]), 3u);
+    EXPECT_EQ(loadLe32(&payload[612]), 2u);
     SavedImage back;
     ASSERT_EQ(decodeSavedImage(payload, back), 0);
     EXPECT_EQ(back.pixels, image.pixels);
@@ -93,8 +92,8 @@ TEST(SaveItem, PayloadsThatDoNotFitAreRefused) {
     SavedImage image{2, 2, std::vector<uint8_t>(992), std::vector<uint8_t>(16)};
     auto withSides = [&](uint32_t w, uint32_t h) {
         std::vector<uint8_t> p = encodeSavedImage(image);
-        save_bytes::setU32(p, 608, w);
-        save_bytes::setU32(p, 612, h);
+        storeLe32(p.data() + 608, w);
+        storeLe32(p.data() + 612, h);
         SavedImage out;
         return decodeSavedImage(p, out);
     };
@@ -111,15 +110,15 @@ TEST(SaveItem, PayloadsThatDoNotFitAreRefused) {
     // string length past the end, a type the engine does not have.
     SavedVariable v;
     std::vector<uint8_t> one = encodeSavedVariable(integer(5));
-    save_bytes::setU32(one, 8, 16);
+    storeLe32(one.data() + 8, 16);
     EXPECT_EQ(decodeSavedVariable(one, v), save_error::kInternal);
-    save_bytes::setU32(one, 8, 40000001);
+    storeLe32(one.data() + 8, 40000001);
     EXPECT_EQ(decodeSavedVariable(one, v), save_error::kTooLarge);
     std::vector<uint8_t> text = encodeSavedVariable({3, {}, {}, {"abc"}});
-    save_bytes::setU32(text, 12, 4);
+    storeLe32(text.data() + 12, 4);
     EXPECT_EQ(decodeSavedVariable(text, v), save_error::kInternal);
     std::vector<uint8_t> typed = encodeSavedVariable(integer(5));
-    save_bytes::setU32(typed, 0, 4);
+    storeLe32(typed.data() + 0, 4);
     EXPECT_EQ(decodeSavedVariable(typed, v), save_error::kInternal);
 }
 
@@ -130,20 +129,20 @@ TEST(SaveFile, AppendThenRewriteKeepsEveryEntryOnItsRecord) {
     std::vector<uint8_t> file;
     ASSERT_EQ(buildSaveFile(nullptr, state, file), 0);
     EXPECT_EQ(std::memcmp(file.data(), "VRSD", 4), 0);
-    EXPECT_EQ(getU32(&file[4]), 192u);
-    EXPECT_EQ(getU32(&file[8]), 2u);
-    EXPECT_EQ(getU32(&file[12]), 1024u);
-    EXPECT_EQ(getU32(&file[16]), 4112u);
-    EXPECT_EQ(getU32(&file[20]), 0u);
-    EXPECT_EQ(getU32(&file[24]), 4112u + 4 + state.records[0].bytes.size());
+    EXPECT_EQ(loadLe32(&file[4]), 192u);
+    EXPECT_EQ(loadLe32(&file[8]), 2u);
+    EXPECT_EQ(loadLe32(&file[12]), 1024u);
+    EXPECT_EQ(loadLe32(&file[16]), 4112u);
+    EXPECT_EQ(loadLe32(&file[20]), 0u);
+    EXPECT_EQ(loadLe32(&file[24]), 4112u + 4 + state.records[0].bytes.size());
     EXPECT_EQ(file.size(), 4112u + 8 + state.records[0].bytes.size() + state.records[2].bytes.size());
 
     SaveState second;
     second.records[1].bytes = item(integer(20));
     std::vector<uint8_t> appended;
     ASSERT_EQ(buildSaveFile(&file, second, appended), 0);
-    EXPECT_EQ(getU32(&appended[8]), 3u);
-    EXPECT_EQ(getU32(&appended[20]), file.size());  // at the old end
+    EXPECT_EQ(loadLe32(&appended[8]), 3u);
+    EXPECT_EQ(loadLe32(&appended[20]), file.size());  // at the old end
     EXPECT_TRUE(std::equal(file.begin() + 4112, file.end(), appended.begin() + 4112));
 
     SaveState third;
@@ -151,11 +150,11 @@ TEST(SaveFile, AppendThenRewriteKeepsEveryEntryOnItsRecord) {
     third.records[4].bytes = item(integer(50));
     std::vector<uint8_t> rewritten;
     ASSERT_EQ(buildSaveFile(&appended, third, rewritten), 0);
-    EXPECT_EQ(getU32(&rewritten[8]), 4u);
+    EXPECT_EQ(loadLe32(&rewritten[8]), 4u);
     for (int n : {1, 2, 3, 5}) {
-        uint32_t entry = getU32(&rewritten[16 + 4 * size_t(n - 1)]);
+        uint32_t entry = loadLe32(&rewritten[16 + 4 * size_t(n - 1)]);
         ASSERT_NE(entry, 0u);
-        EXPECT_EQ(getU32(&rewritten[entry]), uint32_t(n));
+        EXPECT_EQ(loadLe32(&rewritten[entry]), uint32_t(n));
     }
     SavedVariable v;
     ASSERT_EQ(load(rewritten, 1, v), 0);
@@ -187,10 +186,10 @@ TEST(SaveFile, DamagedAndShortFilesAreRefused) {
         }
     }
     std::vector<uint8_t> damaged = file;
-    damaged[getU32(&file[16]) + 4 + 12 + 5] ^= 0xFF;
+    damaged[loadLe32(&file[16]) + 4 + 12 + 5] ^= 0xFF;
     EXPECT_EQ(load(damaged, 1, v), save_error::kLoadErrorBox);
     damaged = file;
-    save_bytes::setU32(damaged, 16, uint32_t(file.size() - 2));
+    storeLe32(damaged.data() + 16, uint32_t(file.size() - 2));
     EXPECT_EQ(load(damaged, 1, v), save_error::kInternal);
     damaged = file;
     damaged[4] = 191;
