@@ -64,24 +64,10 @@ std::string errnoMessage(int error) {
 
 // A save_error code (or a box) as the command's failure; always -1.
 int fail(int code, std::string_view fileName = {}) {
-    switch (code) {
-    case save_error::kLoadErrorBox: showSaveBox(VR_TEXT_LOAD_ERROR); break;
-    case save_error::kLoadMemoryBox: showSaveBox(VR_TEXT_LOAD_OUT_OF_MEMORY); break;
-    case save_error::kOpenForLoad:
-    case save_error::kNotSaveFile:
-    case save_error::kWrongVersion:
-    case save_error::kRecordMissing:
-    case save_error::kNotVariable:
-    case save_error::kTooLarge:
-    case save_error::kDimensionCount:
-    case save_error::kDimensionSizes:
-    case save_error::kNotImage:
-    case save_error::kBadDescriptor:
-    case save_error::kOutOfMemory:
-    case save_error::kNameHasFolder:
-    case save_error::kNameTooLong: reportScriptError(uint32_t(code), true); break;
-    default: reportScriptErrorArgs(uint32_t(save_error::kInternal), true, std::string(fileName)); break;
-    }
+    if (code == save_error::kLoadErrorBox) showSaveBox(VR_TEXT_LOAD_ERROR);
+    else if (code == save_error::kLoadMemoryBox) showSaveBox(VR_TEXT_LOAD_OUT_OF_MEMORY);
+    else if (code == save_error::kInternal) reportScriptErrorArgs(uint32_t(code), true, std::string(fileName));
+    else reportScriptError(uint32_t(code), true);
     return -1;
 }
 
@@ -269,20 +255,44 @@ bool fileNameArgument(int id, std::string& name) {
     return true;
 }
 
+// Record `number` takes the object's picture, or without an object the
+// variable.  0, or -1 after a report.
+int fillRecord(int number, const ObjectNode* object, const ItemRef& variable) {
+    std::vector<uint8_t> payload;
+    size_t room = 0;
+    SaveItemKind kind = SaveItemKind::Variable;
+    if (object) {
+        kind = SaveItemKind::Image;
+        payload = imagePayload(*object);
+        room = payload.size() * 3 / 2;
+    } else {
+        size_t estimate = 0;
+        payload = variablePayload(variable, estimate);
+        room = estimate * 15 / 10;
+    }
+    bool memoryShort = false;
+    int e = storeSaveItem(number, kind, payload, room, &memoryShort);
+    if (e == save_error::kRecordFilled) {
+        reportScriptErrorArgs(uint32_t(e), true, int64_t(number));
+        return -1;
+    }
+    // The save goes on without this item, as a full memory leaves it.
+    if (e == -1) showSaveBox(VR_TEXT_SAVE_COMPRESS_ERROR);
+    else if (e != 0) return fail(e);
+    return 0;
+}
+
 // ------------------------------------------------------------ handlers
 
 int SaveCommand() {
     if (evaluateArguments(cmd::kSaveCommand) < 0) return -1;
-    ItemRef item = variableTarget(save::kVariable);
-    if (hasArgument(save::kObject)) {
-        item.objectPath = std::string(argumentText(save::kObject));
-        if (!findLayerObject(item.objectPath)) return -1;
-    }
+    const ObjectNode* object = nullptr;
+    if (hasArgument(save::kObject) && !(object = findLayerObject(argumentText(save::kObject)))) return -1;
     std::string name;
     if (!fileNameArgument(save::kFile, name)) return -1;
     // A record is filled only when there is something to fill it with.
-    if (hasArgument(save::kRecord) && (hasArgument(save::kObject) || hasArgument(save::kVariable)) &&
-        saveToRecord(int(argumentInteger(save::kRecord)), item) < 0)
+    if (hasArgument(save::kRecord) && (object || hasArgument(save::kVariable)) &&
+        fillRecord(int(argumentInteger(save::kRecord)), object, variableTarget(save::kVariable)) < 0)
         return -1;
     if (name.empty()) return 0;
     int error = 0;
@@ -312,30 +322,9 @@ int ReleaseDataBuffers() {
 }  // namespace
 
 int saveToRecord(int number, const ItemRef& from) {
-    if (number >= 1 && number <= kSaveRecordCount && !saveState().records[size_t(number - 1)].empty()) {
-        reportScriptErrorArgs(uint32_t(save_error::kRecordFilled), true, int64_t(number));
-        return -1;
-    }
-    std::vector<uint8_t> payload;
-    size_t room = 0;
-    SaveItemKind kind = SaveItemKind::Variable;
-    if (!from.objectPath.empty()) {
-        const ObjectNode* object = findLayerObject(from.objectPath);
-        if (!object) return -1;
-        kind = SaveItemKind::Image;
-        payload = imagePayload(*object);
-        room = payload.size() * 3 / 2;
-    } else {
-        size_t estimate = 0;
-        payload = variablePayload(from, estimate);
-        room = estimate * 15 / 10;
-    }
-    bool memoryShort = false;
-    int e = storeSaveItem(number, kind, payload, room, &memoryShort);
-    // The save goes on without this item, as a full memory leaves it.
-    if (e == -1) showSaveBox(VR_TEXT_SAVE_COMPRESS_ERROR);
-    else if (e != 0) return fail(e);
-    return 0;
+    const ObjectNode* object = nullptr;
+    if (!from.objectPath.empty() && !(object = findLayerObject(from.objectPath))) return -1;
+    return fillRecord(number, object, from);
 }
 
 int loadSaveRecord(std::string_view fileName, int number, const ItemRef& target) {
