@@ -16,6 +16,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_clock.h"
 #include "platform/audio/mixer.h"
 
 namespace {
@@ -29,11 +30,7 @@ constexpr uint32_t kPeriod = 512;
 constexpr int kVoices = 16;
 constexpr int kSeconds = 60;
 
-double threadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
+double threadSeconds() { return vr::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID); }
 
 // Two seconds of a chord with some noise, so that no voice is trivially
 // quiet or periodic.

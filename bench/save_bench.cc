@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "commands/save_commands.h"
 #include "core/engine_files.h"
 #include "graphics/object_tree.h"
@@ -28,11 +29,7 @@
 
 namespace {
 
-double now() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
+double now() { return vr::bench::clockSeconds(CLOCK_MONOTONIC); }
 
 constexpr int kRounds = 20;
 

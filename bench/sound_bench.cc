@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "sound/sound.h"
 #include "sound/sound_requests.h"
 #include "sound/sound_thread.h"
@@ -26,11 +27,7 @@ namespace {
 constexpr int kChannels = 16;
 constexpr int kSeconds = 60;
 
-double processSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
+double processSeconds() { return vr::bench::clockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 std::vector<uint8_t> theme() {
     std::ifstream in(std::string(VIRELO_DEMO_DIR) + "/bgm/title.ogg", std::ios::binary);
