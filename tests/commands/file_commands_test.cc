@@ -30,15 +30,7 @@ struct FileCommandsTest : ::testing::Test {
 
     void run(const std::string& source) {
         test::loadCompiledGame(h, source + "*idle\nwait 1\ngoto *idle\n");
-        frame();
-    }
-    void frame() {
-        ++h.e.core.run.frameCounter;
-        runFrame(h.e.script.root);
-    }
-    bool reported(uint32_t code) const {
-        const auto& codes = h.e.core.errors.reportedCodes;
-        return std::find(codes.begin(), codes.end(), code) != codes.end();
+        h.frame();
     }
     bool there(const std::string& relative) const { return fs::exists(dir.path() / relative); }
 
@@ -112,7 +104,7 @@ TEST_F(FileCommandsTest, ExportsDecodeToTheLayersPixelsAndClampTheirQuality) {
     fs::create_directories(dir.path() / "out");
     ObjectNode* node = makeShot();
     ASSERT_NE(node, nullptr);
-    frame();
+    h.frame();
     ASSERT_TRUE(h.e.core.errors.reportedCodes.empty());
 
     const Surface& s = node->layer->surface;
@@ -144,7 +136,7 @@ TEST_F(FileCommandsTest, ExportsDecodeToTheLayersPixelsAndClampTheirQuality) {
 
 TEST_F(FileCommandsTest, ExportToAMissingObjectIsReported) {
     run("*SYSTEM_START\nFileOperation file=\"shot\" object=\"W9/shot\"\n");
-    EXPECT_TRUE(reported(100230)) << "the missing container is named";
+    EXPECT_TRUE(h.reported(100230)) << "the missing container is named";
     EXPECT_FALSE(there("shot.png"));
 }
 
@@ -152,7 +144,7 @@ TEST_F(FileCommandsTest, ExportThatCannotBeWrittenShowsItsBox) {
     test::loadCompiledGame(h, "*SYSTEM_START\nFileOperation file=\"nowhere/shot\" object=\"shot\"\n"
                               "*idle\nwait 1\ngoto *idle\n");
     ASSERT_NE(makeShot(), nullptr);
-    frame();
+    h.frame();
     EXPECT_TRUE(h.e.core.errors.reportedCodes.empty());
     const auto& shown = h.host.transcript();
     EXPECT_NE(std::find(shown.begin(), shown.end(), "messagebox:  | File Create Error."), shown.end());
@@ -180,7 +172,7 @@ TEST_F(FileCommandsTest, QueriesLookWhereTheEngineLooks) {
     EXPECT_EQ(getInteger(1004, 0), 1);
     EXPECT_EQ(getInteger(1005, 0), 0);
     EXPECT_EQ(getString(1006, 0), "") << "a folder has no program";
-    EXPECT_TRUE(reported(101140)) << "a yes-or-no answer cannot go into a text";
+    EXPECT_TRUE(h.reported(101140)) << "a yes-or-no answer cannot go into a text";
 }
 
 TEST_F(FileCommandsTest, RegistryValuesComeFromTheStore) {

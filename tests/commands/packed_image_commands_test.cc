@@ -72,14 +72,6 @@ struct PackedGame {
         pic = createNode("W0/pic", false, 1);
         ASSERT_TRUE(pic && attachNewLayer(*pic));
     }
-    void frame() {
-        ++h.e.core.run.frameCounter;
-        runFrame(h.e.script.root);
-    }
-    bool reported(uint32_t code) const {
-        const auto& codes = h.e.core.errors.reportedCodes;
-        return std::find(codes.begin(), codes.end(), code) != codes.end();
-    }
     // The layer's colour at (x, y) as 0xRRGGBB.
     uint32_t rgb(int x, int y) const {
         const uint8_t* p = pic->layer->surface.row(uint32_t(y)) + x * 4;
@@ -137,17 +129,17 @@ TEST_F(PackedImagesTest, EntriesAreClampedAndReleaseForgetsTheFile) {
          "PackedImageRelease\nPackedImageValues result=released count=1\n"
          "releasedValue = 5\nPackedImageValues result=releasedValue value1=1\n"
          "PackedImageShow path=\"pic\" entry=0\n");
-    frame();
+    h.frame();
     EXPECT_EQ(pic->layer->width(), 1u) << "no file loaded: nothing shown";
-    frame();
+    h.frame();
     ASSERT_EQ(pic->layer->width(), 8u);
     EXPECT_TRUE(near(rgb(3, 2), 0xFF0000, 8)) << "entry -3 shows entry 0";
     EXPECT_FALSE(pic->layer->useSourceAlpha);
-    frame();
+    h.frame();
     EXPECT_TRUE(near(rgb(3, 2), 0x0000FF, 8)) << "entry N + 5 shows entry N - 1";
     EXPECT_EQ(getInteger(1000, 0), 3);
     EXPECT_EQ(getInteger(1001, 0), 640) << "the first selecting argument given decides";
-    frame();
+    h.frame();
     EXPECT_EQ(getInteger(1002, 0), 12) << "the second file replaced the first";
     EXPECT_EQ(getInteger(1003, 0), 0);
     EXPECT_EQ(getInteger(1004, 0), 0);
@@ -158,7 +150,7 @@ TEST_F(PackedImagesTest, EntriesAreClampedAndReleaseForgetsTheFile) {
 TEST_F(PackedImagesTest, AlphaPicturesBecomeTheLayersAlpha) {
     dir.write("alpha.vpi", packedFile({picture(8, 4, 0x204060, true)}, {0, 0, 0}));
     load("*SYSTEM_START\nPackedImageShow path=\"pic\" file=\"alpha.vpi\" entry=0\n");
-    frame();
+    h.frame();
     ASSERT_EQ(pic->layer->width(), 8u);
     EXPECT_TRUE(pic->layer->useSourceAlpha);
     for (uint32_t x = 0; x < 8; ++x)
@@ -180,8 +172,8 @@ TEST(PackedImageCommands, DamagedFilesAreRefusedWithAReport) {
         PackedGame g;
         if (!c.file.empty()) g.dir.write("f.vpi", c.file);
         g.load("*SYSTEM_START\nPackedImageShow path=\"pic\" file=\"f.vpi\" entry=0\n");
-        g.frame();
-        EXPECT_TRUE(g.reported(c.code)) << c.code;
+        g.h.frame();
+        EXPECT_TRUE(g.h.reported(c.code)) << c.code;
         EXPECT_EQ(g.pic->layer->width(), 1u) << c.code;
         EXPECT_EQ(g.h.e.shell.packedImages.count, c.code == 104210 ? 1u : 0u) << c.code;
     }
@@ -199,7 +191,7 @@ TEST_F(PackedImagesTest, VrpackImagesAreReadBackAsTheyWereDrawn) {
     load("global int width\nglobal int height\n*SYSTEM_START\n"
          "PackedImageShow path=\"pic\" file=\"f.vpi\" entry=1\n"
          "PackedImageValues result=width value1=1\nPackedImageValues result=height value2=1\n");
-    frame();
+    h.frame();
     EXPECT_EQ(getInteger(1000, 0), 6);
     EXPECT_EQ(getInteger(1001, 0), 4);
     ASSERT_EQ(pic->layer->width(), 6u);
