@@ -17,12 +17,6 @@ namespace {
 constexpr uint64_t kMsPerDay = 86'400'000;
 constexpr int64_t kDaysFrom1970To2000 = 10957;
 
-uint64_t monotonicMillis() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return uint64_t(t.tv_sec) * 1000 + uint64_t(t.tv_nsec) / 1'000'000;
-}
-
 // Days since 1970-01-01 to a proleptic Gregorian date.
 void civilFromDays(int64_t z, int& year, int& month, int& day) {
     z += 719468;
@@ -78,7 +72,7 @@ const char* editName(EditButton e) {
 }  // namespace
 
 HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options) : options_(options) {
-    if (options_.realTime) realStart_ = monotonicMillis();
+    if (options_.realTime) realStart_ = hostMillis();
     // A recording covers the whole run, with sound or without.
     if (!options_.audioOut.empty()) soundDevice();
 }
@@ -99,7 +93,7 @@ bool HeadlessPlatform::setClockListener(std::function<void(uint64_t from, uint64
 
 bool HeadlessPlatform::finishAudio() { return sound_ ? sound_->finish() : true; }
 
-uint64_t HeadlessPlatform::millis() { return options_.realTime ? monotonicMillis() - realStart_ : clock_; }
+uint64_t HeadlessPlatform::millis() { return options_.realTime ? hostMillis() - realStart_ : clock_; }
 
 void HeadlessPlatform::sleep(uint32_t milliseconds) {
     if (!options_.realTime) {
@@ -111,9 +105,7 @@ void HeadlessPlatform::sleep(uint32_t milliseconds) {
             sound_->advanceTo(clock_);
         return;
     }
-    timespec want{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1'000'000};
-    timespec left{};
-    while (nanosleep(&want, &left) != 0) want = left;
+    hostSleep(milliseconds);
 }
 
 LocalTime HeadlessPlatform::localTime() { return options_.realTime ? realLocalTime() : virtualLocalTime(clock_); }

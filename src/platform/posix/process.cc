@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <string.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -138,13 +139,26 @@ namespace {
 
 // Starts a child with default signal handling in its own process group, so
 // a Ctrl+C meant for the engine does not end the child too.  `outputFd`
-// (when not -1) becomes the child's standard output.  0 on failure.
+// (when not -1) becomes the child's standard output; the `environment`
+// variables ("NAME=value") replace inherited ones of the same name.  0 on
+// failure.
 pid_t startChild(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
-                 int outputFd) {
+                 int outputFd, const std::vector<std::string>& environment = {}) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; e && *e; ++e) {
+        bool replaced = false;
+        for (const auto& v : environment) {
+            size_t eq = v.find('=');
+            if (eq != std::string::npos && std::strncmp(*e, v.c_str(), eq + 1) == 0) replaced = true;
+        }
+        if (!replaced) envp.push_back(*e);
+    }
+    for (const auto& v : environment) envp.push_back(const_cast<char*>(v.c_str()));
+    envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -166,8 +180,8 @@ pid_t startChild(const std::string& program, const std::vector<std::string>& arg
 
     pid_t pid = 0;
     int rc = program.find('/') == std::string::npos
-                 ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ)
-                 : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+                 ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), envp.data())
+                 : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), envp.data());
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : 0;
@@ -325,6 +339,56 @@ std::vector<int> childProcesses() {
 
 void killProcess(int pid) {
     if (pid > 0) ::kill(pid, SIGKILL);
+}
+
+uint64_t hostMillis() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+}
+
+void hostSleep(uint32_t milliseconds) {
+    timespec want{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&want, &want) < 0 && errno == EINTR) {
+    }
+}
+
+int processId() { return int(getpid()); }
+uint32_t userId() { return uint32_t(getuid()); }
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0 && !ended()) {
+        kill();
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+bool ChildProcess::start(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment) {
+    if (pid_ > 0) return false;
+    pid_t pid = startChild(program, args, std::string(), -1, environment);
+    if (pid == 0) return false;
+    pid_ = int(pid);
+    ended_ = false;
+    status_ = -1;
+    return true;
+}
+
+bool ChildProcess::ended() {
+    if (ended_ || pid_ <= 0) return true;
+    int status = 0;
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0) return false;
+    if (r < 0 && errno == EINTR) return false;
+    ended_ = true;
+    status_ = r > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+}
+
+void ChildProcess::kill() {
+    if (pid_ > 0 && !ended_) killProcess(pid_);
 }
 
 }  // namespace vr::platform

@@ -55,11 +55,7 @@ SoundDevice* SdlPlatform::soundDevice() {
 
 uint64_t SdlPlatform::millis() { return SDL_GetTicks64(); }
 
-void SdlPlatform::sleep(uint32_t milliseconds) {
-    timespec want{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1'000'000};
-    timespec left{};
-    while (nanosleep(&want, &left) != 0) want = left;
-}
+void SdlPlatform::sleep(uint32_t milliseconds) { hostSleep(milliseconds); }
 
 LocalTime SdlPlatform::localTime() {
     timespec now{};
