@@ -1,5 +1,6 @@
 #include "devtools/editor_launch.h"
 
+#include "common/command_line.h"
 #include "common/sjis.h"
 #include "core/core.h"
 #include "devtools/editor_table.h"
@@ -43,7 +44,7 @@ void openSourceInEditor() {
         return;
     }
     const EditorRow& row = editorRowFor(programFileName(program));
-    std::vector<std::string> command = splitParameters(formatEditorParameters(row, path, line));
+    std::vector<std::string> command = splitCommandLine(formatEditorParameters(row, path, line));
     command.insert(command.begin(), program);
     // A terminal editor gets a terminal of its own: the game's may be none.
     if (row.inTerminal) command.insert(command.begin(), {"x-terminal-emulator", "-e"});

@@ -3,6 +3,7 @@
 #include <array>
 #include <iterator>
 
+#include "common/command_line.h"
 #include "common/sjis.h"
 
 namespace vr {
@@ -69,27 +70,6 @@ std::string formatEditorParameters(const EditorRow& row, std::string_view path, 
     return out;
 }
 
-std::vector<std::string> splitParameters(std::string_view text) {
-    std::vector<std::string> args;
-    std::string word;
-    bool quoted = false, any = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if (!quoted && (c == ' ' || c == '\t')) {
-            if (any) args.push_back(word);
-            word.clear();
-            any = false;
-        } else {
-            word += c;
-            any = true;
-        }
-    }
-    if (any) args.push_back(word);
-    return args;
-}
-
 std::string programFileName(std::string_view path) {
     size_t start = 0;
     for (size_t i = 0; i < path.size(); i += sjis::charLength(path, i)) {
@@ -99,7 +79,7 @@ std::string programFileName(std::string_view path) {
 }
 
 std::vector<std::string> editorCommand(std::string_view setting, std::string_view path, int line) {
-    std::vector<std::string> words = splitParameters(setting);
+    std::vector<std::string> words = splitCommandLine(setting);
     bool namesFile = false;
     for (std::string& w : words) {
         for (size_t at; (at = w.find("{line}")) != std::string::npos;) w.replace(at, 6, std::to_string(line));

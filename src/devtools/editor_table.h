@@ -23,10 +23,6 @@ const EditorRow& editorRowFor(std::string_view programFileName);
 // The parameter text of a row for a path and a line.
 std::string formatEditorParameters(const EditorRow& row, std::string_view path, int line);
 
-// A parameter text split into arguments the way a Windows program splits
-// its command line: blanks separate, double quotes group and are dropped.
-std::vector<std::string> splitParameters(std::string_view text);
-
 // The program's file name in a path: after the last '/' or '\\',
 // double-byte characters skipped whole.
 std::string programFileName(std::string_view path);

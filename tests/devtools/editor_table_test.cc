@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/command_line.h"
 #include "devtools/editor_table.h"
 
 namespace vr {
@@ -36,11 +37,11 @@ TEST(EditorTable, EveryRowPutsThePathAndTheLineWhereItsEditorReadsThem) {
 
 TEST(EditorTable, ParameterTextsSplitIntoArgumentsAsTheirEditorWouldSplitThem) {
     // A quoted path keeps its blanks; quotes inside a word join its parts.
-    EXPECT_EQ(splitParameters(formatEditorParameters(editorRowFor("gedit"), "/my games/a.vrs", 3)),
+    EXPECT_EQ(splitCommandLine(formatEditorParameters(editorRowFor("gedit"), "/my games/a.vrs", 3)),
               (Strings{"+3", "/my games/a.vrs"}));
-    EXPECT_EQ(splitParameters(formatEditorParameters(editorRowFor("MIW.exe"), "/my games/a.vrs", 3)),
+    EXPECT_EQ(splitCommandLine(formatEditorParameters(editorRowFor("MIW.exe"), "/my games/a.vrs", 3)),
               (Strings{"/my games/a.vrs+3"}));
-    EXPECT_EQ(splitParameters("  a\t\"\"  b\"c d\"e "), (Strings{"a", "", "bc de"}));
+    EXPECT_EQ(splitCommandLine("  a\t\"\"  b\"c d\"e "), (Strings{"a", "", "bc de"}));
 }
 
 TEST(EditorTable, TheProgramIsKnownByItsFileNameOnly) {

@@ -9,34 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
+
 namespace vr::platform {
-namespace {
-
-// Parameters are one command line: words split at blanks, double quotes
-// around words that hold blanks.
-std::vector<std::string> splitCommandLine(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false, inWord = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inWord = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word.push_back(c);
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
-}  // namespace
-
 SdlPlatform::~SdlPlatform() {
     sound_.reset();
     for (auto& [id, w] : windows_) release(w);
