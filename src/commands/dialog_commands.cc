@@ -2,6 +2,7 @@
 
 #include "common/command_ids.h"
 #include "common/sjis.h"
+#include "common/text_buffer.h"
 #include "core/core.h"
 #include "script/arguments.h"
 #include "script/variables.h"
@@ -45,17 +46,6 @@ void storeNumber(int id, int64_t value) {
     if (const ArgumentValue* target = argument(id)) setNumber(target->variable, target->element, value);
 }
 
-// The longest start of a text within `limit` bytes that ends on a character.
-std::string_view wholeCharacters(std::string_view s, size_t limit) {
-    size_t end = 0;
-    while (end < s.size()) {
-        size_t next = end + sjis::charLength(s, end);
-        if (next > limit) break;
-        end = next;
-    }
-    return s.substr(0, end);
-}
-
 int inputDialog() {
     Core& c = core();
     platform::InputDialogSpec desc;
@@ -74,7 +64,7 @@ int inputDialog() {
     if (!shown) return -1;
     storeNumber(box::kResult, 1);
     if (const ArgumentValue* target = argument(box::kInputText))
-        setString(target->variable, target->element, wholeCharacters(typed, kInputTextLimit));
+        setString(target->variable, target->element, cutTextView(typed, kInputTextLimit));
     return 0;
 }
 

@@ -1,22 +1,11 @@
 #include "common/csv_scan.h"
 
 #include "common/sjis.h"
+#include "common/text_buffer.h"
 
 namespace vr::csv {
 
 namespace {
-
-// The field cut where the working buffer ends, on a character boundary.
-std::string_view cut(std::string_view field) {
-    if (field.size() <= kFieldLimit) return field;
-    size_t end = 0;
-    while (end < field.size()) {
-        size_t next = end + sjis::charLength(field, end);
-        if (next > kFieldLimit) break;
-        end = next;
-    }
-    return field.substr(0, end);
-}
 
 class Scanner {
 public:
@@ -37,7 +26,7 @@ public:
     }
 
 private:
-    void emit(size_t end) { element_(cut(s_.substr(fieldStart_, end - fieldStart_))); }
+    void emit(size_t end) { element_(cutTextView(s_.substr(fieldStart_, end - fieldStart_), kFieldLimit)); }
 
     void step() {
         char c = s_[p_];
