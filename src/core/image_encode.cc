@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <csetjmp>
 
+#include "common/bytes.h"
+
 #ifndef JCS_EXTENSIONS
 #error "the JPEG writer needs libjpeg-turbo's extended colour spaces"
 #endif
@@ -18,10 +20,6 @@
 namespace vr {
 
 namespace {
-
-void putLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
 
 // ---------------------------------------------------------------- PNG
 
@@ -120,19 +118,19 @@ bool writeJpeg(jpeg_compress_struct* c, JpegErrors* errors, JpegSink* sink, cons
 std::vector<uint8_t> encodeBmp(const PixelsView& view) {
     const uint32_t rowBytes = (view.width * 3 + 3) & ~3u;
     const uint32_t pixelBytes = rowBytes * view.height;
-    std::vector<uint8_t> out;
+    ByteWriter header;
+    header.bytes("BM");
+    header.u32(54 + pixelBytes);
+    header.u32(0);
+    header.u32(54);
+    header.u32(40);
+    header.u32(view.width);
+    header.u32(view.height);
+    header.u16(1);
+    header.u16(24);
+    header.zeros(24);
+    std::vector<uint8_t> out = header.take();
     out.reserve(54 + size_t(pixelBytes));
-    out.push_back('B');
-    out.push_back('M');
-    putLe(out, 54 + pixelBytes, 4);
-    putLe(out, 0, 4);
-    putLe(out, 54, 4);
-    putLe(out, 40, 4);
-    putLe(out, view.width, 4);
-    putLe(out, view.height, 4);
-    putLe(out, 1, 2);
-    putLe(out, 24, 2);
-    for (int i = 0; i < 6; ++i) putLe(out, 0, 4);
     for (uint32_t y = view.height; y-- > 0;) {
         const uint8_t* from = view.pixels + y * view.stride;
         for (uint32_t x = 0; x < view.width; ++x) out.insert(out.end(), from + x * 4, from + x * 4 + 3);

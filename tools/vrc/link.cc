@@ -58,18 +58,14 @@ std::vector<uint8_t> errorItem(const Diagnostic& d) {
 }
 
 std::vector<uint8_t> dataBlock(const FileSet& files) {
-    std::vector<uint8_t> block;
+    vr::ByteWriter block;
     for (const auto& [name, bytes] : files) {
-        uint8_t word[4];
-        vr::storeLe32(word, uint32_t(name.size() + 1));
-        block.insert(block.end(), word, word + 4);
-        block.insert(block.end(), name.begin(), name.end());
-        block.push_back(0);
-        vr::storeLe32(word, uint32_t(bytes.size()));
-        block.insert(block.end(), word, word + 4);
-        block.insert(block.end(), bytes.begin(), bytes.end());
+        block.u32(uint32_t(name.size() + 1));
+        block.cstring(name);
+        block.u32(uint32_t(bytes.size()));
+        block.bytes(bytes.data(), bytes.size());
     }
-    return block;
+    return block.take();
 }
 
 // Publishes the result, waits for the engine's data block and fills it.

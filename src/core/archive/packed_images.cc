@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/bytes.h"
 #include "common/format_secrets.h"
 
 namespace vr::packed {
@@ -16,13 +17,9 @@ size_t colourTable(uint32_t count) { return kHeaderSize + 4 * size_t(count); }
 size_t alphaTable(uint32_t count) { return kHeaderSize + 8 * size_t(count); }
 size_t tablesEnd(uint32_t count) { return kHeaderSize + 12 * size_t(count); }
 
-uint32_t word(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
+uint32_t word(const std::vector<uint8_t>& b, size_t at) { return loadLe32(b.data() + at); }
 
-void putWord(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
+void putWord(std::vector<uint8_t>& b, size_t at, uint32_t v) { storeLe32(b.data() + at, v); }
 
 struct EntryPlace {
     uint64_t offset, colour, alpha;
