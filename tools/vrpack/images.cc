@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "commands.h"
+#include "common/image_limits.h"
+#include "common/sjis.h"
 #include "core/archive/packed_images.h"
 #include "core/image_encode.h"
 #include "failure.h"
@@ -20,7 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint64_t kPngLimit = uint64_t(1) << 30;
-constexpr uint32_t kMaxSide = 8192;  // the engine's limit for pictures
 
 struct Picture {
     uint32_t width = 0, height = 0;
@@ -33,7 +34,7 @@ Picture readPng(const fs::path& path) {
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
         throw Failure{path.string(), std::string("not a PNG file: ") + image.message};
-    if (image.width == 0 || image.height == 0 || image.width > kMaxSide || image.height > kMaxSide) {
+    if (image.width == 0 || image.height == 0 || image.width > vr::kMaxImageSide || image.height > vr::kMaxImageSide) {
         png_image_free(&image);
         throw Failure{path.string(), "pictures must be 1 to 8192 pixels wide and high"};
     }
@@ -56,9 +57,8 @@ bool hasTransparency(const Picture& p) {
 std::vector<fs::path> pngFilesIn(const fs::path& folder) {
     std::vector<fs::path> files;
     for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (e.is_regular_file() && ext == ".png") files.push_back(e.path());
+        if (e.is_regular_file() && vr::sjis::lowerAscii(e.path().extension().string()) == ".png")
+            files.push_back(e.path());
     }
     std::sort(files.begin(), files.end());
     return files;
