@@ -39,6 +39,7 @@ bool findHandOver(FileRequest& request, std::string_view name) {
         if (items[i].name != name) continue;
         request.kind = SourceKind::HandOver;
         request.handOverItem = int(i);
+        request.type = fileTypeFromName(name);
         return true;
     }
     return false;
@@ -168,7 +169,7 @@ int cacheFile(int group, std::string_view name, bool marked) {
     }
     MemoryItem item;
     item.name = std::string(name);
-    item.type = request.kind == SourceKind::HandOver ? fileTypeFromName(name) : request.type;
+    item.type = request.type;
     item.bytes = std::move(request.data);
     item.marked = marked;
     loader.memoryBytes[size_t(group)] += item.bytes.size();
