@@ -70,6 +70,9 @@ public:
     int64_t read(void* out, size_t n);
     bool readExact(void* out, size_t n) { return read(out, n) == int64_t(n); }
     bool write(const void* data, size_t n);
+    // Flushes what was written to the disk and closes the file: 0, or the
+    // system's error number.
+    int finish();
     bool seek(uint64_t offset);
     int64_t size() const;
 

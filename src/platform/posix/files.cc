@@ -100,6 +100,14 @@ bool File::write(const void* data, size_t n) {
     return true;
 }
 
+int File::finish() {
+    if (fd_ < 0) return EBADF;
+    int error = fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && error == 0) error = errno;
+    fd_ = -1;
+    return error;
+}
+
 bool File::seek(uint64_t offset) {
     if (fd_ < 0 || offset > uint64_t(std::numeric_limits<off_t>::max())) return false;
     return lseek(fd_, off_t(offset), SEEK_SET) == off_t(offset);
@@ -144,24 +152,10 @@ int replaceFile(std::string_view name, const void* bytes, size_t size) {
     posix::Resolved r = posix::resolveName(name);
     if (r.path.empty()) return ENOENT;
     std::string beside = r.path + ".new";
-    int fd;
-    do {
-        fd = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return errno;
-    auto* p = static_cast<const uint8_t*>(bytes);
-    size_t done = 0;
-    int error = 0;
-    while (done < size && error == 0) {
-        ssize_t w = ::write(fd, p + done, std::min<size_t>(size - done, size_t(1) << 30));
-        if (w < 0) {
-            if (errno != EINTR) error = errno;
-            continue;
-        }
-        done += size_t(w);
-    }
-    if (error == 0 && fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
+    File out;
+    if (!out.openHost(beside, OpenMode::Write)) return errno;
+    int error = out.write(bytes, size) ? 0 : errno;
+    if (error == 0) error = out.finish();
     if (error == 0 && rename(beside.c_str(), r.path.c_str()) != 0) error = errno;
     if (error != 0) {
         unlink(beside.c_str());
