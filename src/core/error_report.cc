@@ -10,13 +10,21 @@
 #include "core/report_format.h"
 
 namespace vr {
-namespace {
 
-void clearLocation(ErrorState& errors) {
+void clearErrorLocation(ErrorState& errors) {
     errors.hasLocation = false;
     errors.lastErrorFile.clear();
     errors.lastErrorLine = 1;
 }
+
+std::string noteErrorLocation(ErrorState& errors, const std::string& file, int line) {
+    errors.hasLocation = true;
+    errors.lastErrorFile = file;
+    errors.lastErrorLine = line;
+    return formatText(kErrorTextLimit, VR_TEXT_ERROR_PLACE, file.c_str(), line);
+}
+
+namespace {
 
 // The lines naming the running script's file and line, or nothing when no
 // script is running.  Formatted on their own: the file name is data, not part
@@ -25,13 +33,10 @@ std::string locationPrefix(ErrorState& errors) {
     std::string file;
     int line = 1;
     if (!errors.locate || !errors.locate(file, line)) {
-        clearLocation(errors);
+        clearErrorLocation(errors);
         return {};
     }
-    errors.hasLocation = true;
-    errors.lastErrorFile = file;
-    errors.lastErrorLine = line;
-    return formatText(kErrorTextLimit, VR_TEXT_ERROR_PLACE, file.c_str(), line);
+    return noteErrorLocation(errors, file, line);
 }
 
 // The report text (Shift_JIS) as UTF-8 lines indented by two spaces, the
@@ -65,7 +70,7 @@ void reportErrorWith(uint32_t code, bool fatal, bool located, const ReportArg* a
     if (located)
         prefix = locationPrefix(errors);
     else
-        clearLocation(errors);
+        clearErrorLocation(errors);
 
     // A non-fatal report withdraws a pending quit: the run goes on.
     e.run.quitRequested = fatal;

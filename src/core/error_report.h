@@ -126,6 +126,11 @@ void noteFatalFailure(const std::string& text);
 // else the internal-error text.
 std::string errorText(uint32_t code);
 void showErrorDialog(const std::string& text);
+// The place of the last error, which the error dialog's edit button opens:
+// noted (with the lines that name it at the head of a report, returned), or
+// cleared.
+std::string noteErrorLocation(ErrorState& errors, const std::string& file, int line);
+void clearErrorLocation(ErrorState& errors);
 // The block printed on standard error for a report: a first line with the
 // code (and the script's file and line when located), then the text in
 // UTF-8, indented.

@@ -1,6 +1,5 @@
 #include "shell/reload.h"
 
-#include "common/text_buffer.h"
 #include "common/texts/engine_texts.h"
 #include "devtools/compiler_link.h"
 #include "shell/engine.h"
@@ -18,12 +17,11 @@ bool debugGame() { return core().files.config.debugMode == 1; }
 
 void showCompileError(const CompilerExchange& x) {
     ErrorState& errors = core().errors;
-    errors.hasLocation = x.hasError;
-    errors.lastErrorFile = x.hasError ? x.errorFile : std::string();
-    errors.lastErrorLine = x.hasError ? x.errorLine : 1;
     std::string text = VR_TEXT_COMPILE_FAILED;
     if (x.hasError)
-        text = formatText(kErrorTextLimit, VR_TEXT_ERROR_PLACE, x.errorFile.c_str(), x.errorLine) + x.errorMessage;
+        text = noteErrorLocation(errors, x.errorFile, x.errorLine) + x.errorMessage;
+    else
+        clearErrorLocation(errors);
     // Each reload is a run of its own for the dialog: its error is shown.
     errors.dialogShown = false;
     showErrorDialog(text);
