@@ -55,7 +55,7 @@ size_t InputField::insertUtf8(std::string_view utf8) {
 }
 
 void InputField::moveTo(size_t at, bool extend) {
-    caret_ = at;
+    caret_ = at < chars_.size() ? at : chars_.size();
     if (!extend) anchor_ = caret_;
 }
 

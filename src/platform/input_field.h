@@ -32,6 +32,8 @@ public:
     void right(bool extend);
     void home(bool extend);
     void end(bool extend);
+    // To the character position `at` (at most the length).
+    void moveTo(size_t at, bool extend);
     void selectAll();
     // Deletes the selection, or else the character before (backspace) or
     // after (deleteForward) the caret.
@@ -47,7 +49,6 @@ public:
     std::string slice(size_t from, size_t to) const;
 
 private:
-    void moveTo(size_t at, bool extend);
     void eraseSelection();
 
     std::vector<std::string> chars_;  // one Shift_JIS character each

@@ -325,18 +325,14 @@ bool SdlPlatform::inputDialog(const InputDialogSpec& desc, std::string& text) {
             if (d.onButton(e.button.x, e.button.y)) {
                 d.buttonDown = true;
             } else if (e.button.y >= d.fieldY && e.button.y < d.fieldY + kFieldHeight) {
-                size_t at = d.hit(e.button.x);
-                d.field.home(false);
-                for (size_t i = 0; i < at; ++i) d.field.right(false);
+                d.field.moveTo(d.hit(e.button.x), false);
                 d.selecting = true;
             }
             break;
         case SDL_MOUSEMOTION:
             if (e.motion.windowID != id) break;
             if (d.selecting) {
-                size_t at = d.hit(e.motion.x);
-                while (d.field.caret() < at) d.field.right(true);
-                while (d.field.caret() > at) d.field.left(true);
+                d.field.moveTo(d.hit(e.motion.x), true);
             }
             break;
         case SDL_MOUSEBUTTONUP:
