@@ -15,7 +15,7 @@ constexpr int kQuietLevel = 2;
 // Once the engine quits, every step silences the channels instead of its work.
 bool silencedForQuit(SoundNode& node) {
     if (!core().run.quitRequested) return false;
-    silenceChannel(node);
+    silenceChannel(node, kQuietLevel);
     return true;
 }
 
@@ -88,7 +88,6 @@ void finishFade(SoundNode& node) {
     c.volume = kFullVolume;
     c.fadeFrom = 0;
     c.fadeTo = c.previousTarget = kFullVolume;
-    c.state = ChannelState::Idle;
     releaseChannel(c);
 }
 
@@ -142,7 +141,6 @@ int monitorEnd(SoundNode& node) {
     c.playCount = c.playsDone = 0;
     c.playedBytes = 0;
     releaseChannel(c);
-    c.state = ChannelState::Idle;
     return 0;
 }
 
@@ -230,14 +228,14 @@ int primeFirstHalf(SoundChannel& c) {
 void releaseChannel(SoundChannel& c) {
     closeSource(c, true);
     c.startMs = c.loopStartMs = 0;
+    c.state = ChannelState::Idle;
 }
 
-void silenceChannel(SoundNode& node) {
+void silenceChannel(SoundNode& node, int level) {
     SoundChannel& c = node.channel;
     if (c.state == ChannelState::Idle) return;
-    applyVolume(node, kQuietLevel);
+    applyVolume(node, level);
     releaseChannel(c);
-    c.state = ChannelState::Idle;
 }
 
 int pauseTree(SoundNode& node, uint32_t now) {

@@ -55,9 +55,7 @@ int load(SoundNode& node, const SoundRequest& r) {
     SoundChannel& c = node.channel;
     if (c.state != ChannelState::Idle) {
         // Still sounding: silenced and released now, loaded next cycle.
-        applyVolume(node, 0);
-        releaseChannel(c);
-        c.state = ChannelState::Idle;
+        silenceChannel(node, 0);
         return 0;
     }
     c.fileName = r.name;
@@ -109,9 +107,7 @@ int play(SoundNode& node, const SoundRequest& r, uint32_t now) {
     case ChannelState::FadingOut:
         // Ended now and started afresh from Idle by the same request next cycle.
         std::swap(c.fadeFrom, c.fadeTo);
-        applyVolume(node, 0);
-        releaseChannel(c);
-        c.state = ChannelState::Idle;
+        silenceChannel(node, 0);
         return 0;
     }
     return 1;
@@ -187,9 +183,7 @@ int runSoundRequest(const SoundRequest& r, uint32_t now) {
     case Kind::Release:
         if (!idle) {
             c.fileName.clear();
-            applyVolume(node, 0);
-            releaseChannel(c);
-            c.state = ChannelState::Idle;
+            silenceChannel(node, 0);
         }
         return 1;
     }

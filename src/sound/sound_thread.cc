@@ -60,10 +60,7 @@ void endLoop() {
     }
     {
         platform::LockHolder hold(*c.run.lock);
-        if (s.root) forEachSoundNode(*s.root, [](SoundNode& n) {
-                releaseChannel(n.channel);
-                n.channel.state = ChannelState::Idle;
-            });
+        if (s.root) forEachSoundNode(*s.root, [](SoundNode& n) { releaseChannel(n.channel); });
         s.loopEnded = true;
         s.threadFinished = true;
     }
