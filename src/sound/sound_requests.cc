@@ -28,10 +28,6 @@ size_t enqueueSoundRequest(SoundNode* node, SoundRequestKind kind, int32_t param
     return at;
 }
 
-}  // namespace vr
-
-namespace vr {
-
 namespace {
 
 using Kind = SoundRequestKind;
@@ -118,13 +114,10 @@ int stop(SoundNode& node, const SoundRequest& r, uint32_t now) {
     if (!isPlaying(c)) return 1;
     const int32_t base = c.state == ChannelState::FadingIn ? c.previousTarget : c.volume;
     c.fadeMs = r.parameter;
-    c.fadeStart = now;
-    c.fadeDoneAt = 0;
-    c.fadeFrom = c.volume;
     c.fadeTo = 0;
     // A stop without fade time ends at once (the rate of an earlier fade
     // must not linger).
-    c.fadeRate = divideFade(-int64_t(base), c.fadeMs);
+    refade(c, now, -int64_t(base));
     c.state = ChannelState::FadingOut;
     return 1;
 }
