@@ -18,6 +18,9 @@ enum class ChannelState : int8_t { Idle = 0, Loaded = 1, FadingIn = 2, Playing =
 enum class SoundFormat : uint8_t { None = 0, Ogg = 1, Wav = 2 };
 
 constexpr int kFullVolume = 256;
+// Too low to hear, yet above silence: the keep-alive sound, a fade-in
+// before its start and the channels silenced at quit stand at this level.
+constexpr int kQuietLevel = 2;
 constexpr int kCentre = 256;  // pan and frequency
 
 struct SoundChannel {

@@ -10,8 +10,6 @@ namespace vr {
 
 namespace {
 
-constexpr int kQuietLevel = 2;
-
 // Once the engine quits, every step silences the channels instead of its work.
 bool silencedForQuit(SoundNode& node) {
     if (!core().run.quitRequested) return false;
