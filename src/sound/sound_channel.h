@@ -71,4 +71,10 @@ struct SoundChannel {
     platform::PcmFormat pcm{0, 0, 0};  // the format the buffer is made with; zero before any
 };
 
+// How long `bytes` of the channel's PCM play, in milliseconds; 0 before a
+// source is open.
+inline int64_t playedMs(const SoundChannel& c, int64_t bytes) {
+    return c.bytesPerSecond ? bytes * 1000 / c.bytesPerSecond : 0;
+}
+
 }  // namespace vr

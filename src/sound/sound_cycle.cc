@@ -55,7 +55,7 @@ int resumeChannel(SoundNode& node, uint32_t now) {
     (void)now;
     SoundChannel& c = node.channel;
     if (!isPlaying(c) || c.pausedAt == 0 || !mayResume(node)) return 0;
-    c.startMs = c.bytesPerSecond ? int32_t(c.playedBytes * 1000 / c.bytesPerSecond) : 0;
+    c.startMs = int32_t(playedMs(c, c.playedBytes));
     if (int rc = reopenSource(c, sound().device); rc < 0) return rc;
     if (int rc = primeFirstHalf(c); rc < 0) return rc;
     applyVolume(node, c.fadeTo);
@@ -125,7 +125,7 @@ int monitorEnd(SoundNode& node) {
     uint32_t delta = 0;
     if (!cursorAdvance(c, delta)) return -320;
     const int64_t p = c.playedBytes + delta;
-    const int64_t elapsed = c.bytesPerSecond ? p * 1000 / c.bytesPerSecond : 0;
+    const int64_t elapsed = playedMs(c, p);
     if (elapsed < c.endMs) {
         c.playedBytes = p;
         return 0;
