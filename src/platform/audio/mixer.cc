@@ -45,11 +45,7 @@ std::unique_ptr<SoundBuffer> Mixer::createBuffer(const PcmFormat& format, uint32
     SpeexResamplerState* resampler =
         speex_resampler_init(format.channels, format.sampleRate, core_->outputRate, kResamplerQuality, &error);
     if (!resampler) return nullptr;
-    PcmFormat kept;
-    kept.channels = format.channels;
-    kept.bitsPerSample = format.bitsPerSample;
-    kept.sampleRate = format.sampleRate;
-    return std::make_unique<MixerBuffer>(core_, kept, frames, std::move(ring), resampler);
+    return std::make_unique<MixerBuffer>(core_, format, frames, std::move(ring), resampler);
 }
 
 void Mixer::mix(int16_t* out, uint32_t frames) {

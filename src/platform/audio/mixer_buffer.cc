@@ -216,7 +216,7 @@ void MixerBuffer::mixInto(float* mix, uint32_t frames, MixScratch& scratch) {
         // A new target ramps from wherever the gain stands now, so a change
         // in the middle of a ramp bends it without a step.
         rampTo_ = target_;
-        rampLeft_ = std::max<uint32_t>(core_->periodFrames, 1);
+        rampLeft_ = core_->periodFrames;  // at least 1, by Mixer's constructor
         step_ = {(rampTo_.left - gain_.left) / float(rampLeft_), (rampTo_.right - gain_.right) / float(rampLeft_)};
     }
     const uint32_t rate = core_->outputRate;
