@@ -50,6 +50,15 @@ constexpr int32_t kSilentVolume = -10000;
 constexpr int32_t kPanLeft = -10000;
 constexpr int32_t kPanRight = 10000;
 
+// A buffer takes 8-bit unsigned or 16-bit signed PCM in one or two
+// channels, at a rate (and later a frequency) in this range.
+constexpr uint32_t kMinSourceRate = 100;
+constexpr uint32_t kMaxSourceRate = 200000;
+inline bool bufferTakes(uint32_t channels, uint32_t bitsPerSample, uint32_t sampleRate) {
+    return (channels == 1 || channels == 2) && (bitsPerSample == 8 || bitsPerSample == 16) &&
+           sampleRate >= kMinSourceRate && sampleRate <= kMaxSourceRate;
+}
+
 class SoundBuffer {
 public:
     virtual ~SoundBuffer() = default;

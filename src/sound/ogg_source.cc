@@ -83,7 +83,8 @@ int readOggLayout(SoundChannel& channel, SourceLayout& layout) {
     // information.
     double seconds = ov_time_total(file, -1);
     if (!(seconds >= 0.0 && seconds < 1e12)) return kOggNoInfo;
-    if (info->rate < 0 || !bufferTakes(uint32_t(info->channels), 16, uint32_t(std::min<long>(info->rate, UINT32_MAX))))
+    if (info->rate < 0 ||
+        !platform::bufferTakes(uint32_t(info->channels), 16, uint32_t(std::min<long>(info->rate, UINT32_MAX))))
         return kOggBufferFailed;
 
     layout.totalMs = int64_t(std::trunc(seconds * 1000.0));

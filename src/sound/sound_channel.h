@@ -18,6 +18,9 @@ enum class ChannelState : int8_t { Idle = 0, Loaded = 1, FadingIn = 2, Playing =
 enum class SoundFormat : uint8_t { None = 0, Ogg = 1, Wav = 2 };
 
 constexpr int kFullVolume = 256;
+// Too low to hear, yet above silence: the keep-alive sound, a fade-in
+// before its start and the channels silenced at quit stand at this level.
+constexpr int kQuietLevel = 2;
 constexpr int kCentre = 256;  // pan and frequency
 
 struct SoundChannel {
@@ -67,5 +70,11 @@ struct SoundChannel {
     uint32_t bufferBytes = 0;         // 2 x bytesPerSecond
     platform::PcmFormat pcm{0, 0, 0};  // the format the buffer is made with; zero before any
 };
+
+// How long `bytes` of the channel's PCM play, in milliseconds; 0 before a
+// source is open.
+inline int64_t playedMs(const SoundChannel& c, int64_t bytes) {
+    return c.bytesPerSecond ? bytes * 1000 / c.bytesPerSecond : 0;
+}
 
 }  // namespace vr

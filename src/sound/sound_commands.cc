@@ -249,9 +249,7 @@ int SoundQuery() {
         case query::kEnd: answer = c.endMs; break;
         case query::kCount: answer = c.playCount; break;
         case query::kPlaysDone: answer = c.playsDone; break;
-        case query::kPosition:
-            answer = c.bytesPerSecond ? std::max<int64_t>(c.playedBytes, 0) * 1000 / c.bytesPerSecond : 0;
-            break;
+        case query::kPosition: answer = playedMs(c, std::max<int64_t>(c.playedBytes, 0)); break;
         case query::kLength: answer = c.totalMs; break;
         case query::kChannels: answer = c.pcm.channels; break;
         case query::kBits: answer = c.pcm.bitsPerSample; break;

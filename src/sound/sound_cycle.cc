@@ -10,12 +10,10 @@ namespace vr {
 
 namespace {
 
-constexpr int kQuietLevel = 2;
-
 // Once the engine quits, every step silences the channels instead of its work.
 bool silencedForQuit(SoundNode& node) {
     if (!core().run.quitRequested) return false;
-    silenceChannel(node);
+    silenceChannel(node, kQuietLevel);
     return true;
 }
 
@@ -57,7 +55,7 @@ int resumeChannel(SoundNode& node, uint32_t now) {
     (void)now;
     SoundChannel& c = node.channel;
     if (!isPlaying(c) || c.pausedAt == 0 || !mayResume(node)) return 0;
-    c.startMs = c.bytesPerSecond ? int32_t(c.playedBytes * 1000 / c.bytesPerSecond) : 0;
+    c.startMs = int32_t(playedMs(c, c.playedBytes));
     if (int rc = reopenSource(c, sound().device); rc < 0) return rc;
     if (int rc = primeFirstHalf(c); rc < 0) return rc;
     applyVolume(node, c.fadeTo);
@@ -88,7 +86,6 @@ void finishFade(SoundNode& node) {
     c.volume = kFullVolume;
     c.fadeFrom = 0;
     c.fadeTo = c.previousTarget = kFullVolume;
-    c.state = ChannelState::Idle;
     releaseChannel(c);
 }
 
@@ -128,7 +125,7 @@ int monitorEnd(SoundNode& node) {
     uint32_t delta = 0;
     if (!cursorAdvance(c, delta)) return -320;
     const int64_t p = c.playedBytes + delta;
-    const int64_t elapsed = c.bytesPerSecond ? p * 1000 / c.bytesPerSecond : 0;
+    const int64_t elapsed = playedMs(c, p);
     if (elapsed < c.endMs) {
         c.playedBytes = p;
         return 0;
@@ -142,7 +139,6 @@ int monitorEnd(SoundNode& node) {
     c.playCount = c.playsDone = 0;
     c.playedBytes = 0;
     releaseChannel(c);
-    c.state = ChannelState::Idle;
     return 0;
 }
 
@@ -230,14 +226,14 @@ int primeFirstHalf(SoundChannel& c) {
 void releaseChannel(SoundChannel& c) {
     closeSource(c, true);
     c.startMs = c.loopStartMs = 0;
+    c.state = ChannelState::Idle;
 }
 
-void silenceChannel(SoundNode& node) {
+void silenceChannel(SoundNode& node, int level) {
     SoundChannel& c = node.channel;
     if (c.state == ChannelState::Idle) return;
-    applyVolume(node, kQuietLevel);
+    applyVolume(node, level);
     releaseChannel(c);
-    c.state = ChannelState::Idle;
 }
 
 int pauseTree(SoundNode& node, uint32_t now) {

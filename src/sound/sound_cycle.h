@@ -15,11 +15,13 @@ inline bool isPlaying(const SoundChannel& c) {
     return c.state == ChannelState::FadingIn || c.state == ChannelState::Playing || c.state == ChannelState::FadingOut;
 }
 
-// Stops the channel and frees its buffer and memory (the file too).
+// Stops the channel, frees its buffer and memory (the file too) and makes
+// it Idle.
 void releaseChannel(SoundChannel& channel);
-// The channel silenced at level 2 and made Idle: what every step does
-// instead of its work once the engine is quitting.
-void silenceChannel(SoundNode& node);
+// A sounding channel set to `level` and released: what every step does
+// instead of its work once the engine is quitting (at a level too low to
+// hear), and what a request does to a channel it must end at once (at 0).
+void silenceChannel(SoundNode& node, int level);
 // Pause and resume of a node and everything below it.
 int pauseTree(SoundNode& node, uint32_t now);
 int resumeTree(SoundNode& node, uint32_t now);

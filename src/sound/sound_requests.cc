@@ -28,10 +28,6 @@ size_t enqueueSoundRequest(SoundNode* node, SoundRequestKind kind, int32_t param
     return at;
 }
 
-}  // namespace vr
-
-namespace vr {
-
 namespace {
 
 using Kind = SoundRequestKind;
@@ -55,9 +51,7 @@ int load(SoundNode& node, const SoundRequest& r) {
     SoundChannel& c = node.channel;
     if (c.state != ChannelState::Idle) {
         // Still sounding: silenced and released now, loaded next cycle.
-        applyVolume(node, 0);
-        releaseChannel(c);
-        c.state = ChannelState::Idle;
+        silenceChannel(node, 0);
         return 0;
     }
     c.fileName = r.name;
@@ -109,9 +103,7 @@ int play(SoundNode& node, const SoundRequest& r, uint32_t now) {
     case ChannelState::FadingOut:
         // Ended now and started afresh from Idle by the same request next cycle.
         std::swap(c.fadeFrom, c.fadeTo);
-        applyVolume(node, 0);
-        releaseChannel(c);
-        c.state = ChannelState::Idle;
+        silenceChannel(node, 0);
         return 0;
     }
     return 1;
@@ -122,13 +114,10 @@ int stop(SoundNode& node, const SoundRequest& r, uint32_t now) {
     if (!isPlaying(c)) return 1;
     const int32_t base = c.state == ChannelState::FadingIn ? c.previousTarget : c.volume;
     c.fadeMs = r.parameter;
-    c.fadeStart = now;
-    c.fadeDoneAt = 0;
-    c.fadeFrom = c.volume;
     c.fadeTo = 0;
     // A stop without fade time ends at once (the rate of an earlier fade
     // must not linger).
-    c.fadeRate = divideFade(-int64_t(base), c.fadeMs);
+    refade(c, now, -int64_t(base));
     c.state = ChannelState::FadingOut;
     return 1;
 }
@@ -187,9 +176,7 @@ int runSoundRequest(const SoundRequest& r, uint32_t now) {
     case Kind::Release:
         if (!idle) {
             c.fileName.clear();
-            applyVolume(node, 0);
-            releaseChannel(c);
-            c.state = ChannelState::Idle;
+            silenceChannel(node, 0);
         }
         return 1;
     }

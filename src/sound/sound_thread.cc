@@ -7,6 +7,7 @@
 #include "sound/sound.h"
 #include "sound/sound_cycle.h"
 #include "sound/sound_output.h"
+#include "sound/sound_source.h"
 
 namespace vr {
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr uint32_t kBusyCycleMs = 3;   // while requests wait
 constexpr uint32_t kIdleCycleMs = 20;
-constexpr int kKeepAliveLevel = 2;
 
 uint32_t cycleInterval() {
     platform::LockHolder hold(*core().run.lock);
@@ -23,8 +23,8 @@ uint32_t cycleInterval() {
 
 // Step 7: the thread stops, and says why in a box of its own.
 void stopOnFailure(int code) {
-    std::string text = code == -1045 ? std::string(VR_TEXT_SOUND_CHAINED_OGG)
-                                     : formatText(1023, VR_TEXT_SOUND_INTERNAL_ERROR, -code);
+    std::string text = code == kOggChained ? std::string(VR_TEXT_SOUND_CHAINED_OGG)
+                                           : formatText(1023, VR_TEXT_SOUND_INTERNAL_ERROR, -code);
     noteFatalFailure(text);
     platform::MessageBoxSpec box;
     box.text = text;
@@ -60,10 +60,7 @@ void endLoop() {
     }
     {
         platform::LockHolder hold(*c.run.lock);
-        if (s.root) forEachSoundNode(*s.root, [](SoundNode& n) {
-                releaseChannel(n.channel);
-                n.channel.state = ChannelState::Idle;
-            });
+        if (s.root) forEachSoundNode(*s.root, [](SoundNode& n) { releaseChannel(n.channel); });
         s.loopEnded = true;
         s.threadFinished = true;
     }
@@ -143,7 +140,7 @@ void queueInitialSounds() {
         keepAlive->channel.keepAlive = true;
         keepAlive->channel.format = SoundFormat::Wav;
     }
-    enqueueSoundRequest(keepAlive, SoundRequestKind::SetVolume, kKeepAliveLevel);
+    enqueueSoundRequest(keepAlive, SoundRequestKind::SetVolume, kQuietLevel);
     enqueueSoundRequest(keepAlive, SoundRequestKind::Load, 0, " ");
     enqueueSoundRequest(keepAlive, SoundRequestKind::Play, 0);
 }

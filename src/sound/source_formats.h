@@ -14,12 +14,6 @@
 
 namespace vr {
 
-// The buffer takes 8-bit unsigned or 16-bit signed PCM in one or two
-// channels, at the rates the device can play a buffer at.
-constexpr uint32_t kMinSourceRate = 100;
-constexpr uint32_t kMaxSourceRate = 200000;
-bool bufferTakes(uint32_t channels, uint32_t bitsPerSample, uint32_t sampleRate);
-
 struct SourceLayout {
     platform::PcmFormat pcm;
     int64_t totalMs = 0;

@@ -53,11 +53,6 @@ int findChunks(const uint8_t* file, uint64_t end, Chunk& fmt, Chunk& data) {
 
 }  // namespace
 
-bool bufferTakes(uint32_t channels, uint32_t bitsPerSample, uint32_t sampleRate) {
-    return (channels == 1 || channels == 2) && (bitsPerSample == 8 || bitsPerSample == 16) &&
-           sampleRate >= kMinSourceRate && sampleRate <= kMaxSourceRate;
-}
-
 int readWavLayout(const uint8_t* file, size_t size, SourceLayout& layout) {
     if (size < 12 || !isId(file, "RIFF")) return kWavNotRiff;
     if (!isId(file + 8, "WAVE")) return kWavNotWave;
@@ -79,7 +74,7 @@ int readWavLayout(const uint8_t* file, size_t size, SourceLayout& layout) {
     uint32_t bits = fmt.size >= 16 ? loadLe16(fields + 14) : (channels ? blockAlign * 8 / channels : 0);
     // The buffer's frames are the file's frames: a block align that is not
     // channels x bytes per sample would shift the channels against each other.
-    if (!bufferTakes(channels, bits, rate) || blockAlign != channels * bits / 8) return kWavBufferFailed;
+    if (!platform::bufferTakes(channels, bits, rate) || blockAlign != channels * bits / 8) return kWavBufferFailed;
 
     layout.pcm.channels = uint16_t(channels);
     layout.pcm.bitsPerSample = uint16_t(bits);

@@ -15,8 +15,6 @@ namespace {
 // percent of one core.
 constexpr int kResamplerQuality = 4;
 constexpr uint32_t kMaxBytes = 0x0FFFFFFF;  // 256 MiB, as a secondary buffer may hold
-constexpr uint32_t kMinRate = 100;
-constexpr uint32_t kMaxRate = 200000;
 
 }  // namespace
 
@@ -35,9 +33,7 @@ Mixer::Mixer(uint32_t outputRate, uint32_t periodFrames)
       sum_(size_t(MixScratch::kBlockFrames) * 2) {}
 
 std::unique_ptr<SoundBuffer> Mixer::createBuffer(const PcmFormat& format, uint32_t bytes) {
-    if (format.channels != 1 && format.channels != 2) return nullptr;
-    if (format.bitsPerSample != 8 && format.bitsPerSample != 16) return nullptr;
-    if (format.sampleRate < kMinRate || format.sampleRate > kMaxRate) return nullptr;
+    if (!bufferTakes(format.channels, format.bitsPerSample, format.sampleRate)) return nullptr;
     const uint32_t align = format.blockAlign();
     if (bytes < align || bytes > kMaxBytes) return nullptr;
     const uint32_t frames = bytes / align;
@@ -49,11 +45,7 @@ std::unique_ptr<SoundBuffer> Mixer::createBuffer(const PcmFormat& format, uint32
     SpeexResamplerState* resampler =
         speex_resampler_init(format.channels, format.sampleRate, core_->outputRate, kResamplerQuality, &error);
     if (!resampler) return nullptr;
-    PcmFormat kept;
-    kept.channels = format.channels;
-    kept.bitsPerSample = format.bitsPerSample;
-    kept.sampleRate = format.sampleRate;
-    return std::make_unique<MixerBuffer>(core_, kept, frames, std::move(ring), resampler);
+    return std::make_unique<MixerBuffer>(core_, format, frames, std::move(ring), resampler);
 }
 
 void Mixer::mix(int16_t* out, uint32_t frames) {

@@ -42,7 +42,6 @@ public:
     // Null when the format or size is unusable or the memory is not there.
     std::unique_ptr<SoundBuffer> createBuffer(const PcmFormat& format, uint32_t bytes);
     uint32_t outputRate() const { return core_->outputRate; }
-    uint32_t periodFrames() const { return core_->periodFrames; }
 
     // Writes the next `frames` frames of the mix (stereo, interleaved).  One
     // thread at a time.

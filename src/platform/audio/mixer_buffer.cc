@@ -11,8 +11,6 @@
 namespace vr::platform::audio {
 namespace {
 
-constexpr uint32_t kMinFrequency = 100;
-constexpr uint32_t kMaxFrequency = 200000;
 // fed_ only matters up to the look-ahead; it stops counting long before it
 // could wrap.
 constexpr uint32_t kFedCap = 1u << 30;
@@ -167,7 +165,7 @@ bool MixerBuffer::setPan(int32_t hundredthsOfDecibel) {
 
 bool MixerBuffer::setFrequency(uint32_t hertz) {
     if (hertz == 0) hertz = format_.sampleRate;
-    hertz = std::clamp(hertz, kMinFrequency, kMaxFrequency);
+    hertz = std::clamp(hertz, kMinSourceRate, kMaxSourceRate);
     std::lock_guard<std::mutex> hold(mutex_);
     if (hertz == frequency_) return true;
     // The resampler keeps its history across the change, so the sound
@@ -218,7 +216,7 @@ void MixerBuffer::mixInto(float* mix, uint32_t frames, MixScratch& scratch) {
         // A new target ramps from wherever the gain stands now, so a change
         // in the middle of a ramp bends it without a step.
         rampTo_ = target_;
-        rampLeft_ = std::max<uint32_t>(core_->periodFrames, 1);
+        rampLeft_ = core_->periodFrames;  // at least 1, by Mixer's constructor
         step_ = {(rampTo_.left - gain_.left) / float(rampLeft_), (rampTo_.right - gain_.right) / float(rampLeft_)};
     }
     const uint32_t rate = core_->outputRate;

@@ -37,11 +37,6 @@ void HeadlessSoundDevice::advanceTo(uint64_t millis) {
     mixTo(millis);
 }
 
-uint64_t HeadlessSoundDevice::mixedFrames() {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return mixed_;
-}
-
 void HeadlessSoundDevice::mixTo(uint64_t millis) {
     if (finished_) return;
     const uint64_t target = framesAt(millis);

@@ -39,8 +39,6 @@ public:
     // Mixes up to the clock's time and closes the recording; false when the
     // recording could not be written.  The device stays usable, silently.
     bool finish();
-    // The frame the mix has reached, counted on the device's clock.
-    uint64_t mixedFrames();
 
 private:
     void mixTo(uint64_t millis);  // under mutex_
