@@ -20,6 +20,7 @@
 #include "script/arguments.h"
 #include "script/command_table.h"
 #include "script/script_state.h"
+#include "script/system_variables.h"
 
 namespace vr {
 
@@ -129,7 +130,7 @@ int runFilter(Draw& d, int id) {
     case a::kMirror: mirrorColumns(*s, r); break;
     case a::kMosaic: mosaicFilter(*s, r, v); break;
     case a::kBlur: blurFilter(*s, r, v); break;
-    case a::kScatter: scatterFilter(*s, r, v, &drawRandom); break;
+    case a::kScatter: scatterFilter(*s, r, v, &engineRandom); break;
     case a::kNegative: negativeFilter(*s, r); break;
     case a::kFill: fillOpaque(*s, r, v); break;
     case a::kFillAlpha: {
