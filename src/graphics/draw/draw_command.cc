@@ -19,7 +19,6 @@
 #include "graphics/object_tree.h"
 #include "script/arguments.h"
 #include "script/command_table.h"
-#include "script/script_state.h"
 #include "script/system_variables.h"
 
 namespace vr {
@@ -47,8 +46,6 @@ struct Draw {
 
 int64_t value(int id) { return argumentInteger(id); }
 
-const std::string& currentObjectPath() { return scriptState().system.defaultRoots[0]; }
-
 int reportOutOfRange(int id, int64_t v, int64_t lo, int64_t hi) {
     reportScriptErrorArgs(101000, true, commandName(cmd::kObjectDraw), argumentName(cmd::kObjectDraw, id), v, lo, hi);
     return -1;
@@ -70,7 +67,7 @@ int composeNow(ObjectNode& node) {
 // (drawn with the source's order) when missing; null after a report.
 ObjectNode* destination(int id, const ObjectNode& source, bool& created) {
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(id), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(id), defaultObjectRoot(), false);
     if (kind < 0) return nullptr;
     if (kind == 1) {
         reportScriptErrorArgs(101291, true, resolved);
@@ -257,7 +254,7 @@ int runOperation(Draw& d) {
 int ObjectDraw() {
     if (evaluateArguments(cmd::kObjectDraw) < 0) return -1;
     std::string resolved;
-    const int kind = resolvePath(resolved, argumentText(a::kPath), currentObjectPath(), false);
+    const int kind = resolvePath(resolved, argumentText(a::kPath), defaultObjectRoot(), false);
     if (kind < 0) return -1;
     Draw d;
     d.source = findResolvedNode(resolved, kind == 1);
