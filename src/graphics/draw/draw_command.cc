@@ -146,24 +146,24 @@ int runFilter(Draw& d, int id) {
     return 0;
 }
 
-// The size the resampling forms ask for; false when it is not given.
-bool resampleSize(const Draw& d, int id, int64_t& w, int64_t& h) {
+// The size the resampling forms ask for.
+void resampleSize(const Draw& d, int id, int64_t& w, int64_t& h) {
     const int64_t spanX = d.right - d.left + 1, spanY = d.bottom - d.top + 1;
     w = argumentInteger(a::kWidth, spanX);
     h = argumentInteger(a::kHeight, spanY);
-    if (spanX < 1 || spanY < 1) return true;  // refused by the resampling
+    if (spanX < 1 || spanY < 1) return;  // refused by the resampling
     switch (id) {
     case a::kScale:
         w = spanX * std::clamp<int64_t>(value(id), 0, kFarAway) / 256;
         h = spanY * std::clamp<int64_t>(value(id), 0, kFarAway) / 256;
-        return true;
-    case a::kFitWidth: h = std::max<int64_t>(1, spanY * w / spanX); return true;
-    case a::kFitHeight: w = std::max<int64_t>(1, spanX * h / spanY); return true;
+        break;
+    case a::kFitWidth: h = std::max<int64_t>(1, spanY * w / spanX); break;
+    case a::kFitHeight: w = std::max<int64_t>(1, spanX * h / spanY); break;
     case a::kFitInside:
         if (w * spanY <= h * spanX) h = std::max<int64_t>(1, spanY * w / spanX);
         else w = std::max<int64_t>(1, spanX * h / spanY);
-        return true;
-    default: return true;
+        break;
+    default: break;
     }
 }
 
