@@ -47,7 +47,7 @@ struct Draw {
 int64_t value(int id) { return argumentInteger(id); }
 
 int reportOutOfRange(int id, int64_t v, int64_t lo, int64_t hi) {
-    reportScriptErrorArgs(101000, true, commandName(cmd::kObjectDraw), argumentName(cmd::kObjectDraw, id), v, lo, hi);
+    reportArgumentOutOfRange(cmd::kObjectDraw, id, v, lo, hi);
     return -1;
 }
 
