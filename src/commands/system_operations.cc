@@ -6,6 +6,7 @@
 
 #include "common/crc32.h"
 #include "core/engine_files.h"
+#include "script/system_variables.h"
 #include "shell/engine.h"
 #include "shell/startup.h"
 
@@ -38,16 +39,6 @@ void setCheckSwitch(int index, int64_t value) {
     auto& switches = engine().core.errors.checkSwitches;
     if (index < 1 || size_t(index) >= switches.size()) return;
     switches[size_t(index)] = uint8_t(value);
-}
-
-uint32_t engineRandom() {
-    Engine& e = engine();
-    SystemState& s = e.script.system;
-    if (!s.randomSeeded) {
-        s.random.seed(e.core.run.randomSeedClock);
-        s.randomSeeded = true;
-    }
-    return uint32_t(s.random());
 }
 
 int64_t randomInRange(uint32_t draw, int64_t lo, int64_t hi) {

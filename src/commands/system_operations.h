@@ -24,8 +24,6 @@ void setFrameRate(bool hasRate, int64_t rate, bool hasSkip, int64_t allowSkip);
 // Check switch `index` (1..127) to the low 8 bits of the value.
 void setCheckSwitch(int index, int64_t value);
 
-// The engine's random generator: the next tempered MT19937 output.
-uint32_t engineRandom();
 // A draw mapped into lo..hi (both included); bounds given the wrong way
 // round are taken the right way round.
 int64_t randomInRange(uint32_t draw, int64_t lo, int64_t hi);

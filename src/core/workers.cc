@@ -45,11 +45,9 @@ void startWorker(int index) {
 
 int splitWorkerCount() { return std::clamp<int>(int(core().workers.workers.size()), 0, 2); }
 
-void startRowJob(int index, int code, int firstRow, int rowCount, void* context) {
+void startRowJob(int index, int code, void* context) {
     WorkerJob& job = core().workers.workers.at(size_t(index))->job;
     job.code = code;
-    job.firstRow = firstRow;
-    job.rowCount = rowCount;
     job.context = context;
     startWorker(index);
 }

@@ -15,7 +15,6 @@ namespace vr {
 // before the worker is started.
 struct WorkerJob {
     int code = 0;  // 11, 21, 41, 101..104; anything else does nothing
-    int firstRow = 0, rowCount = 0;
     void* context = nullptr;
 };
 
@@ -44,23 +43,33 @@ void waitWorker(int index);
 void stopWorkerPool();
 
 // How many workers a split job uses: at most two, 0 without a pool (the
-// tools, tests of the tree), when the caller does the work itself.
+// tools, tests of the tree).
 int splitWorkerCount();
 // Starts worker `index` on the rows of `context`, a job record of its own.
-void startRowJob(int index, int code, int firstRow, int rowCount, void* context);
+void startRowJob(int index, int code, void* context);
 
-// The rows [first, end) of `whole` split evenly over `count` workers, each
-// span copied into its own slot; returns when every worker is done.  Job is
-// a composition or resampling record with code, firstRow and endRow.
-template <typename Job>
-void runRowsOnWorkers(Job* slots, int count, const Job& whole, int first, int end) {
+// The rows [first, end) of `whole` split evenly over the split workers, each
+// span copied into its own slot; returns when every worker is done.  Without
+// a pool (the tools, tests of the tree) `runRows` does them all on the
+// calling thread.  Job is a composition or resampling record with code,
+// firstRow and endRow.
+template <typename Job, typename RowRunner>
+void runRowsOnWorkers(Job* slots, const Job& whole, int first, int end, RowRunner runRows) {
+    const int count = splitWorkerCount();
+    if (count == 0) {
+        Job job = whole;
+        job.firstRow = first;
+        job.endRow = end;
+        runRows(job);
+        return;
+    }
     const int rows = end - first;
     for (int w = 0; w < count; ++w) {
         Job& job = slots[w];
         job = whole;
         job.firstRow = first + rows * w / count;
         job.endRow = first + rows * (w + 1) / count;
-        startRowJob(w, whole.code, job.firstRow, job.endRow - job.firstRow, &job);
+        startRowJob(w, whole.code, &job);
     }
     for (int w = 0; w < count; ++w) waitWorker(w);
 }

@@ -76,15 +76,7 @@ void runRows(const ComposeJob& job) {
 // The rows of one overlap split over the workers; the calling thread only
 // waits.  Without a worker pool (tools, tests of the tree) it draws itself.
 void runSplit(const ComposeJob& whole, int rows) {
-    const int n = splitWorkerCount();
-    if (n == 0) {
-        ComposeJob job = whole;
-        job.firstRow = 0;
-        job.endRow = rows;
-        runRows(job);
-        return;
-    }
-    runRowsOnWorkers(graphics().scene.jobs.data(), n, whole, 0, rows);
+    runRowsOnWorkers(graphics().scene.jobs.data(), whole, 0, rows, runRows);
 }
 
 void growPresent(LayerRecord& l, const DirtyRect& r) {

@@ -10,7 +10,6 @@
 #include "graphics/object_tree.h"
 #include "graphics/pixel/pixel_set.h"
 #include "script/arguments.h"
-#include "script/script_state.h"
 #include "script/value_operators.h"
 #include "script/variables.h"
 
@@ -22,8 +21,6 @@ namespace object_set = arg::object_set;
 namespace query = arg::object_query;
 
 GraphicsState& scene() { return graphics().scene; }
-
-const std::string& currentObjectPath() { return scriptState().system.defaultRoots[0]; }
 
 int64_t changed(int id, int64_t current, int64_t lower = std::numeric_limits<int64_t>::min()) {
     const ArgumentValue* a = argument(id);
@@ -137,7 +134,7 @@ ObjectNode* objectToSet(const std::string& resolved, bool container, bool& skip)
 int ObjectSet() {
     if (evaluateArguments(cmd::kObjectSet) < 0) return -1;
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(object_set::kPath), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(object_set::kPath), defaultObjectRoot(), false);
     if (kind < 0) return -1;
     bool container = kind == 1;
     if (container && (hasArgument(object_set::kImage) || hasArgument(object_set::kShare))) {
@@ -224,7 +221,7 @@ int ObjectSet() {
 int ObjectDelete() {
     if (evaluateArguments(cmd::kObjectDelete) < 0) return -1;
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(arg::object_delete::kPath), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(arg::object_delete::kPath), defaultObjectRoot(), false);
     if (kind < 0) return -1;
     ObjectNode* node = findResolvedNode(resolved, kind == 1);
     if (!node) return 0;

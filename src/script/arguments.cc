@@ -130,6 +130,10 @@ int evaluate(uint8_t commandCode, bool callVariant) {
 
 }  // namespace
 
+void reportArgumentOutOfRange(int commandCode, int id, int64_t value, int64_t low, int64_t high) {
+    reportScriptErrorArgs(101000, true, commandName(commandCode), argumentName(commandCode, id), value, low, high);
+}
+
 int evaluateArguments(uint8_t commandCode) { return evaluate(commandCode, false); }
 int evaluateCallArguments(uint8_t commandCode) { return evaluate(commandCode, true); }
 

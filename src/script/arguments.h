@@ -44,6 +44,9 @@ struct CommandDefinition;
 // The range check of one numeric argument value by range kind (0 to 26);
 // false after its report.
 bool checkArgumentRange(const CommandDefinition* command, uint8_t id, uint8_t range, int64_t value);
+// The report (101000) of an argument value outside low..high that a handler
+// finds itself, where the range depends on more than the argument alone.
+void reportArgumentOutOfRange(int commandCode, int id, int64_t value, int64_t low, int64_t high);
 
 // Accessors for handlers, by argument id.
 bool hasArgument(int id);

@@ -268,4 +268,13 @@ void initialiseSystemVariables() {
     s.system.randomSeeded = true;
 }
 
+uint32_t engineRandom() {
+    SystemState& s = scriptState().system;
+    if (!s.randomSeeded) {
+        s.random.seed(core().run.randomSeedClock);
+        s.randomSeeded = true;
+    }
+    return uint32_t(s.random());
+}
+
 }  // namespace vr

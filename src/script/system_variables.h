@@ -26,4 +26,8 @@ void recordStartTime();
 // generator; after the one-time tables (start-up step 11), which take the seed.
 void initialiseSystemVariables();
 
+// The engine's random generator: the next tempered MT19937 output, seeded
+// from the start-up clock on first use when nothing seeded it before.
+uint32_t engineRandom();
+
 }  // namespace vr

@@ -4,12 +4,11 @@
 
 #include "graphics/compose.h"
 #include "graphics/draw/draw_support.h"
+#include "graphics/pixel/pixel_math.h"
 
 namespace vr {
 
 namespace {
-
-int clampByte(int64_t v) { return int(std::clamp<int64_t>(v, 0, 255)); }
 
 // Calls f(pixel) for every pixel of the rectangle.
 template <class F>
@@ -38,7 +37,7 @@ void saturationFilter(Surface& s, const PixelRect& r, int64_t v) {
         const int g = (p[0] + p[1] + p[2]) / 3;
         for (int c = 0; c < 3; ++c) {
             if (k < 128) p[c] = uint8_t(p[c] + (((g - p[c]) * (128 - k)) >> 7));
-            else p[c] = uint8_t(clampByte(p[c] + (((p[c] - g) * (k - 128)) >> 7)));
+            else p[c] = uint8_t(pixel::clampByte(p[c] + (((p[c] - g) * (k - 128)) >> 7)));
         }
     });
 }
@@ -46,7 +45,7 @@ void saturationFilter(Surface& s, const PixelRect& r, int64_t v) {
 void colourBalanceFilter(Surface& s, const PixelRect& r, int64_t rgb) {
     const int shift[3] = {int(rgb & 255) - 128, int((rgb >> 8) & 255) - 128, int((rgb >> 16) & 255) - 128};
     eachPixel(s, r, [&](uint8_t* p) {
-        for (int c = 0; c < 3; ++c) p[c] = uint8_t(clampByte(p[c] + shift[c]));
+        for (int c = 0; c < 3; ++c) p[c] = uint8_t(pixel::clampByte(p[c] + shift[c]));
     });
 }
 
@@ -54,16 +53,17 @@ void sepiaFilter(Surface& s, const PixelRect& r, int64_t v) {
     const int k = int(level(v));
     eachPixel(s, r, [k](uint8_t* p) {
         const int64_t S = (117 * int64_t(p[0]) + 601 * int64_t(p[1]) + 306 * int64_t(p[2])) * 1024;
-        const int tone[3] = {clampByte((S - 46347025) / 1048576), clampByte((S - 287585) / 1048576),
+        const int tone[3] = {pixel::clampByte(int((S - 46347025) / 1048576)),
+                             pixel::clampByte(int((S - 287585) / 1048576)),
                              int(std::min<int64_t>(255, (S + 18748416) >> 20))};
-        for (int c = 0; c < 3; ++c) p[c] = uint8_t(p[c] + (((tone[c] - p[c]) * k) >> 8));
+        for (int c = 0; c < 3; ++c) p[c] = pixel::mixChannel(p[c], tone[c], k);
     });
 }
 
 void brightnessFilter(Surface& s, const PixelRect& r, int64_t v) {
     const int shift = int(level(v)) - 128;
     eachPixel(s, r, [shift](uint8_t* p) {
-        for (int c = 0; c < 3; ++c) p[c] = uint8_t(clampByte(p[c] + shift));
+        for (int c = 0; c < 3; ++c) p[c] = uint8_t(pixel::clampByte(p[c] + shift));
     });
 }
 
@@ -106,7 +106,7 @@ void fillOpaque(Surface& s, const PixelRect& r, int64_t rgb) {
 }
 
 void fillAlpha(Surface& s, const PixelRect& r, int64_t alpha) {
-    const uint8_t a = uint8_t(clampByte(alpha));
+    const uint8_t a = uint8_t(std::clamp<int64_t>(alpha, 0, 255));
     eachPixel(s, r, [a](uint8_t* p) { p[3] = a; });
 }
 

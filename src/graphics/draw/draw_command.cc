@@ -19,7 +19,7 @@
 #include "graphics/object_tree.h"
 #include "script/arguments.h"
 #include "script/command_table.h"
-#include "script/script_state.h"
+#include "script/system_variables.h"
 
 namespace vr {
 
@@ -46,10 +46,8 @@ struct Draw {
 
 int64_t value(int id) { return argumentInteger(id); }
 
-const std::string& currentObjectPath() { return scriptState().system.defaultRoots[0]; }
-
 int reportOutOfRange(int id, int64_t v, int64_t lo, int64_t hi) {
-    reportScriptErrorArgs(101000, true, commandName(cmd::kObjectDraw), argumentName(cmd::kObjectDraw, id), v, lo, hi);
+    reportArgumentOutOfRange(cmd::kObjectDraw, id, v, lo, hi);
     return -1;
 }
 
@@ -69,7 +67,7 @@ int composeNow(ObjectNode& node) {
 // (drawn with the source's order) when missing; null after a report.
 ObjectNode* destination(int id, const ObjectNode& source, bool& created) {
     std::string resolved;
-    int kind = resolvePath(resolved, argumentText(id), currentObjectPath(), false);
+    int kind = resolvePath(resolved, argumentText(id), defaultObjectRoot(), false);
     if (kind < 0) return nullptr;
     if (kind == 1) {
         reportScriptErrorArgs(101291, true, resolved);
@@ -129,7 +127,7 @@ int runFilter(Draw& d, int id) {
     case a::kMirror: mirrorColumns(*s, r); break;
     case a::kMosaic: mosaicFilter(*s, r, v); break;
     case a::kBlur: blurFilter(*s, r, v); break;
-    case a::kScatter: scatterFilter(*s, r, v, &drawRandom); break;
+    case a::kScatter: scatterFilter(*s, r, v, &engineRandom); break;
     case a::kNegative: negativeFilter(*s, r); break;
     case a::kFill: fillOpaque(*s, r, v); break;
     case a::kFillAlpha: {
@@ -148,24 +146,24 @@ int runFilter(Draw& d, int id) {
     return 0;
 }
 
-// The size the resampling forms ask for; false when it is not given.
-bool resampleSize(const Draw& d, int id, int64_t& w, int64_t& h) {
+// The size the resampling forms ask for.
+void resampleSize(const Draw& d, int id, int64_t& w, int64_t& h) {
     const int64_t spanX = d.right - d.left + 1, spanY = d.bottom - d.top + 1;
     w = argumentInteger(a::kWidth, spanX);
     h = argumentInteger(a::kHeight, spanY);
-    if (spanX < 1 || spanY < 1) return true;  // refused by the resampling
+    if (spanX < 1 || spanY < 1) return;  // refused by the resampling
     switch (id) {
     case a::kScale:
         w = spanX * std::clamp<int64_t>(value(id), 0, kFarAway) / 256;
         h = spanY * std::clamp<int64_t>(value(id), 0, kFarAway) / 256;
-        return true;
-    case a::kFitWidth: h = std::max<int64_t>(1, spanY * w / spanX); return true;
-    case a::kFitHeight: w = std::max<int64_t>(1, spanX * h / spanY); return true;
+        break;
+    case a::kFitWidth: h = std::max<int64_t>(1, spanY * w / spanX); break;
+    case a::kFitHeight: w = std::max<int64_t>(1, spanX * h / spanY); break;
     case a::kFitInside:
         if (w * spanY <= h * spanX) h = std::max<int64_t>(1, spanY * w / spanX);
         else w = std::max<int64_t>(1, spanX * h / spanY);
-        return true;
-    default: return true;
+        break;
+    default: break;
     }
 }
 
@@ -256,7 +254,7 @@ int runOperation(Draw& d) {
 int ObjectDraw() {
     if (evaluateArguments(cmd::kObjectDraw) < 0) return -1;
     std::string resolved;
-    const int kind = resolvePath(resolved, argumentText(a::kPath), currentObjectPath(), false);
+    const int kind = resolvePath(resolved, argumentText(a::kPath), defaultObjectRoot(), false);
     if (kind < 0) return -1;
     Draw d;
     d.source = findResolvedNode(resolved, kind == 1);

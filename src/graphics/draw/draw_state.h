@@ -26,9 +26,8 @@ struct ResampleJob {
     int code = 11;  // 11 nearest, 21 bilinear, 41 area average
     int firstRow = 0, endRow = 0;
     int firstColumn = 0, endColumn = 0;
-    int64_t sourceX = 0, sourceY = 0;  // area average: the rectangle's corner
     uint32_t sourceWidth = 0, sourceHeight = 0;
-    uint32_t destWidth = 0, destHeight = 0;
+    uint32_t destWidth = 0;
     uint8_t* dest = nullptr;
     const uint8_t* source = nullptr;
     const int32_t* mapX = nullptr;

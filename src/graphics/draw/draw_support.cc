@@ -7,7 +7,6 @@
 #include "graphics/graphics.h"
 #include "graphics/image/image_load.h"
 #include "graphics/object_tree.h"
-#include "script/script_state.h"
 
 namespace vr {
 
@@ -45,16 +44,6 @@ void replaceSurface(ObjectNode& node, Surface&& surface) {
     l.contentChanged = true;
     if (resized) markWholeForRedraw(node);
     else markForRedraw(node);
-}
-
-
-uint32_t drawRandom() {
-    SystemState& s = scriptState().system;
-    if (!s.randomSeeded) {
-        s.random.seed(core().run.randomSeedClock);
-        s.randomSeeded = true;
-    }
-    return uint32_t(s.random());
 }
 
 }  // namespace vr

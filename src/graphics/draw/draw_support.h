@@ -22,15 +22,6 @@ bool copySurface(Surface& out, const Surface& from, std::string_view name);
 // A layer takes a new picture: marked for redraw over the old and new area.
 void replaceSurface(ObjectNode& node, Surface&& surface);
 
-
-// The engine's random generator (the MT19937 the math command draws from).
-uint32_t drawRandom();
-
-inline uint32_t pixelAt(const Surface& s, int64_t x, int64_t y) {
-    const uint8_t* p = s.pixels.data() + (size_t(y) * s.width + size_t(x)) * 4;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 // Whether a surface's storage holds its size (a layer may still be empty).
 inline bool hasPixels(const Surface& s) {
     return s.width > 0 && s.height > 0 && s.pixels.size() >= surfaceStorageBytes(s.width, s.height);

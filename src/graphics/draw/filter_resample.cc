@@ -6,6 +6,7 @@
 
 #include "graphics/draw/resample.h"
 #include "graphics/draw/resample_maps.h"
+#include "graphics/pixel/pixel_math.h"
 
 namespace vr {
 
@@ -131,8 +132,6 @@ AxisFilter axisFilter(int method, int64_t origin, int64_t span, uint32_t size, u
     return f;
 }
 
-uint8_t clampChannel(int64_t v) { return uint8_t(std::clamp<int64_t>(v, 0, 255)); }
-
 }  // namespace
 
 const std::array<int16_t, 513>& cubicWeights(int method) {
@@ -158,7 +157,7 @@ void resampleBicubic(const Surface& source, Surface& dest, const int32_t* mapX, 
                     for (int ch = 0; ch < 4; ++ch) h[ch] += t.weight[i] * row[size_t(t.at[i]) * 4 + size_t(ch)];
                 for (int ch = 0; ch < 4; ++ch) sum[ch] += down.weight[j] * h[ch];
             }
-            for (int ch = 0; ch < 4; ++ch) out[ch] = clampChannel((int64_t(sum[ch]) + 32768) >> 16);
+            for (int ch = 0; ch < 4; ++ch) out[ch] = uint8_t(pixel::clampByte(int((int64_t(sum[ch]) + 32768) >> 16)));
             out += 4;
         }
     }
@@ -206,7 +205,7 @@ void resampleSeparable(const Surface& source, const SourceRect& rect, Surface& d
             for (size_t i = 0; i < width * 4; ++i) sum[i] += w * h[i];
         }
         uint8_t* out = dest.row(uint32_t(r)) + size_t(across.first) * 4;
-        for (size_t i = 0; i < width * 4; ++i) out[i] = clampChannel((sum[i] + (int64_t(1) << 27)) >> 28);
+        for (size_t i = 0; i < width * 4; ++i) out[i] = uint8_t(pixel::clampByte(int((sum[i] + (int64_t(1) << 27)) >> 28)));
     }
 }
 

@@ -39,7 +39,6 @@ int threaded(const Surface& source, Surface& dest, int code, const AxisMap& colu
     job.sourceWidth = source.width;
     job.sourceHeight = source.height;
     job.destWidth = dest.width;
-    job.destHeight = dest.height;
     job.dest = dest.pixels.data();
     job.source = source.pixels.data();
     job.mapX = d.mapX.data();

@@ -12,12 +12,11 @@ namespace vr {
 
 void runResampleJob(const ResampleJob& whole, bool split) {
     if (whole.firstRow >= whole.endRow) return;
-    const int n = split ? splitWorkerCount() : 0;
-    if (n == 0) {
+    if (!split) {
         runResampleRows(whole);
         return;
     }
-    runRowsOnWorkers(graphics().scene.draw.jobs.data(), n, whole, whole.firstRow, whole.endRow);
+    runRowsOnWorkers(graphics().scene.draw.jobs.data(), whole, whole.firstRow, whole.endRow, runResampleRows);
 }
 
 void runGraphicsJob(const WorkerJob& job) {

@@ -82,8 +82,7 @@ int applyFontSettings() {
     if (hasArgument(font_set::kSlot)) {
         int64_t slot = argumentInteger(font_set::kSlot);
         if (slot < 0 || slot >= kFontSlots) {
-            reportScriptErrorArgs(101000, true, commandName(cmd::kFontSet), argumentName(cmd::kFontSet, font_set::kSlot), slot, 0,
-                                  kFontSlots - 1);
+            reportArgumentOutOfRange(cmd::kFontSet, font_set::kSlot, slot, 0, kFontSlots - 1);
             return -1;
         }
         selectFontSlot(int(slot));

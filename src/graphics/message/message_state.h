@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "graphics/text/glyph.h"
 #include "graphics/text/text_state.h"
 
 namespace vr {
@@ -20,7 +21,7 @@ constexpr int64_t kNoMessageKey = 1023;
 struct FontSlotAttributes {
     uint8_t antiAlias = 1;
     uint32_t topColour = 0xFFFFFF;
-    uint32_t bottomColour = 0xFFFFFFFF;  // no shading until set
+    uint32_t bottomColour = kNoGradient;  // no shading until set
     int8_t writeMode = 0;
     int32_t glyphSize = 20;
     int32_t lineHeight = 20;
