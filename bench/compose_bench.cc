@@ -9,8 +9,8 @@
 #include "graphics/compose.h"
 #include "graphics/graphics_init.h"
 #include "graphics/object_tree.h"
-#include "platform/headless/headless.h"
 #include "shell/engine.h"
+#include "support/headless_engine.h"
 
 namespace {
 
@@ -38,9 +38,8 @@ ObjectNode* leaf(const std::string& path, int64_t order, int x, int y, uint32_t 
 }
 
 void ComposeScene(benchmark::State& state) {
-    platform::HeadlessPlatform host{platform::HeadlessOptions{}};
-    Engine e(host);
-    EngineBinding binding(e);
+    test::HeadlessEngine h;
+    Engine& e = h.e;
     buildKernelTable();
     buildBlendTables();
     ObjectNode* root = createLayerNode("W0", 1280, 720, 1);

@@ -13,8 +13,8 @@
 #include "core/archive/loader.h"
 #include "core/archive/pack_index.h"
 #include "core/archive/pack_writer.h"
-#include "platform/headless/headless.h"
 #include "shell/engine.h"
+#include "support/headless_engine.h"
 
 namespace {
 
@@ -47,16 +47,10 @@ const std::filesystem::path& gameFolder() {
     return folder;
 }
 
-struct BoundEngine {
-    vr::platform::HeadlessPlatform host{vr::platform::HeadlessOptions{}};
-    vr::Engine e{host};
-    vr::EngineBinding binding{e};
-};
-
 void BuildIndex100kMembers(benchmark::State& state) {
     std::filesystem::current_path(gameFolder());
     for (auto _ : state) {
-        BoundEngine b;
+        vr::test::HeadlessEngine b;
         if (!vr::buildPackIndex()) state.SkipWithError("index not built");
         benchmark::DoNotOptimize(b.e.core.packs.hashes.data());
     }
@@ -83,7 +77,7 @@ BENCHMARK(ReadEntryTablesOnly)->Unit(benchmark::kMillisecond);
 
 void ReadMembers(benchmark::State& state) {
     std::filesystem::current_path(gameFolder());
-    BoundEngine b;
+    vr::test::HeadlessEngine b;
     if (!vr::buildPackIndex()) state.SkipWithError("index not built");
     int i = 0;
     for (auto _ : state) {

@@ -22,8 +22,8 @@
 #include "graphics/graphics.h"
 #include "graphics/graphics_init.h"
 #include "graphics/pixel/pixel_set.h"
-#include "platform/headless/headless.h"
 #include "shell/engine.h"
+#include "support/headless_engine.h"
 
 namespace {
 
@@ -57,9 +57,8 @@ Surface picture(uint32_t w, uint32_t h) {
 }
 
 void engineResample(benchmark::State& state, Case c, int method) {
-    platform::HeadlessPlatform host{platform::HeadlessOptions{}};
-    Engine e(host);
-    EngineBinding binding(e);
+    test::HeadlessEngine h;
+    Engine& e = h.e;
     buildKernelTable();
     e.core.workers.workerCount = int(state.range(0));
     createWorkerPool();
@@ -122,9 +121,7 @@ void pixmanScale(benchmark::State& state, Case c, PixmanFilter f) {
 }
 
 void rotateHd(benchmark::State& state) {
-    platform::HeadlessPlatform host{platform::HeadlessOptions{}};
-    Engine e(host);
-    EngineBinding binding(e);
+    test::HeadlessEngine h;
     buildKernelTable();
     const Surface from = picture(1280, 720);
     Surface to = picture(1280, 720);

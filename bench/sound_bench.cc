@@ -20,7 +20,7 @@
 #include "sound/sound.h"
 #include "sound/sound_requests.h"
 #include "sound/sound_thread.h"
-#include "support/headless_engine.h"
+#include "support/headless_sound.h"
 
 namespace {
 
@@ -69,9 +69,7 @@ double decodingFloor(const std::vector<uint8_t>& ogg) {
 double soundPath(const std::vector<uint8_t>& ogg) {
     vr::test::HeadlessEngine h;
     h.e.core.loader.memoryItems[0].push_back({"theme.ogg", vr::FileType::Ogg, ogg});
-    vr::createSoundRoot();
-    vr::openSoundDevice(true);
-    vr::startSoundThread();
+    if (!vr::test::startHeadlessSound()) return 0;
     for (int c = 0; c < kChannels; ++c) {
         vr::SoundNode& node = vr::addSoundNode(*vr::sound().root, "c" + std::to_string(c), false, 1);
         node.channel.format = vr::SoundFormat::Ogg;
@@ -82,9 +80,7 @@ double soundPath(const std::vector<uint8_t>& ogg) {
     const double start = processSeconds();
     for (int ms = 0; ms < kSeconds * 1000; ms += 16) h.host.sleep(16);
     const double spent = processSeconds() - start;
-    h.e.core.run.quitRequested = true;
-    for (int i = 0; i < 10 && !vr::sound().loopEnded; ++i) h.host.sleep(20);
-    vr::finishSoundThread();
+    vr::test::stopHeadlessSound(h);
     return spent;
 }
 

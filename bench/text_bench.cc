@@ -10,9 +10,9 @@
 #include "graphics/object_tree.h"
 #include "graphics/text/font_list.h"
 #include "graphics/text/glyph.h"
-#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/engine.h"
+#include "support/headless_engine.h"
 
 namespace {
 
@@ -26,9 +26,7 @@ std::string sjis(const char8_t* utf8) { return platform::utf8ToSjis(reinterpret_
 
 void DrawKanji(benchmark::State& state) {
     bool cold = state.range(0) != 0;
-    platform::HeadlessPlatform host{platform::HeadlessOptions{}};
-    Engine e(host);
-    EngineBinding binding(e);
+    test::HeadlessEngine h;
     enumerateFonts();
     setSlotFontByName(sjis(u8"ＭＳ ゴシック"));
     std::vector<std::string> kanji;

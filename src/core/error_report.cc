@@ -104,6 +104,18 @@ void noteFatalFailure(const std::string& text) {
     platform::writeStandardError(block);
 }
 
+void showFailureBox(const char* text, std::string_view detail, const char* caption, bool errorIcon) {
+    std::string line = "virelo: " + platform::sjisToUtf8(text);
+    if (!detail.empty()) line += " (" + std::string(detail) + ")";
+    platform::writeStandardError(line + "\n");
+    platform::MessageBoxSpec box;
+    box.text = text;
+    box.caption = caption;
+    if (errorIcon) box.icon = platform::Icon::Error;
+    box.systemModal = true;
+    core().platform.messageBox(box);
+}
+
 std::string consoleReportBlock(uint32_t code, bool fatal, const ErrorState& errors, const std::string& text) {
     std::string block = "virelo: ";
     if (code == kLibraryNoticesCode) {
@@ -139,6 +151,7 @@ void showErrorDialog(const std::string& text) {
         desc.onEdit = errors.openEditor;
     }
     e.platform.errorDialog(desc);
+    if (errors.afterDialog) errors.afterDialog();
 }
 
 }  // namespace vr

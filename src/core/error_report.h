@@ -32,9 +32,12 @@ struct ErrorState {
     int lastErrorLine = 1;
     std::array<uint8_t, 128> checkSwitches{};  // all 1 after the one-time initialisation
     ErrorLocator locate = nullptr;
-    // Filled by the layers above: the shell shows the cursor before the
-    // dialog; the development tools open the failing script in an editor.
+    // Filled by the layers above: the shell holds the player for the dialog
+    // as for any box (the cursor shown, the frame held, the desktop back
+    // from a full screen) and lets go after it; the development tools open
+    // the failing script in an editor.
     void (*beforeDialog)() = nullptr;
+    void (*afterDialog)() = nullptr;
     void (*openEditor)() = nullptr;
     // The final report texts of the run, shown or not (for tests and the
     // headless transcript).  Only the first kRecordedReportLimit are kept, so
@@ -121,6 +124,12 @@ void reportScriptErrorArgs(uint32_t code, bool fatal, const A&... args) {
 // (`virelo: fatal error` and the text, Shift_JIS) and counted as fatal for
 // the exit status.  The box and the quit are the caller's.
 void noteFatalFailure(const std::string& text);
+
+// A failure outside the report codes that stops a start or a development
+// step (a folder that cannot be entered, a compiler that cannot be reached):
+// `virelo:` and the text on standard error, with a detail for the author
+// when there is one, then the text alone in a system-modal box.
+void showFailureBox(const char* text, std::string_view detail = {}, const char* caption = "", bool errorIcon = false);
 
 // The message text of a code: a built-in text, else the first vre.vbn entry,
 // else the internal-error text.

@@ -16,19 +16,8 @@ using Outcome = CompilerExchange::Outcome;
 
 constexpr uint32_t kPollMilliseconds = 10;
 
-// The start-up boxes of the link: system-modal, without caption.  The
-// author who started the game from a terminal reads the cause there too.
-void showLinkBox(const char* text, const std::string& detail) {
-    platform::writeStandardError("virelo: " + platform::sjisToUtf8(text) + (detail.empty() ? "" : " (" + detail + ")") +
-                                 "\n");
-    platform::MessageBoxSpec box;
-    box.text = text;
-    box.systemModal = true;
-    core().platform.messageBox(box);
-}
-
 Outcome refuse(const std::string& detail) {
-    showLinkBox(VR_TEXT_COMPILER_EXCHANGE_FAILED, detail);
+    showFailureBox(VR_TEXT_COMPILER_EXCHANGE_FAILED, detail);
     return Outcome::Refused;
 }
 
@@ -113,7 +102,7 @@ Outcome exchange(CompilerExchange& result, bool quiet, void (*whileCompiling)())
     if (quiet) environment.push_back(std::string(link::kQuietVariable) + "=1");
     platform::ChildProcess compiler;
     if (!compiler.start(platform::hostPath(link::kCompilerName), {link::kCompilerArgument}, environment)) {
-        showLinkBox(VR_TEXT_COMPILER_NOT_STARTED, platform::hostPath(link::kCompilerName));
+        showFailureBox(VR_TEXT_COMPILER_NOT_STARTED, platform::hostPath(link::kCompilerName));
         return Outcome::NotStarted;
     }
 
@@ -185,7 +174,7 @@ bool runCompilerLink(void (*whileCompiling)()) {
     core().loader.handOver = std::move(result.items);
     if (result.outcome != CompilerExchange::Outcome::Compiled) return false;
     if (!platform::setCurrentDirectory(result.dataFolder)) {
-        showLinkBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, result.dataFolder);
+        showFailureBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, result.dataFolder);
         return false;
     }
     return true;

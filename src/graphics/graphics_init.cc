@@ -4,7 +4,7 @@
 
 #include "core/core.h"
 #include "graphics/compose.h"
-#include "graphics/draw/resample_jobs.h"
+#include "graphics/draw/resample_rows.h"
 #include "graphics/graphics.h"
 #include "graphics/object_tree.h"
 #include "graphics/pixel/blend_modes.h"
@@ -13,6 +13,20 @@
 #include "script/script_state.h"
 
 namespace vr {
+namespace {
+
+// The worker pool's one runner: composition codes 101 to 104, resampling
+// 11, 21 and 41.
+void runGraphicsJob(const WorkerJob& job) {
+    if (!job.context) return;
+    if (job.code == 11 || job.code == 21 || job.code == 41) {
+        runResampleRows(*static_cast<const ResampleJob*>(job.context));
+        return;
+    }
+    runComposeJob(job);
+}
+
+}  // namespace
 
 void buildKernelTable() {
     Core& c = core();

@@ -29,14 +29,8 @@ namespace {
 // started the game from a terminal reads it there, and the exit status says
 // the game did not run.
 bool refuseWithBox(const char* text) {
-    platform::writeStandardError("virelo: " + platform::sjisToUtf8(text) + "\n");
     engine().shell.exitCode = 1;
-    platform::MessageBoxSpec box;
-    box.text = text;
-    box.caption = VR_TEXT_CAPTION_ERROR;
-    box.icon = platform::Icon::Error;
-    box.systemModal = true;
-    core().platform.messageBox(box);
+    showFailureBox(text, {}, VR_TEXT_CAPTION_ERROR, true);
     return false;
 }
 

@@ -16,6 +16,10 @@ ModalBox::ModalBox() {
     if (e.display.fullScreen && !e.display.desktopFullScreen) backToFullScreen_ = setFullScreen(false);
 }
 
+void holdForErrorDialog() { engine().shell.errorDialogHold.emplace(); }
+
+void releaseErrorDialogHold() { engine().shell.errorDialogHold.reset(); }
+
 ModalBox::~ModalBox() {
     Engine& e = engine();
     if (backToFullScreen_ && !e.core.run.quitRequested) setFullScreen(true);

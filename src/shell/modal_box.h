@@ -18,4 +18,9 @@ private:
     bool backToFullScreen_ = false;
 };
 
+// The error dialog's hold, taken and let go through the error reporter's
+// hooks.
+void holdForErrorDialog();
+void releaseErrorDialogHold();
+
 }  // namespace vr

@@ -82,8 +82,7 @@ bool takeReloadedFiles() {
     reload.pending = false;
     core().loader.handOver = std::move(reload.items);
     if (!platform::setCurrentDirectory(reload.dataFolder)) {
-        platform::writeStandardError("virelo: " + platform::sjisToUtf8(VR_TEXT_GAME_FOLDER_NOT_OPENED) + " (" +
-                                     reload.dataFolder + ")\n");
+        showFailureBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, reload.dataFolder);
         return false;
     }
     return true;

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/archive/packed_images.h"
 #include "core/archive/loader.h"
 #include "platform/platform.h"
+#include "shell/modal_box.h"
 
 namespace vr {
 
@@ -74,6 +76,8 @@ struct ShellState {
     packed::PackedImages packedImages;
     std::string packedImageName;
     ReloadState reload;
+    // Held while the error dialog is shown.
+    std::optional<ModalBox> errorDialogHold;
 };
 
 }  // namespace vr

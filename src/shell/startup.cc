@@ -128,9 +128,7 @@ void checkAppendedData() {
 
 bool enterGameFolder() {
     if (platform::setCurrentDirectory(core().run.exeFolder)) return true;
-    platform::writeStandardError("virelo: " + platform::sjisToUtf8(VR_TEXT_GAME_FOLDER_NOT_OPENED) + " (" +
-                                 core().run.exeFolder + ")\n");
-    messageBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, VR_TEXT_CAPTION_ERROR);
+    showFailureBox(VR_TEXT_GAME_FOLDER_NOT_OPENED, core().run.exeFolder, VR_TEXT_CAPTION_ERROR);
     return false;
 }
 

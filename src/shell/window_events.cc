@@ -4,8 +4,9 @@
 #include "graphics/layer.h"
 #include "graphics/object_tree.h"
 #include "shell/engine.h"
-#include "shell/reload.h"
 #include "shell/input.h"
+#include "shell/modal_box.h"
+#include "shell/reload.h"
 #include "shell/startup.h"
 
 namespace vr {
@@ -28,8 +29,7 @@ void closeRequested(WindowObject& w) {
         w.closeRequested = true;
         break;
     case CloseMode::Confirm: {
-        e.shell.frameSuspended = true;
-        cancelCursorAutoHide();
+        ModalBox held;
         platform::MessageBoxSpec box;
         box.text = VR_TEXT_CONFIRM_QUIT;
         box.caption = w.title;
@@ -37,7 +37,6 @@ void closeRequested(WindowObject& w) {
         box.icon = platform::Icon::Question;
         box.owner = w.handle;
         int answer = e.core.platform.messageBox(box);
-        e.shell.frameSuspended = false;
         if (answer == platform::kIdYes) e.core.run.quitRequested = true;
         break;
     }

@@ -4,11 +4,10 @@
 
 #include "commands/csv_commands.h"
 #include "commands/dialog_commands.h"
-#include "commands/input_commands.h"
-#include "commands/save_commands.h"
 #include "commands/file_commands.h"
 #include "commands/input_commands.h"
 #include "commands/packed_image_commands.h"
+#include "commands/save_commands.h"
 #include "commands/system_commands.h"
 #include "devtools/editor_launch.h"
 #include "graphics/draw/draw_command.h"
@@ -19,9 +18,10 @@
 #include "script/thread_commands.h"
 #include "script/variable_commands.h"
 #include "shell/engine.h"
-#include "sound/sound_commands.h"
 #include "shell/input.h"
+#include "shell/modal_box.h"
 #include "shell/startup.h"
+#include "sound/sound_commands.h"
 
 namespace vr {
 
@@ -45,7 +45,8 @@ void installCommandHandlers(CommandTable& table) {
 }
 
 void installHooks(Engine& e) {
-    e.core.errors.beforeDialog = &cancelCursorAutoHide;
+    e.core.errors.beforeDialog = &holdForErrorDialog;
+    e.core.errors.afterDialog = &releaseErrorDialogHold;
     e.core.errors.openEditor = &openSourceInEditor;
     ScriptHooks& hooks = e.script.hooks;
     // A thread that ended a message waits until the message has been shown.

@@ -11,7 +11,7 @@
 #include "sound/sound_cycle.h"
 #include "sound/sound_output.h"
 #include "sound/sound_thread.h"
-#include "support/headless_engine.h"
+#include "support/headless_sound.h"
 
 namespace vr {
 namespace {
@@ -48,17 +48,12 @@ protected:
 
     void SetUp() override {
         h.e.core.loader.memoryItems[0].push_back({"tone.wav", FileType::Wav, toneWav(500)});
-        createSoundRoot();
-        openSoundDevice(true);
-        ASSERT_TRUE(sound().available);
-        startSoundThread();
+        ASSERT_TRUE(test::startHeadlessSound());
         node = &addSoundNode(*sound().root, "t", false, 1);
         node->channel.format = SoundFormat::Wav;
     }
     void TearDown() override {
-        h.e.core.run.quitRequested = true;
-        for (int i = 0; i < 10 && !sound().loopEnded; ++i) h.host.sleep(20);
-        finishSoundThread();
+        test::stopHeadlessSound(h);
     }
     SoundChannel& channel() { return node->channel; }
     size_t ask(Kind kind, int32_t value = 0, const std::string& name = {}) {

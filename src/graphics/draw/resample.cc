@@ -138,11 +138,10 @@ int resampleLayer(ObjectNode& target, ObjectNode& source, const SourceRect& rect
         out.pixels.resize(storage);
         out.width = uint32_t(newWidth);
         out.height = uint32_t(newHeight);
-        resampleInto(input, rect, out, method);
-    } else {
-        if (!newSurface(out, newWidth, newHeight, target.name)) return -1;
-        resampleInto(input, rect, out, method);
+    } else if (!newSurface(out, newWidth, newHeight, target.name)) {
+        return -1;
     }
+    resampleInto(input, rect, out, method);
     out.hasAlpha = input.hasAlpha;
     t.useSourceAlpha = source.layer->useSourceAlpha;
     replaceSurface(target, std::move(out));

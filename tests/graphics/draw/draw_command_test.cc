@@ -3,6 +3,7 @@
 // text with an outline.
 #include <cstring>
 
+#include "graphics/draw/draw_test_support.h"
 #include "graphics/message/message_test_support.h"
 #include "graphics/object_tree.h"
 
@@ -14,12 +15,6 @@ using test::MessageGame;
 const LayerRecord* layerOf(const char* path) {
     ObjectNode* n = findNode(path);
     return n ? n->layer : nullptr;
-}
-
-uint32_t pixel(const LayerRecord& l, uint32_t x, uint32_t y) {
-    uint32_t v;
-    std::memcpy(&v, l.pixels() + (size_t(y) * l.width() + x) * 4, 4);
-    return v;
 }
 
 TEST(DrawCommand, OperationsReachTheirLayers) {
@@ -42,15 +37,15 @@ TEST(DrawCommand, OperationsReachTheirLayers) {
     ASSERT_TRUE(a);
     ASSERT_EQ(a->width(), 8u);
     ASSERT_EQ(a->height(), 4u);
-    EXPECT_EQ(pixel(*a, 0, 0), 0x00102030u) << "its alpha cleared by fillAlpha";
-    EXPECT_EQ(pixel(*a, 3, 3), 0xFF102030u) << "columns 2 and 3 stretched over the first half";
-    EXPECT_EQ(pixel(*a, 4, 0), 0u) << "the rectangle's columns 4 and 5 lie outside: transparent";
+    EXPECT_EQ(test::at(a->surface, 0, 0), 0x00102030u) << "its alpha cleared by fillAlpha";
+    EXPECT_EQ(test::at(a->surface, 3, 3), 0xFF102030u) << "columns 2 and 3 stretched over the first half";
+    EXPECT_EQ(test::at(a->surface, 4, 0), 0u) << "the rectangle's columns 4 and 5 lie outside: transparent";
     EXPECT_TRUE(a->useSourceAlpha);
     const LayerRecord* b = layerOf("b");
     const LayerRecord* c = layerOf("c");
     ASSERT_TRUE(b && c);
-    EXPECT_EQ(pixel(*b, 0, 0), 0xFF405060u) << "a filter's new destination starts as a copy";
-    EXPECT_EQ(pixel(*c, 1, 1), 0xFF405060u) << "255 cross-fades all the way to the second picture";
+    EXPECT_EQ(test::at(b->surface, 0, 0), 0xFF405060u) << "a filter's new destination starts as a copy";
+    EXPECT_EQ(test::at(c->surface, 1, 1), 0xFF405060u) << "255 cross-fades all the way to the second picture";
     const LayerRecord* turned = layerOf("turned");
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->width(), 4u);
@@ -92,7 +87,7 @@ TEST(DrawCommand, TextTakesTheSlotsColoursAndThickens) {
     bool red = true, right = false;
     for (uint32_t y = 0; y < 40; ++y)
         for (uint32_t x = 0; x < 48; ++x) {
-            const uint32_t v = pixel(*plain, x, y);
+            const uint32_t v = test::at(plain->surface, x, y);
             if (v >> 24) red = red && (v & 0xFFFFFF) == 0xFF0000, right = right || x >= 20;
         }
     EXPECT_TRUE(red) << "the slot's colour, not the message's";
