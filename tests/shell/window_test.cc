@@ -12,6 +12,7 @@
 #include "shell/engine.h"
 #include "shell/modal_box.h"
 #include "shell/startup.h"
+#include "shell/wiring.h"
 #include "support/sjis_text.h"
 
 namespace vr {
@@ -271,6 +272,17 @@ TEST_F(WindowTest, AModalBoxShowsTheCursorAndTheDesktop) {
     EXPECT_FALSE(e->shell.frameSuspended);
     EXPECT_TRUE(hostWindow().fullScreen);
     EXPECT_EQ(host->display().width, 800);
+
+    // The error dialog is such a box: shown over the desktop's mode.
+    installHooks(*e);
+    const size_t before = host->transcript().size();
+    reportError(105200, false);
+    std::vector<std::string> seen;
+    for (size_t i = before; i < host->transcript().size(); ++i)
+        seen.push_back(host->transcript()[i].substr(0, host->transcript()[i].find(':')));
+    EXPECT_EQ(seen, (std::vector<std::string>{"display mode desktop", "window 1 windowed", "error dialog",
+                                              "display mode 800x600x32", "window 1 full screen"}));
+    EXPECT_TRUE(hostWindow().fullScreen);
 
     options.preferDesktopFullScreen = true;
     start(800, 600);
