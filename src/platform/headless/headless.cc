@@ -437,7 +437,13 @@ int HeadlessPlatform::messageBox(const MessageBoxSpec& desc) {
     if (boxAnswers_.empty()) return defaultResult(desc);
     int answer = boxAnswers_.front();
     boxAnswers_.pop_front();
-    return answer;
+    // A player can press only the buttons the box has: an answer the box
+    // has no button for is a fault of the input script, said as such.
+    ButtonSet set = buttonSet(desc.buttons);
+    for (size_t i = 0; i < set.count; ++i)
+        if (set.buttons[i].result == answer) return answer;
+    record("messagebox answer " + std::to_string(answer) + " is not a button of the box: its default taken");
+    return defaultResult(desc);
 }
 
 void HeadlessPlatform::errorDialog(const ErrorDialogSpec& desc) {
