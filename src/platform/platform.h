@@ -189,6 +189,8 @@ void killProcess(int pid);
 // for another process takes real time even on the headless virtual clock.
 uint64_t hostMillis();
 void hostSleep(uint32_t milliseconds);
+// The host's wall clock in the local time zone.
+LocalTime hostLocalTime();
 int processId();
 uint32_t userId();
 

@@ -33,6 +33,11 @@ bool grabScreen(const std::string& display, int x, int y, int w, int h, Picture&
 
 namespace {
 
+// Windows come and go while they are looked at (a window listed by the
+// query may be gone when its title is read): such a request fails, which
+// Xlib's default handler would answer by ending the test process.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
 std::string utf8Title(Display* d, Window w) {
     Atom name = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False);
     Atom type = None;
@@ -92,6 +97,7 @@ void sendKey(Display* d, Window w, unsigned int keycode) {
 bool typeIntoWindow(const std::string& display, const std::string& title, const std::string& utf8, int milliseconds) {
     Display* d = XOpenDisplay(display.c_str());
     if (!d) return false;
+    auto* previousHandler = XSetErrorHandler(ignoreXError);
     Window w = 0;
     for (int waited = 0; !w && waited < milliseconds; waited += 50) {
         w = findTopLevel(d, title);
@@ -125,6 +131,7 @@ bool typeIntoWindow(const std::string& display, const std::string& title, const 
         if (ok) sendKey(d, w, XKeysymToKeycode(d, XK_Return));
     }
     XCloseDisplay(d);
+    XSetErrorHandler(previousHandler);
     return ok;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/headless/headless.h"
 
 #include <png.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,23 +39,6 @@ LocalTime virtualLocalTime(uint64_t ms) {
     t.second = int(inDay / 1000 % 60);
     t.millisecond = int(inDay % 1000);
     t.weekday = int((days + 4) % 7);  // 1970-01-01 was a Thursday
-    return t;
-}
-
-LocalTime realLocalTime() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm parts{};
-    localtime_r(&now.tv_sec, &parts);
-    LocalTime t;
-    t.year = parts.tm_year + 1900;
-    t.month = parts.tm_mon + 1;
-    t.day = parts.tm_mday;
-    t.hour = parts.tm_hour;
-    t.minute = parts.tm_min;
-    t.second = parts.tm_sec;
-    t.millisecond = int(now.tv_nsec / 1'000'000);
-    t.weekday = parts.tm_wday;
     return t;
 }
 
@@ -108,7 +90,7 @@ void HeadlessPlatform::sleep(uint32_t milliseconds) {
     hostSleep(milliseconds);
 }
 
-LocalTime HeadlessPlatform::localTime() { return options_.realTime ? realLocalTime() : virtualLocalTime(clock_); }
+LocalTime HeadlessPlatform::localTime() { return options_.realTime ? hostLocalTime() : virtualLocalTime(clock_); }
 
 std::vector<DisplayMode> defaultHeadlessModes() {
     return {{640, 480, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 720, 32, 60}, {1920, 1080, 32, 60}};

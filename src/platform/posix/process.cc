@@ -353,6 +353,23 @@ void hostSleep(uint32_t milliseconds) {
     }
 }
 
+LocalTime hostLocalTime() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm parts{};
+    localtime_r(&now.tv_sec, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec;
+    t.millisecond = int(now.tv_nsec / 1'000'000);
+    t.weekday = parts.tm_wday;
+    return t;
+}
+
 int processId() { return int(getpid()); }
 uint32_t userId() { return uint32_t(getuid()); }
 

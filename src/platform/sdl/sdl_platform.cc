@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,22 +31,7 @@ uint64_t SdlPlatform::millis() { return SDL_GetTicks64(); }
 
 void SdlPlatform::sleep(uint32_t milliseconds) { hostSleep(milliseconds); }
 
-LocalTime SdlPlatform::localTime() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm parts{};
-    localtime_r(&now.tv_sec, &parts);
-    LocalTime t;
-    t.year = parts.tm_year + 1900;
-    t.month = parts.tm_mon + 1;
-    t.day = parts.tm_mday;
-    t.hour = parts.tm_hour;
-    t.minute = parts.tm_min;
-    t.second = parts.tm_sec;
-    t.millisecond = int(now.tv_nsec / 1'000'000);
-    t.weekday = parts.tm_wday;
-    return t;
-}
+LocalTime SdlPlatform::localTime() { return hostLocalTime(); }
 
 namespace {
 
