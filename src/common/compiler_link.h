@@ -36,8 +36,12 @@ constexpr const char* kDataNameVariable = "VIRELO_LINK_DATA";
 // runs): the compiler then prints them only.
 constexpr const char* kQuietVariable = "VIRELO_LINK_QUIET";
 
+// A user's blocks are named by this prefix and the engine's process id.
+inline std::string blockPrefix(const char* base, uint32_t user) {
+    return "/" + std::string(base) + "-" + std::to_string(user) + "-";
+}
 inline std::string blockName(const char* base, uint32_t user, int pid) {
-    return "/" + std::string(base) + "-" + std::to_string(user) + "-" + std::to_string(pid);
+    return blockPrefix(base, user) + std::to_string(pid);
 }
 
 // The compiler hands over its first error in a result-0 run as this item:

@@ -88,6 +88,8 @@ Outcome exchange(CompilerExchange& result, bool quiet, void (*whileCompiling)())
     const int pid = platform::processId();
     const std::string controlName = link::blockName(link::kControlBaseName, user, pid);
     const std::string dataName = link::blockName(link::kDataBaseName, user, pid);
+    platform::removeBlocksOfEndedProcesses(link::blockPrefix(link::kControlBaseName, user));
+    platform::removeBlocksOfEndedProcesses(link::blockPrefix(link::kDataBaseName, user));
 
     platform::SharedMemory control;
     if (!control.create(controlName, link::kControlSize)) return refuse(controlName + ": " + platform::errnoText(errno));

@@ -222,6 +222,11 @@ private:
     std::string owned_;  // the name to remove at close, when we made it
 };
 
+// Removes the blocks named `prefix` and a process id whose process has
+// ended: a process killed outright cannot remove its own, and they would
+// hold their memory until the machine restarts.
+void removeBlocksOfEndedProcesses(const std::string& prefix);
+
 // A child program whose end the parent waits for (the development
 // compiler).  The child inherits the environment with `environment`
 // ("NAME=value") added, and the current directory.

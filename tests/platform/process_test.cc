@@ -182,5 +182,23 @@ TEST(PlatformSdl, NoDisplayGivesNoPlatform) {
     EXPECT_EQ(rc, 0);
 }
 
+// A block left by a process killed outright is removed by the next run;
+// the blocks of processes still running, and other names, are not.
+TEST(SharedBlocks, OnlyTheBlocksOfEndedProcessesAreRemoved) {
+    ChildProcess child;
+    ASSERT_TRUE(child.start("/bin/true", {}));
+    while (!child.ended()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::string prefix = "/virelo-test-blocks-" + std::to_string(getpid()) + "-";
+    SharedMemory ofEnded, ofOurs, other;
+    ASSERT_TRUE(ofEnded.create(prefix + std::to_string(child.pid()), 64));
+    ASSERT_TRUE(ofOurs.create(prefix + std::to_string(getpid()), 64));
+    ASSERT_TRUE(other.create(prefix + "x", 64));
+    removeBlocksOfEndedProcesses(prefix);
+    SharedMemory probe;
+    EXPECT_FALSE(probe.open(prefix + std::to_string(child.pid())));
+    EXPECT_TRUE(probe.open(prefix + std::to_string(getpid())));
+    EXPECT_TRUE(probe.open(prefix + "x"));
+}
+
 }  // namespace
 }  // namespace vr::platform

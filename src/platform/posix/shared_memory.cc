@@ -1,6 +1,8 @@
 // Shared memory: the blocks the compiler link exchanges its data through.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,6 +64,24 @@ void SharedMemory::close() {
     data_ = nullptr;
     size_ = 0;
     owned_.clear();
+}
+
+void removeBlocksOfEndedProcesses(const std::string& prefix) {
+    // POSIX names begin with "/"; on Linux the blocks are the files of
+    // /dev/shm under the rest of the name.
+    if (prefix.size() < 2 || prefix[0] != '/') return;
+    const std::string stem = prefix.substr(1);
+    DIR* folder = opendir("/dev/shm");
+    if (!folder) return;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) continue;
+        const std::string digits = name.substr(stem.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = pid_t(std::stol(digits));
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) shm_unlink(("/" + name).c_str());
+    }
+    closedir(folder);
 }
 
 uint32_t SharedMemory::loadWord(size_t offset) const {
