@@ -257,6 +257,10 @@ private:
 // line found on the PATH), as a full host path; empty when there is none,
 // or the file is a folder or missing.
 std::string desktopDefaultProgram(const std::string& hostFile);
+// The whole command that program opens the file with (its desktop entry's
+// Exec line, the field codes filled in, the program as a full host path);
+// empty when there is none.
+std::vector<std::string> desktopOpenCommand(const std::string& hostFile);
 
 // Watches a folder and the folders below it for files with an ending
 // (".vrs") being written, made, moved or removed (inotify).

@@ -126,7 +126,7 @@ TEST(PlatformProcess, WaitedProgramsGiveTheirStatusOrAreKilledAtTheTimeout) {
 }
 
 // xdg-mime and the desktop entries stood in for by files of the test.
-TEST(PlatformProcess, TheDesktopsProgramForAFileComesFromItsDesktopEntry) {
+TEST(PlatformProcess, TheDesktopsProgramAndCommandForAFileComeFromItsDesktopEntry) {
     test::TempDir t;
     t.write("bin/xdg-mime",
             "#!/bin/sh\ncase \"$2\" in\n  filetype) echo text/x-virelo-note ;;\n"
@@ -135,13 +135,16 @@ TEST(PlatformProcess, TheDesktopsProgramForAFileComesFromItsDesktopEntry) {
     for (const char* f : {"bin/xdg-mime", "bin/noteview"})
         fs::permissions(t.path() / f, fs::perms::owner_all, fs::perm_options::add);
     t.write("share/applications/note-viewer.desktop",
-            "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Notes\nExec=\"noteview\" --open %f\n");
+            "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Notes\nExec=\"noteview\" --open %f --at=100%% %i\n");
     t.write("note.txt", "x");
     EnvVar path("PATH", (t.str() + "bin:" + environmentValue("PATH")).c_str());
     EnvVar data("XDG_DATA_HOME", (t.str() + "share").c_str());
     EXPECT_EQ(desktopDefaultProgram(t.str() + "note.txt"), t.str() + "bin/noteview");
     EXPECT_EQ(desktopDefaultProgram(t.str() + "bin"), "") << "a folder has none";
     EXPECT_EQ(desktopDefaultProgram(t.str() + "missing.txt"), "");
+    // The whole command, to be waited for: the field codes filled in.
+    EXPECT_EQ(desktopOpenCommand(t.str() + "note.txt"),
+              (std::vector<std::string>{t.str() + "bin/noteview", "--open", t.str() + "note.txt", "--at=100%"}));
 }
 
 TEST(PlatformProcess, HostFacts) {

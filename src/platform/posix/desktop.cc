@@ -94,27 +94,60 @@ std::string onPath(const std::string& program) {
     return std::string();
 }
 
+// The Exec line of the desktop's default application for a file, in words;
+// empty for a folder, a missing file or a type without one.
+std::vector<std::string> defaultExecWords(const std::string& hostFile) {
+    struct stat st{};
+    if (hostFile.empty() || stat(hostFile.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return {};
+    std::string out;
+    if (!runProcessOutput("xdg-mime", {"query", "filetype", hostFile}, out, kQueryMilliseconds)) return {};
+    std::string type = firstLine(out);
+    if (type.empty()) return {};
+    if (!runProcessOutput("xdg-mime", {"query", "default", type}, out, kQueryMilliseconds)) return {};
+    std::string ids = firstLine(out);
+    std::string id = ids.substr(0, ids.find(';'));
+    if (id.empty()) return {};
+    return execWords(execLineOf(id));
+}
+
 }  // namespace
 
 std::string desktopDefaultProgram(const std::string& hostFile) {
-    // A folder or a missing file has no program of its own.
-    struct stat st{};
-    if (hostFile.empty() || stat(hostFile.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::string();
-    std::string out;
-    if (!runProcessOutput("xdg-mime", {"query", "filetype", hostFile}, out, kQueryMilliseconds)) return std::string();
-    std::string type = firstLine(out);
-    if (type.empty()) return std::string();
-    if (!runProcessOutput("xdg-mime", {"query", "default", type}, out, kQueryMilliseconds)) return std::string();
-    std::string ids = firstLine(out);
-    std::string id = ids.substr(0, ids.find(';'));
-    if (id.empty()) return std::string();
-    std::vector<std::string> words = execWords(execLineOf(id));
     // "env NAME=value program ...": the program is the first plain word.
-    for (const std::string& w : words) {
+    for (const std::string& w : defaultExecWords(hostFile)) {
         if (w == "env" || w.find('=') != std::string::npos) continue;
         return onPath(w);
     }
     return std::string();
+}
+
+std::vector<std::string> desktopOpenCommand(const std::string& hostFile) {
+    std::vector<std::string> command;
+    bool fileGiven = false;
+    for (const std::string& w : defaultExecWords(hostFile)) {
+        // A field code standing alone: %f %F %u %U take the file; the
+        // others (icon, name, entry) are dropped.
+        if (w.size() == 2 && w[0] == '%' && w[1] != '%') {
+            if (std::string_view("fFuU").find(w[1]) != std::string_view::npos && !fileGiven) {
+                command.push_back(hostFile);
+                fileGiven = true;
+            }
+            continue;
+        }
+        std::string word;
+        for (size_t i = 0; i < w.size(); ++i) {
+            if (w[i] != '%' || i + 1 == w.size()) {
+                word += w[i];
+            } else if (w[++i] == '%') {
+                word += '%';
+            }
+        }
+        command.push_back(word);
+    }
+    if (command.empty() || onPath(command[0]).empty()) return {};
+    command[0] = onPath(command[0]);
+    if (!fileGiven) command.push_back(hostFile);
+    return command;
 }
 
 }  // namespace vr::platform

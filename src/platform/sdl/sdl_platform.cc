@@ -67,7 +67,17 @@ bool SdlPlatform::shellOpen(const std::string& file, const std::string& paramete
 bool SdlPlatform::shellOpenAndWait(const std::string& file, const std::string& parameters) {
     std::string program;
     std::vector<std::string> args;
-    return shellCommand(file, parameters, program, args) && runProcess(program, args, std::string()) >= 0;
+    if (!shellCommand(file, parameters, program, args)) return false;
+    // xdg-open may hand the file to a running program and return at once:
+    // the wait is for the desktop's program itself, started directly.
+    if (program == "xdg-open") {
+        std::vector<std::string> command = desktopOpenCommand(args[0]);
+        if (!command.empty()) {
+            program = command[0];
+            args.assign(command.begin() + 1, command.end());
+        }
+    }
+    return runProcess(program, args, std::string()) >= 0;
 }
 
 std::unique_ptr<Platform> createSdlPlatform() {
