@@ -77,6 +77,25 @@ std::vector<uint32_t> codePoints(const std::string& s) {
     return out;
 }
 
+// A window takes keys once it is mapped and holds the input focus: a window
+// found by its title may not be mapped yet, and the focus cannot go to it
+// before it is.
+bool focusWhenViewable(Display* d, Window w, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 50) {
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) {
+            XSetInputFocus(d, w, RevertToParent, CurrentTime);
+            XSync(d, False);
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(d, &focus, &revert);
+            if (focus == w) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 void sendKey(Display* d, Window w, unsigned int keycode) {
     XKeyEvent e{};
     e.display = d;
@@ -103,10 +122,8 @@ bool typeIntoWindow(const std::string& display, const std::string& title, const 
         w = findTopLevel(d, title);
         if (!w) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    bool ok = w != 0;
+    bool ok = w != 0 && focusWhenViewable(d, w, milliseconds);
     if (ok) {
-        XSetInputFocus(d, w, RevertToParent, CurrentTime);
-        XSync(d, False);
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         int minCode = 0, maxCode = 0;
         XDisplayKeycodes(d, &minCode, &maxCode);
