@@ -27,7 +27,12 @@ constexpr uint32_t kAlphaSizeDiffers = 104210;
 
 packed::PackedImages& loaded() { return engine().shell.packedImages; }
 
-void release() { loaded() = packed::PackedImages{}; }
+// The file's bytes go and its count reads 0; its header values stay
+// readable until another file's header replaces them.
+void release() {
+    loaded().bytes = {};
+    loaded().count = 0;
+}
 
 int loadPackedFile(const std::string& name) {
     release();

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "common/bytes.h"
 #include "common/command_ids.h"
 #include "common/texts/engine_texts.h"
 #include "core/core.h"
@@ -193,13 +194,17 @@ std::vector<uint8_t> imagePayload(const ObjectNode& node) {
 int loadVariable(const ItemRef& t, std::string_view file, const std::vector<uint8_t>& payload,
                  SaveItemKind kind) {
     if (kind != SaveItemKind::Variable) return fail(save_error::kNotVariable);
-    SavedVariable saved;
-    if (int e = decodeSavedVariable(payload, saved)) return fail(e, file);
+    // The type comes first: a record of another type is a mismatch, whatever
+    // its shape or size.
+    const uint32_t storedType = payload.size() >= 4 ? loadLe32(payload.data()) : 0;
+    if (storedType < kTypeInteger || storedType > kTypeString) return fail(save_error::kInternal, file);
     const uint8_t type = variableType(t.variable);
-    if (saved.type != type) {
+    if (storedType != type) {
         reportScriptErrorArgs(uint32_t(save_error::kTypeMismatch), true, std::to_string(t.variable), typeName(type));
         return -1;
     }
+    SavedVariable saved;
+    if (int e = decodeSavedVariable(payload, saved)) return fail(e, file);
     const Variable* v = variableRecord(t.variable);
     if (t.whole && v) {
         if (saved.dimensions.size() != size_t(std::max<int>(v->dimensionCount, 0)))
@@ -307,7 +312,7 @@ int SaveCommand() {
 int LoadCommand() {
     if (evaluateArguments(cmd::kLoadCommand) < 0) return -1;
     ItemRef target = variableTarget(load::kVariable);
-    if (hasArgument(load::kObject)) target.objectPath = std::string(argumentText(load::kObject));
+    if (hasArgument(load::kObject)) target.objectPath.emplace(argumentText(load::kObject));
     // Without a target there is nothing to load into.
     else if (!hasArgument(load::kVariable)) return 0;
     return loadSaveRecord(argumentText(load::kFile), int(argumentInteger(load::kRecord)), target);
@@ -323,26 +328,27 @@ int ReleaseDataBuffers() {
 
 int saveToRecord(int number, const ItemRef& from) {
     const ObjectNode* object = nullptr;
-    if (!from.objectPath.empty() && !(object = findLayerObject(from.objectPath))) return -1;
+    if (from.objectPath && !(object = findLayerObject(*from.objectPath))) return -1;
     return fillRecord(number, object, from);
 }
 
 int loadSaveRecord(std::string_view fileName, int number, const ItemRef& target) {
-    std::string name;
-    if (int e = saveFileName(fileName, name)) return fail(e);
+    // The object first, then the name, as the save command checks them.
     ObjectLookup object;
-    const bool toObject = !target.objectPath.empty();
+    const bool toObject = target.objectPath.has_value();
     if (toObject) {
-        if (lookUpObjectPath(target.objectPath, defaultObjectRoot(), object) < 0) return -1;
+        if (lookUpObjectPath(*target.objectPath, defaultObjectRoot(), object) < 0) return -1;
         if (!object.parent) {
-            reportScriptErrorArgs(101250, true, target.objectPath);
+            reportScriptErrorArgs(101250, true, *target.objectPath);
             return -1;
         }
     }
+    std::string name;
+    if (int e = saveFileName(fileName, name)) return fail(e);
     SaveItemKind kind = SaveItemKind::Variable;
     std::vector<uint8_t> payload;
     if (int e = readSaveRecord(name, number, kind, payload)) return fail(e, name);
-    if (toObject) return loadImage(object, target.objectPath, name, payload, kind);
+    if (toObject) return loadImage(object, *target.objectPath, name, payload, kind);
     return loadVariable(target, name, payload, kind);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,7 @@ struct ItemRef {
     uint32_t variable = 0;
     int64_t element = 0;
     bool whole = false;
-    std::string objectPath;
+    std::optional<std::string> objectPath;  // an image object when given (the empty path is the root)
 };
 
 // The save command's filling of record `number` (1..1024) with the item,

@@ -8,7 +8,7 @@ namespace vr::platform {
 
 void InputField::setText(std::string_view sjisText) {
     chars_.clear();
-    for (size_t i = 0; i < sjisText.size() && (max_ == 0 || chars_.size() < max_);) {
+    for (size_t i = 0; i < sjisText.size();) {
         size_t n = sjis::charLength(sjisText, i);
         chars_.emplace_back(sjisText.substr(i, n));
         i += n;

@@ -15,8 +15,8 @@ public:
     // 0 or less: no limit on the number of characters.
     explicit InputField(int maxCharacters = 0) : max_(maxCharacters > 0 ? size_t(maxCharacters) : 0) {}
 
-    // The whole text, selected, as the dialog opens with it.  A text longer
-    // than the limit keeps its first characters.
+    // The whole text, selected, as the dialog opens with it.  The limit is
+    // on typing: a longer text stays whole, and nothing can be added to it.
     void setText(std::string_view sjis);
     std::string text() const;  // Shift_JIS
     std::string selectedText() const;

@@ -41,7 +41,7 @@ TEST(DialogsE2E, BoxAnswersTypedTextAndTheClipboard) {
         "ShowMessageBox text=\"消しますか？\" yesNo=1 defaultButton=2 result=deflt\n"
         "ShowMessageBox title=\"名前\" text=\"名前を入力してください\" input=1 initialText=\"太郎\" maxLength=4 "
         "inputText=name result=typed\n"
-        "ShowMessageBox title=\"名前\" text=\"そのまま\" input=1 initialText=\"太郎\" inputText=kept\n"
+        "ShowMessageBox title=\"名前\" text=\"そのまま\" input=1 initialText=\"太郎\" maxLength=1 inputText=kept\n"
         "SetClipboardText set=1 text=\"一\\t二\\n三\"\n"
         "GetClipboardText get=1 result=clip\n"
         "loop 1100\n  longclip += \"z\"\nend\n"
@@ -58,7 +58,7 @@ TEST(DialogsE2E, BoxAnswersTypedTextAndTheClipboard) {
     EXPECT_EQ(r.value(1003), "2") << "no answer queued: the default button, here No";
     EXPECT_EQ(r.value(1004), "1");
     EXPECT_EQ(r.value(1005), "\"山田花子\"");
-    EXPECT_EQ(r.value(1006), "\"太郎\"") << "nothing typed: OK keeps the initial text";
+    EXPECT_EQ(r.value(1006), "\"太郎\"") << "nothing typed: OK keeps the initial text, whole though longer than the limit";
     EXPECT_EQ(r.value(1007), "\"一二三\"") << "the tab and the line break are dropped";
     EXPECT_EQ(r.value(1008), "\"" + std::string(1024, 'z') + "\"");
     std::string kana;
