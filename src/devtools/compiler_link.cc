@@ -111,10 +111,12 @@ Outcome exchange(CompilerExchange& result, bool quiet, void (*whileCompiling)())
     platform::hostSleep(kPollMilliseconds);
     if (whileCompiling) whileCompiling();
 
-    // The compiler reports its own errors; an end without the done flag
-    // says nothing more.  A quit signal does not wait for it.
-    while (control.loadWord(link::kDoneFlag) != 1) {
+    // The compiler reports its own errors: an end says nothing more, done
+    // flag or not (it cannot hand anything over once it has ended).  A quit
+    // signal does not wait for it.
+    for (;;) {
         if (compiler.ended() || platform::quitSignalled()) return Outcome::Ended;
+        if (control.loadWord(link::kDoneFlag) == 1) break;
         platform::hostSleep(kPollMilliseconds);
     }
 

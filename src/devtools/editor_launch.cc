@@ -43,7 +43,19 @@ void openSourceInEditor() {
                                      "; VIRELO_EDITOR names one (for example \"gedit +{line} {file}\")\n");
         return;
     }
-    const EditorRow& row = editorRowFor(programFileName(program));
+    // The table knows programs by their names in the engine's encoding,
+    // where a double-byte character is skipped whole.
+    const EditorRow& row = editorRowFor(programFileName(platform::utf8ToSjis(program)));
+    // A program the table does not know is started as the desktop starts
+    // it: a sandboxed editor's entry runs a launcher with arguments of its
+    // own, which the program's path alone would lose.
+    if (row.program[0] == '\0') {
+        std::vector<std::string> desktop = core().platform.associatedCommand(path);
+        if (!desktop.empty()) {
+            start(desktop);
+            return;
+        }
+    }
     std::vector<std::string> command = splitCommandLine(formatEditorParameters(row, path, line));
     command.insert(command.begin(), program);
     // A terminal editor gets a terminal of its own: the game's may be none.

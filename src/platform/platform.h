@@ -650,6 +650,11 @@ public:
     // not depend on the machine).
     virtual bool shellOpenAndWait(const std::string& file, const std::string& parameters) = 0;
     virtual std::string associatedProgram(const std::string& hostFile) { return desktopDefaultProgram(hostFile); }
+    // The whole command the desktop opens the file with (desktopOpenCommand);
+    // none headless.
+    virtual std::vector<std::string> associatedCommand(const std::string& hostFile) {
+        return desktopOpenCommand(hostFile);
+    }
     virtual bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) {
         return readRegistryStore(userRegistryStore(), key, valueName, value) ||
                readRegistryStore(hostPath("registry.txt"), key, valueName, value);

@@ -59,6 +59,9 @@ public:
     bool setClipboardText(std::string_view sjis) override;
     bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
     std::string associatedProgram(const std::string& hostFile) override { return host_.associatedProgram(hostFile); }
+    std::vector<std::string> associatedCommand(const std::string& hostFile) override {
+        return host_.associatedCommand(hostFile);
+    }
     bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override {
         return host_.readRegistry(key, valueName, value);
     }

@@ -70,6 +70,7 @@ public:
     bool setClipboardText(std::string_view sjis) override;
     bool shellOpenAndWait(const std::string& file, const std::string& parameters) override;
     std::string associatedProgram(const std::string& hostFile) override;
+    std::vector<std::string> associatedCommand(const std::string&) override { return {}; }
     bool readRegistry(std::string_view key, std::string_view valueName, std::string& value) override;
     // The engine mixer, mixing as the clock moves: each sleep() on the
     // virtual clock hands the step to the clock listener, which advances
