@@ -40,8 +40,13 @@ void waitUntil(Done done) {
     }
 }
 
+// A request is taken when done; a full ring has lost it (110200 was
+// reported), and the ring reads empty while the slot is never done.
 void waitTaken(size_t slot) {
-    waitUntil([slot] { return sound().requests.slots[slot].done != 0; });
+    waitUntil([slot] {
+        const SoundRequestQueue& r = sound().requests;
+        return r.slots[slot].done != 0 || r.empty();
+    });
 }
 
 void waitIdle(const SoundChannel& channel) {
@@ -114,6 +119,11 @@ void deleteOne(SoundNode& node) {
     waitTaken(enqueueSoundRequest(&node, SoundRequestKind::Release, 0));
     waitIdle(node.channel);
     platform::LockHolder hold(*core().run.lock);
+    // A quit may have ended the waits early: requests still in the ring
+    // must not reach the node once it is freed.
+    SoundRequestQueue& r = sound().requests;
+    for (size_t i = r.readIndex; i != r.writeIndex; i = (i + 1) % kSoundRingSlots)
+        if (r.slots[i].node == &node) r.slots[i].node = nullptr;
     removeSoundNode(node);
 }
 
@@ -205,12 +215,16 @@ int SoundQuery() {
     if (evaluateArguments(cmd::kSoundQuery) < 0) return -1;
     const ArgumentValue* target = argument(query::kResult);
     if (!target) return 0;
+    // The selectors in the order of their answers' list, where the format
+    // comes before the file name.
     int selector = -1;
-    for (int id = query::kLoaded; id <= query::kBytesPerSecond2; ++id)
-        if (hasArgument(id)) {
-            selector = id;
+    for (int id = query::kLoaded; id <= query::kBytesPerSecond2; ++id) {
+        const int asked = id == query::kFile ? query::kFormat : id == query::kFormat ? query::kFile : id;
+        if (hasArgument(asked)) {
+            selector = asked;
             break;
         }
+    }
     if (selector < 0) return 0;
     Sound& s = sound();
     std::string resolved;

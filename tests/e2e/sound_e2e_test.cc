@@ -123,6 +123,19 @@ TEST_F(SoundE2E, VolumesFadesAndPan) {
     EXPECT_EQ(rms(left.right, 0, left.seconds()), 0.0);
 }
 
+// The query answers the first selector of its list, where the format comes
+// before the file name.
+TEST_F(SoundE2E, TheQueryTakesTheFormatBeforeTheFileName) {
+    test::GameRun r = test::runGame(
+        "#config width=160 height=120 sound=1 sounds=ogg,wav\nglobal int format = -1\n*SYSTEM_START\n"
+        "SoundSet path=\"/\"\nSoundSet path=\"t\" file=\"tone\"\n"
+        "SoundQuery path=\"t\" file=1 format=1 result=format\n*idle\nwait 1\ngoto *idle\n",
+        3, {}, assets.str());
+    ASSERT_EQ(r.compileExit, 0) << r.compileOutput;
+    EXPECT_FALSE(r.anyError()) << r.output;
+    EXPECT_EQ(r.value(1000), "2") << "WAV";
+}
+
 TEST_F(SoundE2E, CountsStartsAndLoops) {
     // Twice through half a second, then silence.
     Mix twice = play("SoundSet path=\"t\" file=\"tone\" count=2 play=1", 120);
