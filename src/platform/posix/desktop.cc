@@ -144,8 +144,9 @@ std::vector<std::string> desktopOpenCommand(const std::string& hostFile) {
         }
         command.push_back(word);
     }
-    if (command.empty() || onPath(command[0]).empty()) return {};
+    if (command.empty()) return {};
     command[0] = onPath(command[0]);
+    if (command[0].empty()) return {};
     if (!fileGiven) command.push_back(hostFile);
     return command;
 }

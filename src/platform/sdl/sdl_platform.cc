@@ -11,6 +11,7 @@
 #include "common/command_line.h"
 
 namespace vr::platform {
+
 SdlPlatform::~SdlPlatform() {
     sound_.reset();
     for (auto& [id, w] : windows_) release(w);
